@@ -1,0 +1,99 @@
+#include "measures/dissimilarity.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/numeric.h"
+
+namespace segsim {
+
+namespace {
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// Accumulators of one computation; a NaN-free sum per pair and per group.
+struct Accumulators {
+  std::vector<Extended> pair;
+  std::vector<Extended> segregation;
+};
+
+void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
+                    std::span<const std::int32_t> n, std::int32_t total, Accumulators& acc) {
+  const std::int32_t g = counts.Groups();
+  auto share = [&](std::int32_t k) {
+    return static_cast<Extended>(counts.At(b, a, k)) / n[static_cast<std::size_t>(k)] * 100;
+  };
+  for (std::int32_t i = 0; i < g; ++i) {
+    if (n[static_cast<std::size_t>(i)] == 0) continue;  // an empty group has no value
+    const Extended pi = share(i);
+    for (std::int32_t j = i + 1; j < g; ++j) {
+      if (n[static_cast<std::size_t>(j)] == 0) continue;
+      acc.pair[static_cast<std::size_t>(i) * g + j] += std::fabs(pi - share(j));
+    }
+    Extended rest = 0;
+    for (std::int32_t k = 0; k < g; ++k) {
+      if (k != i) rest += counts.At(b, a, k);
+    }
+    const std::int32_t others = total - n[static_cast<std::size_t>(i)];
+    if (others == 0) continue;
+    acc.segregation[static_cast<std::size_t>(i)] += std::fabs(pi - rest / others * 100);
+  }
+}
+
+}  // namespace
+
+std::int32_t TilesPerSideFor(std::int32_t rows, std::int32_t tileSize) {
+  return static_cast<std::int32_t>(Ceil(static_cast<Extended>(rows) / std::max(tileSize, 1)));
+}
+
+TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t groupCount) {
+  tileSize = std::max(tileSize, 1);
+  const std::int32_t tiles = TilesPerSideFor(grid.Rows(), tileSize);
+  TileCounts counts(tiles, groupCount);
+  for (std::int32_t a = 0; a < tiles; ++a) {
+    const std::int64_t rowEnd = std::min<std::int64_t>(static_cast<std::int64_t>(a + 1) * tileSize, grid.Rows());
+    for (std::int32_t b = 0; b < tiles; ++b) {
+      // Columns beyond the grid (or beyond tiles x tileSize) belong to no tile.
+      const std::int64_t colEnd = std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
+      for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
+        const std::int32_t* states = grid.StateRow(static_cast<std::int32_t>(row));
+        for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd; ++column) {
+          const std::int32_t state = states[column];
+          if (state > 0) ++counts.At(b, a, state - 1);
+        }
+      }
+    }
+  }
+  return counts;
+}
+
+Dissimilarity ComputeDissimilarity(const TileCounts& counts,
+                                   std::span<const std::int32_t> groupSizes,
+                                   std::int32_t populationTotal) {
+  const std::int32_t g = counts.Groups();
+  const auto gs = static_cast<std::size_t>(g);
+  Accumulators acc{std::vector<Extended>(gs * gs, 0), std::vector<Extended>(gs, 0)};
+  for (std::int32_t a = 0; a < counts.TilesPerSide(); ++a) {
+    for (std::int32_t b = 0; b < counts.TilesPerSide(); ++b) {
+      AccumulateTile(counts, a, b, groupSizes, populationTotal, acc);
+    }
+  }
+  Dissimilarity result{g, std::vector<double>(gs * gs, 0.0), std::vector<double>(gs, 0.0)};
+  for (std::size_t i = 0; i < gs; ++i) {
+    const bool empty = groupSizes[i] == 0;
+    for (std::size_t j = i; j < gs; ++j) {
+      const bool none = empty || groupSizes[j] == 0;
+      result.pair[i * gs + j] = none ? kNoValue : static_cast<double>(acc.pair[i * gs + j] / 2);
+    }
+    const bool noIndex = empty || populationTotal - groupSizes[i] == 0;
+    result.segregation[i] = noIndex ? kNoValue : static_cast<double>(acc.segregation[i] / 2);
+  }
+  return result;
+}
+
+std::string DisplayText(double value) {
+  return std::isnan(value) ? "n/a" : FormatGeneral(RoundTo2(value));
+}
+
+}  // namespace segsim

@@ -1,0 +1,68 @@
+#include "measures/simulation.h"
+
+#include "measures/statistics.h"
+
+namespace segsim {
+
+void Simulation::NewSetup(const SetupParams& params) {
+  model_.NewSetup(params);
+  if (sink_) sink_->ResetCharts(model_);
+}
+
+void Simulation::Step() {
+  model_.MoveAgents();
+  model_.SetTimeStep(model_.TimeStep() + 1);
+  UpdateStatistics();
+}
+
+void Simulation::UpdateStatistics() {
+  const std::uint32_t t = model_.TimeStep();
+  if (t == 1 && sink_) sink_->ResetCharts(model_);
+  last_.clustersRan = false;
+  last_.satisfaction = GroupSatisfaction(model_.grid(), model_.Settings().GroupCount);
+  if (sink_) {
+    for (std::size_t g = 0; g < last_.satisfaction.size(); ++g) {
+      sink_->AddSatisfactionPoint(static_cast<std::int32_t>(g), t, last_.satisfaction[g]);
+    }
+  }
+  if (IsClusterStep(t)) {
+    ClusterAnalysis();
+    last_.clustersRan = true;
+  }
+  CountTiles();
+}
+
+void Simulation::ClusterAnalysis() {
+  clusterSizes_ = segsim::ClusterAnalysis(model_.grid(), model_.Settings().GroupCount);
+  if (sink_) sink_->ShowClusterSizes(model_, clusterSizes_);
+}
+
+void Simulation::ResetClusterMarks() { segsim::ResetClusterMarks(model_.grid()); }
+
+std::int32_t Simulation::PopulationTotal() const {
+  return populationTotal_ ? populationTotal_() : model_.AgentCountUsed();
+}
+
+void Simulation::CountTiles() {
+  const ModelSettings& s = model_.Settings();
+  const TileCounts counts = CountTileGroups(model_.grid(), s.TileSize, s.GroupCount);
+  segsim::ResetClusterMarks(model_.grid());
+  const std::int32_t total = PopulationTotal();
+  last_.dissimilarity = ComputeDissimilarity(counts, model_.groupSizes(), total);
+  WriteDissimilarity(last_.dissimilarity);
+}
+
+// For each group i: D(i, j) for j >= i into (j + 1, i + 1), IS(i) into (i + 1, G + 1), then the
+// unrounded IS(i) as a point at x = TimeStep.
+void Simulation::WriteDissimilarity(const Dissimilarity& d) {
+  if (!sink_) return;
+  const std::int32_t g = d.groups;
+  const double x = model_.TimeStep();
+  for (std::int32_t i = 0; i < g; ++i) {
+    for (std::int32_t j = i; j < g; ++j) sink_->SetTableText(j + 1, i + 1, DisplayText(d.Pair(i, j)));
+    sink_->SetTableText(i + 1, g + 1, DisplayText(d.segregation[static_cast<std::size_t>(i)]));
+    sink_->AddSegregationPoint(i, x, d.segregation[static_cast<std::size_t>(i)]);
+  }
+}
+
+}  // namespace segsim

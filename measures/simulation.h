@@ -1,0 +1,86 @@
+// The headless model class that the main window owns, segsim-cli runs and the tests drive: the
+// model with its measures and the schedule on which they are taken.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "measures/clusters.h"
+#include "measures/dissimilarity.h"
+#include "model/model.h"
+
+namespace segsim {
+
+// Where the measures go: the analysis window implements it. Every call is optional to act on.
+class MeasureSink {
+public:
+  virtual ~MeasureSink() = default;
+  // New, empty per-group series for the model's G, colours and group sizes; the table laid out.
+  virtual void ResetCharts(const Model& model) = 0;
+  // One point on the line of group index g (group g + 1); y is NaN for no value.
+  virtual void AddSatisfactionPoint(std::int32_t g, double x, double y) = 0;
+  virtual void AddSegregationPoint(std::int32_t g, double x, double y) = 0;
+  // Text of the dissimilarity table's cell (column, row).
+  virtual void SetTableText(std::int32_t column, std::int32_t row, const std::string& text) = 0;
+  // The cluster sizes of the analysis just made.
+  virtual void ShowClusterSizes(const Model& model, const ClusterSizes& sizes) = 0;
+};
+
+// The measures of the last UpdateStatistics (or of a measure asked for on its own).
+struct StepMeasures {
+  std::vector<double> satisfaction;  // per group; NaN for no value
+  Dissimilarity dissimilarity;       // halved, unrounded
+  bool clustersRan = false;          // the cluster analysis ran in this UpdateStatistics
+};
+
+class Simulation {
+public:
+  // Neither the canvas nor the sink is owned; both may be null.
+  explicit Simulation(Canvas* canvas = nullptr, MeasureSink* sink = nullptr)
+      : model_(canvas), sink_(sink) {}
+
+  Model& model() { return model_; }
+  const Model& model() const { return model_; }
+  void SetSink(MeasureSink* sink) { sink_ = sink; }
+  // T of the segregation index, asked for at every computation (the window reads its agent-count
+  // field). Without a source, T is the number of agents of the last setup. A source that raises
+  // ends the computation before anything is written.
+  void SetPopulationTotalSource(std::function<std::int32_t()> source) {
+    populationTotal_ = std::move(source);
+  }
+
+  void InitSetup(const SetupParams& params) { model_.InitSetup(params); }
+  // New model, then the sink's charts reset for it.
+  void NewSetup(const SetupParams& params);
+
+  // One step without the window's bookkeeping: MoveAgents, TimeStep + 1, UpdateStatistics.
+  void Step();
+
+  // At step 1 the charts reset first; the satisfaction points; the cluster analysis when
+  // (TimeStep - 1) is a multiple of 30; the tile measures at every step.
+  void UpdateStatistics();
+  void ClusterAnalysis();
+  void ResetClusterMarks();
+  // Counts the tiles, computes the indices and writes them out.
+  void CountTiles();
+
+  const ClusterSizes& Clusters() const { return clusterSizes_; }
+  const StepMeasures& LastMeasures() const { return last_; }
+  std::int32_t PopulationTotal() const;
+
+private:
+  void WriteDissimilarity(const Dissimilarity& d);
+
+  Model model_;
+  MeasureSink* sink_;
+  std::function<std::int32_t()> populationTotal_;
+  ClusterSizes clusterSizes_;
+  StepMeasures last_;
+};
+
+// Steps on which the cluster analysis runs: 1, 31, 61, ...
+inline bool IsClusterStep(std::uint32_t timeStep) { return (timeStep - 1) % 30 == 0; }
+
+}  // namespace segsim

@@ -1,0 +1,29 @@
+#include "measures/statistics.h"
+
+#include <limits>
+
+#include "model/numeric.h"
+
+namespace segsim {
+
+std::vector<double> GroupSatisfaction(const Grid& grid, std::int32_t groupCount) {
+  const auto g = static_cast<std::size_t>(groupCount > 0 ? groupCount : 0);
+  std::vector<double> sum(g, 0.0);
+  std::vector<std::int32_t> count(g, 0);
+  for (std::int32_t row = 0; row < grid.Rows(); ++row) {
+    for (std::int32_t column = 0; column < grid.Cols(); ++column) {
+      const TCell& cell = grid[column][row];
+      if (!cell.Occupied()) continue;
+      const auto k = static_cast<std::size_t>(cell.State() - 1);
+      sum[k] = static_cast<double>(static_cast<Extended>(sum[k]) + cell.Satisfaction);
+      ++count[k];
+    }
+  }
+  std::vector<double> average(g, std::numeric_limits<double>::quiet_NaN());
+  for (std::size_t k = 0; k < g; ++k) {
+    if (count[k] > 0) average[k] = static_cast<double>(static_cast<Extended>(sum[k]) / count[k]);
+  }
+  return average;
+}
+
+}  // namespace segsim

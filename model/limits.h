@@ -1,0 +1,38 @@
+// The limits of the setup fields: a value out of range is not refused but replaced. The main
+// window's change handlers and segsim-cli's sweep apply the same rules.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace segsim {
+
+enum class LimitedField { AgentCount, CellSize, GroupCount, NeighbourRadius, MoveDistance };
+
+// The grid of the present model (from the last setup) and the drawing panel's width.
+struct LimitContext {
+  std::int32_t cols = 116;
+  std::int32_t rows = 116;
+  std::int32_t panelWidth = 694;
+};
+
+// The replacement of a value that is too large, or nothing when it passes:
+//   agent count  above P = Cols x Rows   -> P - Round(P x 0.05)
+//   cell size    above W / 20            -> Floor(W / 20)
+//   group count  no upper limit
+//   move distance above Rows / 2         -> Floor(Rows / 2) - 1
+//   radius       above Rows / 2          -> Floor(Rows / 3) - 1 (a third, not a half)
+// The comparisons are between the integer and the unrounded quotient.
+std::optional<std::int32_t> UpperReplacement(LimitedField field, std::int32_t value,
+                                             const LimitContext& context);
+
+// The smallest value the field keeps; a smaller one becomes this value (2 agents, else 1).
+std::int32_t LowerLimit(LimitedField field);
+
+// Both corrections in the handlers' order: the upper test, then the lower test on the result.
+std::int32_t ApplyFieldLimits(LimitedField field, std::int32_t value, const LimitContext& context);
+
+// The threshold track bar keeps its position within 0..100.
+std::int32_t ClampThreshold(std::int64_t position);
+
+}  // namespace segsim

@@ -1,0 +1,45 @@
+// Numeric conventions of the model: extended precision, rounding and the strict integer
+// conversion of field texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace segsim {
+
+// Extended precision for intermediate results: the 80-bit x87 format (64-bit mantissa) on
+// x86-64. A value is rounded to a double only where it is stored in one.
+using Extended = long double;
+
+// Nearest integer, exact halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -56.5 -> -56).
+// Applied to the extended value directly. Raises "Ungültige Gleitkommaoperation" for NaN or a
+// value that does not fit a 64-bit integer.
+std::int64_t Round(Extended x);
+// Largest integer not above x / smallest integer not below x (same range check as Round).
+std::int64_t Floor(Extended x);
+std::int64_t Ceil(Extended x);
+
+// Rounds to two decimals the way the table shows values: Round(v / f) * f with f the double
+// nearest 0.01, quotient and rounding in extended precision, the product stored as a double.
+// 0.375 gives 0.37 because that f lies slightly above one hundredth.
+double RoundTo2(double v);
+
+// General format with at most 15 significant digits and no trailing zeros, '.' as the decimal
+// separator: 12.5 -> "12.5", 0 -> "0". NaN ("no value") reads "n/a".
+std::string FormatGeneral(double v);
+
+// Strict conversion of a field's text to a 32-bit signed integer: leading blanks, an optional
+// sign, then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or "0X". Nothing may
+// follow, the text may not be empty and the value must fit. Otherwise raises
+// "'<text>' ist kein gültiger Integerwert".
+std::int32_t StrToInt(std::string_view text);
+
+// The same conversion without raising: false when the text is no integer.
+bool TryStrToInt(std::string_view text, std::int32_t& value);
+
+// Converts a stored-to-double quotient a / b of two integers with the quotient in extended
+// precision (the form every percentage of the model takes).
+inline Extended Quotient(Extended a, Extended b) { return a / b; }
+
+}  // namespace segsim

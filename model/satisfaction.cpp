@@ -1,0 +1,64 @@
+#include <algorithm>
+
+#include "model/model.h"
+#include "model/numeric.h"
+
+namespace segsim {
+
+namespace {
+
+// Counts `width` cells of one row starting at column x, wrapping at the right edge as often as
+// the width asks (a square wider than the grid counts repeated cells once per appearance).
+void CountRowSegment(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t x,
+                     std::int64_t width, std::int32_t cols, std::int32_t centreState,
+                     std::int32_t& same, std::int32_t& other) {
+  while (width > 0) {
+    const std::int32_t run = static_cast<std::int32_t>(std::min<std::int64_t>(width, cols - x));
+    std::int32_t s = 0;
+    std::int32_t o = 0;
+    for (std::int32_t i = x; i < x + run; ++i) {
+      const bool isSame = states[i] == centreState;
+      s += isSame;
+      o += !isSame & (occupied[i] != 0);
+    }
+    same += s;
+    other += o;
+    width -= run;
+    x = 0;
+  }
+}
+
+}  // namespace
+
+// The comparison is by State alone: the centre always counts as same, free cells of another
+// State are not counted, and an occupied cell whose State is 0 (the moving agent's old cell
+// during an evaluation) counts as other for every group.
+void Model::CountNeighbours(std::int32_t column, std::int32_t row) {
+  TCell& centre = grid_[column][row];
+  const std::int32_t centreState = centre.State();
+  const std::int32_t r = settings_.NeighbourRadius;
+  std::int32_t same = 0;
+  std::int32_t other = 0;
+  const std::int64_t width = 2 * static_cast<std::int64_t>(r) + 1;
+  const std::int32_t firstColumn = grid_.Wrapped(static_cast<std::int64_t>(column) - r, 0).column;
+  for (std::int64_t dy = -static_cast<std::int64_t>(r); dy <= r; ++dy) {
+    const std::int32_t y = grid_.Wrapped(0, row + dy).row;
+    CountRowSegment(grid_.StateRow(y), grid_.OccupiedRow(y), firstColumn, width, grid_.Cols(),
+                    centreState, same, other);
+  }
+  centre.SameCount = same;
+  centre.OtherCount = other;
+}
+
+void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
+  CountNeighbours(column, row);
+  TCell& cell = grid_[column][row];
+  const std::int32_t total = cell.SameCount + cell.OtherCount;
+  // Quotient and product in extended precision, one rounding to double at the end: a share that
+  // is a whole percentage (11 of 20) comes out as exactly that number, which decides ties at the
+  // threshold.
+  s = total > 0 ? static_cast<double>(static_cast<Extended>(cell.SameCount) / total * 100) : 0.0;
+  cell.Satisfaction = s;
+}
+
+}  // namespace segsim

@@ -1,0 +1,42 @@
+// The model's settings, as numbers: the windows convert their fields, segsim-cli its options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace segsim {
+
+// What a setup is built from.
+struct SetupParams {
+  std::int32_t AgentCount = 12783;    // agents to create; more than the cells is capped
+  std::int32_t CellSize = 6;          // pixels per cell, >= 1
+  std::int32_t GroupCount = 6;        // G, >= 1
+  std::int32_t NeighbourRadius = 5;   // cells; the square is 2r + 1 wide
+  std::int32_t MoveDistance = 55;     // cells; a jump component runs from -(d + 1) to d + 1
+  std::int32_t TileSize = 20;         // tile edge in cells for the segregation measures
+  std::int32_t StopStep = 500;        // step at which a run stops (by equality only)
+  std::uint32_t Threshold = 20;       // percent 0..100; satisfied means strictly above it
+  bool GraphicUpdate = true;          // draw moves during a step
+  std::int32_t PanelWidth = 694;      // drawing panel, pixels: fixes Cols and Rows
+  std::int32_t PanelHeight = 694;
+  std::optional<std::uint32_t> Seed;  // fixed generator seed at every placement; else the clock
+};
+
+// The settings in force, with the values derived from them at setup.
+struct ModelSettings {
+  std::int32_t CellSize = 0;
+  std::int32_t GroupCount = 0;
+  std::int32_t NeighbourRadius = 0;
+  std::int32_t MoveDistance = 0;
+  std::int32_t TileSize = 0;
+  std::int32_t StopStep = 0;
+  std::uint32_t Threshold = 0;
+  bool GraphicUpdate = true;
+  std::int32_t AgentRadius = 0;  // Floor(CellSize / 2), pixels
+  std::int32_t CellOffset = 0;   // Round(CellSize / 2), pixels: a cell's half edge
+  std::int32_t Cols = 0;         // Round(panel width / CellSize)
+  std::int32_t Rows = 0;         // Round(panel height / CellSize)
+  std::uint32_t TimeStep = 0;    // steps since the last setup
+};
+
+}  // namespace segsim

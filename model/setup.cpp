@@ -1,0 +1,178 @@
+#include <string>
+
+#include "model/colors.h"
+#include "model/error.h"
+#include "model/model.h"
+#include "model/numeric.h"
+
+namespace segsim {
+
+namespace {
+
+constexpr int kPlacementTries = 1000;
+
+std::int32_t CellsAcross(std::int32_t panel, std::int32_t cellSize) {
+  return static_cast<std::int32_t>(Round(static_cast<Extended>(panel) / cellSize));
+}
+
+}  // namespace
+
+std::int32_t AgentLimitFor(std::int64_t cellCount) {
+  return static_cast<std::int32_t>(cellCount - Round(static_cast<Extended>(cellCount) * 0.05L));
+}
+
+void Model::CheckSetup(const SetupParams& params) {
+  if (params.CellSize < 1) {
+    throw SegsimError("The cell size must be at least 1, not " + std::to_string(params.CellSize));
+  }
+  if (params.GroupCount < 1) {
+    throw SegsimError("The number of groups must be at least 1, not " +
+                      std::to_string(params.GroupCount));
+  }
+  if (CellsAcross(params.PanelWidth, params.CellSize) < 1 ||
+      CellsAcross(params.PanelHeight, params.CellSize) < 1) {
+    throw SegsimError("The drawing panel is too small for one cell of size " +
+                      std::to_string(params.CellSize));
+  }
+}
+
+void Model::NewSetup(const SetupParams& params) {
+  CheckSetup(params);
+  FreeModel();
+  InitSetup(params);
+}
+
+void Model::FreeModel() {
+  grid_.ClearAll();
+  agentList_.clear();
+  agentList_.shrink_to_fit();
+}
+
+void Model::InitSetup(const SetupParams& params) {
+  CheckSetup(params);
+  ModelSettings& s = settings_;
+  s.CellSize = params.CellSize;
+  s.NeighbourRadius = params.NeighbourRadius;
+  s.MoveDistance = params.MoveDistance;
+  s.AgentRadius = static_cast<std::int32_t>(Floor(static_cast<Extended>(s.CellSize) / 2));
+  s.CellOffset = static_cast<std::int32_t>(Round(static_cast<Extended>(s.CellSize) / 2));
+  panelWidth_ = params.PanelWidth;
+  panelHeight_ = params.PanelHeight;
+  s.Cols = CellsAcross(panelWidth_, s.CellSize);
+  s.Rows = CellsAcross(panelHeight_, s.CellSize);
+  s.GroupCount = params.GroupCount;
+  fixedSeed_ = params.Seed;
+  agentList_.clear();
+  grid_.Reset(s.Cols, s.Rows);
+  CreateImage();
+  CreateCells();
+  CreateAgents(params.AgentCount);
+  s.TimeStep = 0;
+  s.TileSize = params.TileSize;
+  s.StopStep = params.StopStep;
+  // Threshold and GraphicUpdate are taken after placement, which draws regardless.
+  s.Threshold = params.Threshold;
+  s.GraphicUpdate = params.GraphicUpdate;
+  lastPass_ = {};
+}
+
+void Model::CreateImage() {
+  if (canvas_) canvas_->CreateImage(panelWidth_, panelHeight_);
+}
+
+void Model::CreateCells() {
+  const ModelSettings& s = settings_;
+  for (std::int32_t row = 0; row < s.Rows; ++row) {
+    for (std::int32_t column = 0; column < s.Cols; ++column) {
+      grid_.CreateCell(column * s.CellSize + s.CellOffset, row * s.CellSize + s.CellOffset,
+                       s.CellOffset, 0);
+    }
+  }
+  ResetCells();
+}
+
+void Model::ResetCells() {
+  for (std::int32_t row = 0; row < settings_.Rows; ++row) {
+    for (std::int32_t column = 0; column < settings_.Cols; ++column) {
+      grid_.SetOccupied({column, row}, false);
+      TCell& cell = grid_[column][row];
+      cell.Gray = 180;
+      grid_.SetState({column, row}, 0);
+      cell.Visited = false;
+      if (canvas_) cell.DrawCell(*canvas_);
+    }
+  }
+}
+
+void Model::CreateAgents(std::int32_t count) {
+  const std::int64_t cells = static_cast<std::int64_t>(settings_.Cols) * settings_.Rows;
+  // Never more agents than cells: the same replacement as the agent-count field's limit.
+  agentCountCapped_ = count > cells;
+  if (agentCountCapped_) count = AgentLimitFor(cells);
+  if (count > 0) agentList_.resize(static_cast<std::size_t>(count));
+  PlaceAgents();
+}
+
+void Model::PlaceAgents() {
+  placementSeed_ = fixedSeed_ ? *fixedSeed_ : ClockSeed();
+  random_.Seed(placementSeed_);
+  MakeGroupColors(settings_.GroupCount, groupColors_);
+  groupSizes_.assign(static_cast<std::size_t>(settings_.GroupCount), 0);
+  const ModelSettings& s = settings_;
+  for (TAgent& agent : agentList_) {
+    const GridPos p = FindFreeCell(agent);
+    agent.GridX = p.column;
+    agent.GridY = p.row;
+    agent.SetCentreX(agent.GridX * s.CellSize + s.CellOffset);
+    agent.SetCentreY(agent.GridY * s.CellSize + s.CellOffset);
+    agent.SetRadius(s.AgentRadius);
+    agent.Satisfied = false;
+    agent.Group = static_cast<std::int32_t>(random_.Below(static_cast<std::uint32_t>(s.GroupCount))) + 1;
+    agent.SetAgentColor(groupColors_[agent.Group - 1]);
+    if (canvas_) agent.DrawAgent(*canvas_);
+    grid_.SetOccupied(p, true);
+    grid_.SetState(p, agent.Group);
+    ++groupSizes_[agent.Group - 1];
+  }
+}
+
+TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
+  if (group < 1 || group > settings_.GroupCount || grid_.At(p).Occupied()) {
+    throw SegsimError("No agent of group " + std::to_string(group) + " can stand on cell (" +
+                      std::to_string(p.column) + ", " + std::to_string(p.row) + ")");
+  }
+  TAgent& agent = agentList_.emplace_back();
+  agent.GridX = p.column;
+  agent.GridY = p.row;
+  agent.SetCentreX(p.column * settings_.CellSize + settings_.CellOffset);
+  agent.SetCentreY(p.row * settings_.CellSize + settings_.CellOffset);
+  agent.SetRadius(settings_.AgentRadius);
+  agent.Group = group;
+  agent.SetAgentColor(groupColors_[static_cast<std::size_t>(group - 1)]);
+  if (canvas_) agent.DrawAgent(*canvas_);
+  grid_.SetOccupied(p, true);
+  grid_.SetState(p, group);
+  ++groupSizes_[static_cast<std::size_t>(group - 1)];
+  return agent;
+}
+
+// Up to 1000 random tries (column, then row); when all of them hit occupied cells, the first
+// free cell in scan order (rows outer, columns inner), without further draws. The agent count is
+// capped at the number of cells, so a free cell always exists.
+GridPos Model::FindFreeCell(TAgent& agent) {
+  const auto cols = static_cast<std::uint32_t>(settings_.Cols);
+  const auto rows = static_cast<std::uint32_t>(settings_.Rows);
+  for (int t = 0; t < kPlacementTries; ++t) {
+    agent.GridX = static_cast<std::int32_t>(random_.Below(cols));
+    agent.GridY = static_cast<std::int32_t>(random_.Below(rows));
+    if (!grid_[agent.GridX][agent.GridY].Occupied()) return {agent.GridX, agent.GridY};
+  }
+  for (std::int32_t row = 0; row < settings_.Rows; ++row) {
+    for (std::int32_t column = 0; column < settings_.Cols; ++column) {
+      if (!grid_[column][row].Occupied()) return {column, row};
+    }
+  }
+  return {agent.GridX, agent.GridY};  // unreachable while agents <= cells
+}
+
+}  // namespace segsim

@@ -1,0 +1,309 @@
+// The measures: clusters, tiles, dissimilarity and segregation index, the satisfaction averages
+// and the schedule on which UpdateStatistics takes them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "measures/clusters.h"
+#include "measures/dissimilarity.h"
+#include "measures/simulation.h"
+#include "measures/statistics.h"
+#include "model/error.h"
+
+namespace segsim {
+namespace {
+
+// A model of cellSize 34 (20 x 20 cells) or another size, with no agents placed at random.
+SetupParams EmptyParams(std::int32_t cellSize, std::int32_t groups) {
+  SetupParams p;
+  p.CellSize = cellSize;
+  p.GroupCount = groups;
+  p.AgentCount = 0;
+  p.Seed = 1;
+  return p;
+}
+
+// Places agents from a picture: one string per row, '.' free, '1'..'9' a group.
+void Paint(Model& m, const std::vector<std::string>& rows) {
+  for (std::int32_t r = 0; r < static_cast<std::int32_t>(rows.size()); ++r) {
+    for (std::int32_t c = 0; c < static_cast<std::int32_t>(rows[r].size()); ++c) {
+      if (rows[r][c] != '.') m.AddAgent({c, r}, rows[r][c] - '0');
+    }
+  }
+}
+
+// --- clusters -------------------------------------------------------------------------------
+
+struct ClusterCase {
+  const char* name;
+  std::int32_t groups;
+  std::vector<std::string> picture;  // top-left corner of a 20 x 20 torus
+  ClusterSizes expected;
+};
+
+TEST(Clusters, SizesInOrderOfDiscovery) {
+  const std::string full(20, '1');
+  const std::string ring(20, '2');
+  const std::vector<ClusterCase> cases = {
+      {"single agent", 1, {"....", ".1.."}, {{1}}},
+      {"diagonal contact does not join", 1, {"1...", ".1..", "..1."}, {{1, 1, 1}}},
+      {"across the right edge", 1, {"1..................1"}, {{2}}},
+      {"across the bottom edge", 1, {"1", ".", ".", ".", ".", ".", ".", ".", ".", ".", ".", ".",
+                                      ".", ".", ".", ".", ".", ".", ".", "1"}, {{2}}},
+      {"ring round the torus", 2, {"....", ring, "..1."}, {{1}, {20}}},
+      {"touching groups stay apart", 2, {"1122", "1122"}, {{4}, {4}}},
+      // Discovery follows the first cell in the row-by-row scan: the cluster starting in row 1
+      // comes before the one starting in row 3, whatever the columns.
+      {"scan order", 1, {"......", "....1.", "....1.", "1.....", "11...."}, {{2, 3}}},
+      // A U shape is one cluster, found from its top-left cell.
+      {"u shape", 1, {"1.1", "1.1", "111"}, {{7}}},
+  };
+  for (const ClusterCase& c : cases) {
+    Model m;
+    m.InitSetup(EmptyParams(34, c.groups));
+    Paint(m, c.picture);
+    EXPECT_EQ(ClusterAnalysis(m.grid(), c.groups), c.expected) << c.name;
+    // Twice without a step: the same result.
+    EXPECT_EQ(ClusterAnalysis(m.grid(), c.groups), c.expected) << c.name;
+  }
+}
+
+TEST(Clusters, FullGridAndCheckerboard) {
+  Model full;
+  SetupParams p = EmptyParams(6, 1);
+  p.AgentCount = 116 * 116;  // one group filling every cell: one cluster, no call-stack limit
+  full.InitSetup(p);
+  EXPECT_EQ(ClusterAnalysis(full.grid(), 1), ClusterSizes{{116 * 116}});
+
+  Model board;
+  board.InitSetup(EmptyParams(34, 2));
+  std::vector<std::string> rows;
+  for (int r = 0; r < 20; ++r) {
+    std::string row;
+    for (int c = 0; c < 20; ++c) row += (r + c) % 2 ? '2' : '1';
+    rows.push_back(row);
+  }
+  Paint(board, rows);
+  const ClusterSizes sizes = ClusterAnalysis(board.grid(), 2);
+  EXPECT_EQ(sizes, (ClusterSizes{std::vector<std::int32_t>(200, 1), std::vector<std::int32_t>(200, 1)}));
+}
+
+// --- tiles ----------------------------------------------------------------------------------
+
+TEST(Tiles, ExtentsFromRowZeroWithANarrowLastTile) {
+  Model m;
+  SetupParams p = EmptyParams(6, 1);
+  p.AgentCount = 116 * 116;
+  m.InitSetup(p);
+  const TileCounts t = CountTileGroups(m.grid(), 20, 1);
+  ASSERT_EQ(t.TilesPerSide(), 6);
+  EXPECT_EQ(t.At(0, 0, 0), 400);
+  EXPECT_EQ(t.At(5, 0, 0), 16 * 20);
+  EXPECT_EQ(t.At(0, 5, 0), 20 * 16);
+  EXPECT_EQ(t.At(5, 5, 0), 16 * 16);
+  // One tile when the tile is as large as the grid; a tile size below 1 counts as 1.
+  EXPECT_EQ(CountTileGroups(m.grid(), 116, 1).At(0, 0, 0), 116 * 116);
+  EXPECT_EQ(CountTileGroups(m.grid(), 500, 1).TilesPerSide(), 1);
+  EXPECT_EQ(CountTileGroups(m.grid(), 0, 1).TilesPerSide(), 116);
+  EXPECT_EQ(CountTileGroups(m.grid(), -3, 1).At(115, 115, 0), 1);
+}
+
+TEST(Tiles, CountsByColumnAndRowOfTheTile) {
+  Model m;
+  m.InitSetup(EmptyParams(34, 2));
+  m.AddAgent({19, 0}, 2);   // tile column 1, row 0 with tiles of 10
+  m.AddAgent({0, 10}, 1);   // tile column 0, row 1
+  m.AddAgent({9, 9}, 1);    // tile 0, 0
+  const TileCounts t = CountTileGroups(m.grid(), 10, 2);
+  EXPECT_EQ(t.At(1, 0, 1), 1);
+  EXPECT_EQ(t.At(0, 1, 0), 1);
+  EXPECT_EQ(t.At(0, 0, 0), 1);
+  EXPECT_EQ(t.At(1, 1, 0) + t.At(1, 1, 1) + t.At(0, 1, 1) + t.At(1, 0, 0) + t.At(0, 0, 1), 0);
+}
+
+// --- dissimilarity and segregation index ----------------------------------------------------
+
+TEST(Dissimilarity, SeparatedMixedAndOneTile) {
+  // Two tiles of 10 columns: group 1 left, group 2 right: D = 100, IS = 100 for both.
+  Model m;
+  m.InitSetup(EmptyParams(34, 2));
+  for (int r = 0; r < 20; ++r) {
+    m.AddAgent({0, r}, 1);
+    m.AddAgent({15, r}, 2);
+  }
+  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 40);
+  EXPECT_EQ(d.Pair(0, 1), 100.0);
+  EXPECT_EQ(d.segregation, (std::vector<double>{100.0, 100.0}));
+  EXPECT_EQ(d.Pair(0, 0), 0.0);
+  // With one tile everything is 0.
+  d = ComputeDissimilarity(CountTileGroups(m.grid(), 20, 2), m.groupSizes(), 40);
+  EXPECT_EQ(d.Pair(0, 1), 0.0);
+  EXPECT_EQ(d.segregation, (std::vector<double>{0.0, 0.0}));
+
+  // Every tile holding both groups in the proportions of the whole grid: 0.
+  Model mixed;
+  mixed.InitSetup(EmptyParams(34, 3));
+  for (int c = 0; c < 20; c += 2) {
+    mixed.AddAgent({c, c}, 1);
+    mixed.AddAgent({c + 1, c}, 2);
+    mixed.AddAgent({c, c + 1}, 3);
+  }
+  d = ComputeDissimilarity(CountTileGroups(mixed.grid(), 2, 3), mixed.groupSizes(), 30);
+  EXPECT_EQ(d.Pair(0, 1), 0.0);
+  EXPECT_EQ(d.Pair(1, 2), 0.0);
+  EXPECT_EQ(d.segregation, (std::vector<double>{0.0, 0.0, 0.0}));
+}
+
+TEST(Dissimilarity, UnevenShares) {
+  // Tiles of 10: group 1 has 3 agents left and 1 right; group 2 has 1 left and 3 right.
+  // D = 1/2 (|75 - 25| + |25 - 75|) = 50. With T = 8: IS(0) = 1/2 (|75 - 25| + |25 - 75|) = 50.
+  // With T = 10 (two more agents counted than stand): IS(0) = 1/2 (|75 - 1/6*100| +
+  // |25 - 3/6*100|) = 41.666...
+  Model m;
+  m.InitSetup(EmptyParams(34, 2));
+  Paint(m, {"111........1........", "2..............222.."});
+  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 8);
+  EXPECT_EQ(d.Pair(0, 1), 50.0);
+  EXPECT_EQ(d.segregation[0], 50.0);
+  d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 10);
+  EXPECT_EQ(d.Pair(0, 1), 50.0);
+  const long double expected = (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
+  EXPECT_EQ(d.segregation[0], static_cast<double>(expected));
+  EXPECT_EQ(DisplayText(d.segregation[0]), "41.67");
+}
+
+TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
+  Model m;
+  m.InitSetup(EmptyParams(34, 3));
+  Paint(m, {"1.2", "..1"});  // group 3 empty
+  const Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 5, 3), m.groupSizes(), 3);
+  EXPECT_FALSE(std::isnan(d.Pair(0, 1)));
+  EXPECT_TRUE(std::isnan(d.Pair(0, 2)));
+  EXPECT_TRUE(std::isnan(d.Pair(1, 2)));
+  EXPECT_TRUE(std::isnan(d.segregation[2]));
+  EXPECT_FALSE(std::isnan(d.segregation[0]));
+  EXPECT_EQ(DisplayText(d.Pair(1, 2)), "n/a");
+
+  Model one;
+  one.InitSetup(EmptyParams(34, 1));
+  Paint(one, {"11"});
+  const Dissimilarity single = ComputeDissimilarity(CountTileGroups(one.grid(), 5, 1), one.groupSizes(), 2);
+  EXPECT_TRUE(std::isnan(single.segregation[0]));  // T - N(0) = 0
+}
+
+// --- the satisfaction averages --------------------------------------------------------------
+
+TEST(Statistics, AveragesStoredValuesOfOccupiedCells) {
+  Model m;
+  m.InitSetup(EmptyParams(34, 3));
+  m.AddAgent({1, 1}, 1);
+  m.AddAgent({5, 5}, 1);
+  m.AddAgent({9, 9}, 2);
+  m.grid()[1][1].Satisfaction = 40;
+  m.grid()[5][5].Satisfaction = 60;
+  m.grid()[9][9].Satisfaction = 33.3;
+  // A cell with a State but no agent does not count.
+  m.grid().SetState({12, 12}, 2);
+  m.grid()[12][12].Satisfaction = 100;
+  const std::vector<double> avg = GroupSatisfaction(m.grid(), 3);
+  EXPECT_EQ(avg[0], 50.0);
+  EXPECT_EQ(avg[1], 33.3);
+  EXPECT_TRUE(std::isnan(avg[2]));
+}
+
+// --- the schedule ---------------------------------------------------------------------------
+
+class RecordingSink : public MeasureSink {
+public:
+  void ResetCharts(const Model& model) override {
+    log.push_back("reset G=" + std::to_string(model.Settings().GroupCount));
+    satisfaction.assign(static_cast<std::size_t>(model.Settings().GroupCount), {});
+    segregation.assign(static_cast<std::size_t>(model.Settings().GroupCount), {});
+  }
+  void AddSatisfactionPoint(std::int32_t g, double x, double) override {
+    log.push_back("sat " + std::to_string(g) + "@" + std::to_string(int(x)));
+    satisfaction[static_cast<std::size_t>(g)].push_back(x);
+  }
+  void AddSegregationPoint(std::int32_t g, double x, double y) override {
+    log.push_back("seg " + std::to_string(g) + "@" + std::to_string(int(x)));
+    segregation[static_cast<std::size_t>(g)].push_back(y);
+  }
+  void SetTableText(std::int32_t c, std::int32_t r, const std::string& text) override {
+    table[{c, r}] = text;
+  }
+  void ShowClusterSizes(const Model& model, const ClusterSizes&) override {
+    log.push_back("clusters@" + std::to_string(model.TimeStep()));
+  }
+  std::vector<std::string> log;
+  std::vector<std::vector<double>> satisfaction, segregation;
+  std::map<std::pair<int, int>, std::string> table;
+};
+
+TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
+  RecordingSink sink;
+  Simulation sim(nullptr, &sink);
+  SetupParams p;
+  p.CellSize = 20;
+  p.AgentCount = 800;
+  p.GroupCount = 2;
+  p.Seed = 8;
+  sim.InitSetup(p);
+  sim.Step();
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"reset G=2", "sat 0@1", "sat 1@1", "clusters@1",
+                                                "seg 0@1", "seg 1@1"}));
+  std::vector<std::uint32_t> clusterSteps;
+  for (int t = 2; t <= 62; ++t) {
+    sink.log.clear();
+    sim.Step();
+    EXPECT_TRUE(sim.LastMeasures().clustersRan == IsClusterStep(t));
+    for (const std::string& e : sink.log) {
+      if (e.rfind("clusters", 0) == 0) clusterSteps.push_back(t);
+      EXPECT_NE(e.rfind("reset", 0), 0u) << "reset after step 1";
+    }
+  }
+  EXPECT_EQ(clusterSteps, (std::vector<std::uint32_t>{31, 61}));
+  EXPECT_EQ(sink.satisfaction[0].size(), 62u);
+  EXPECT_EQ(sink.segregation[1].size(), 62u);
+  // The table: the diagonal shows 0, the upper triangle D, the last row IS; below stays unset.
+  EXPECT_EQ(sink.table.at({1, 1}), "0");
+  EXPECT_EQ(sink.table.at({2, 1}), DisplayText(sim.LastMeasures().dissimilarity.Pair(0, 1)));
+  EXPECT_EQ(sink.table.at({1, 3}), DisplayText(sim.LastMeasures().dissimilarity.segregation[0]));
+  EXPECT_EQ(sink.table.count({1, 2}), 0u);
+  // The series carry the unrounded index.
+  EXPECT_EQ(sink.segregation[0].back(), sim.LastMeasures().dissimilarity.segregation[0]);
+  // A new setup resets the charts at once, and the first step again.
+  sink.log.clear();
+  sim.NewSetup(p);
+  EXPECT_EQ(sink.log, std::vector<std::string>{"reset G=2"});
+}
+
+TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
+  RecordingSink sink;
+  Simulation sim(nullptr, &sink);
+  SetupParams p;
+  p.CellSize = 20;
+  p.AgentCount = 800;
+  p.GroupCount = 3;
+  p.Seed = 8;
+  sim.InitSetup(p);
+  sim.Step();
+  const Dissimilarity before = sim.LastMeasures().dissimilarity;
+  sim.SetPopulationTotalSource([] { return 1600; });
+  sim.CountTiles();
+  const Dissimilarity after = sim.LastMeasures().dissimilarity;
+  EXPECT_EQ(after.pair, before.pair);  // D does not depend on T
+  EXPECT_NE(after.segregation, before.segregation);
+  // A source that raises ends the computation before anything is written.
+  sim.SetPopulationTotalSource([]() -> std::int32_t { throw SegsimError("'x' ist kein gültiger Integerwert"); });
+  sink.table.clear();
+  const std::size_t points = sink.segregation[0].size();
+  EXPECT_THROW(sim.CountTiles(), SegsimError);
+  EXPECT_TRUE(sink.table.empty());
+  EXPECT_EQ(sink.segregation[0].size(), points);
+}
+
+}  // namespace
+}  // namespace segsim

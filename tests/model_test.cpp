@@ -1,0 +1,565 @@
+// The model: numeric conventions, generator, colours, wrap, setup, satisfaction, relocation and
+// what each of them draws.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "model/colors.h"
+#include "model/limits.h"
+#include "model/error.h"
+#include "model/model.h"
+#include "model/numeric.h"
+#include "recording_canvas.h"
+
+namespace segsim {
+namespace {
+
+using testing::DrawCall;
+using testing::RecordingCanvas;
+
+// --- numeric conventions --------------------------------------------------------------------
+
+TEST(Numeric, RoundTakesHalvesToEven) {
+  const std::pair<long double, std::int64_t> rows[] = {
+      {2.5L, 2}, {3.5L, 4}, {0.5L, 0}, {-56.5L, -56}, {637.5L, 638}, {212.5L, 212},
+      {1062.5L, 1062}, {2.4999999L, 2}, {-0.5L, 0}, {115.66666L, 116}};
+  for (const auto& [x, expected] : rows) EXPECT_EQ(Round(x), expected) << double(x);
+  EXPECT_EQ(Floor(-0.5L), -1);
+  EXPECT_EQ(Ceil(5.8L), 6);
+}
+
+TEST(Numeric, RoundOutsideInt64IsAnInvalidOperation) {
+  try {
+    Round(1e30L);
+    FAIL() << "no error";
+  } catch (const SegsimError& e) {
+    EXPECT_STREQ(e.what(), "Ungültige Gleitkommaoperation");
+  }
+}
+
+TEST(Numeric, StrToIntAcceptsTheFieldFormats) {
+  const std::pair<const char*, std::int32_t> rows[] = {
+      {"42", 42},   {"   42", 42},  {"+42", 42},   {"$2A", 42},    {"0x2a", 42},
+      {"X2a", 42},  {"-$2A", -42},  {"-5", -5},    {"007", 7},     {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},   {"$7FFFFFFF", 2147483647},     {"0", 0}};
+  for (const auto& [text, expected] : rows) EXPECT_EQ(StrToInt(text), expected) << text;
+}
+
+TEST(Numeric, StrToIntRefusesEverythingElseWithTheText) {
+  for (const char* text : {"42 ", "", "4.5", "-", "$", "0x", "2147483648", "-2147483649",
+                           "$80000000", "1e3", "abc", " ", "4 2", "--4", "\t4"}) {
+    try {
+      StrToInt(text);
+      ADD_FAILURE() << "accepted '" << text << "'";
+    } catch (const SegsimError& e) {
+      EXPECT_EQ(std::string(e.what()), "'" + std::string(text) + "' ist kein gültiger Integerwert");
+    }
+  }
+}
+
+TEST(Numeric, TwoDecimalRoundingAndDisplay) {
+  EXPECT_EQ(FormatGeneral(RoundTo2(33.3333)), "33.33");
+  EXPECT_EQ(FormatGeneral(RoundTo2(12.5)), "12.5");
+  // The double 0.01 lies above one hundredth, so 0.375 / 0.01 falls below 37.5.
+  EXPECT_EQ(FormatGeneral(RoundTo2(0.375)), "0.37");
+  EXPECT_EQ(FormatGeneral(RoundTo2(0.125)), "0.12");
+  EXPECT_EQ(FormatGeneral(RoundTo2(100)), "100");
+  EXPECT_EQ(FormatGeneral(0), "0");
+  EXPECT_EQ(FormatGeneral(RoundTo2(0.0049)), "0");
+}
+
+// --- generator ------------------------------------------------------------------------------
+
+TEST(Random, DrawsFromAKnownState) {
+  RandomGenerator r;
+  r.Seed(0);
+  EXPECT_EQ(r.Below(10), 0u);
+  EXPECT_EQ(r.State(), 1u);
+  EXPECT_EQ(r.Below(10), 0u);
+  EXPECT_EQ(r.State(), 134775814u);
+}
+
+TEST(Random, RandomBetweenReachesOneBeyondHiWithHalfWeightAtTheEnds) {
+  RandomGenerator r;
+  r.Seed(12345);
+  std::map<int, int> counts;
+  const int draws = 224000;
+  for (int i = 0; i < draws; ++i) ++counts[TAgent::RandomBetween(r, -56, 55)];
+  EXPECT_EQ(counts.begin()->first, -56);
+  EXPECT_EQ(counts.rbegin()->first, 56);
+  EXPECT_EQ(counts.size(), 113u);
+  // Inner values 1/112 each (2000), the two ends 1/224 (1000).
+  EXPECT_NEAR(counts[-56], 1000, 150);
+  EXPECT_NEAR(counts[56], 1000, 150);
+  EXPECT_NEAR(counts[0], 2000, 250);
+}
+
+TEST(Random, HeadingDrawsXThenY) {
+  RandomGenerator a, b;
+  a.Seed(77);
+  b.Seed(77);
+  TAgent agent;
+  agent.ChangeHeading(a, 55);
+  const int x = TAgent::RandomBetween(b, -56, 55);
+  const int y = TAgent::RandomBetween(b, -56, 55);
+  EXPECT_EQ(agent.HeadingX(), x);
+  EXPECT_EQ(agent.HeadingY(), y);
+}
+
+// --- colours --------------------------------------------------------------------------------
+
+TEST(Colors, RampForSeveralGroupCounts) {
+  const std::map<int, std::vector<Color>> rows = {
+      {1, {0x0000FF}},
+      {2, {0x0000FF, 0xFF00FF}},
+      {3, {0x0000FF, 0x80FF00, 0xFF00FF}},
+      {4, {0x0000FF, 0x00FF55, 0xFFAA00, 0xFF00FF}},
+      {6, {0x0000FF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0xFF0000, 0xFF00FF}},
+      {7, {0x0000FF, 0x00D4FF, 0x00FF55, 0x80FF00, 0xFFAA00, 0xFF002A, 0xFF00FF}},
+  };
+  for (const auto& [n, expected] : rows) {
+    std::vector<Color> colors{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    MakeGroupColors(n, colors);
+    EXPECT_EQ(colors, expected) << n << " groups";
+  }
+}
+
+// --- grid -----------------------------------------------------------------------------------
+
+Model MakeEmptyModel(std::int32_t cellSize = 6, std::int32_t groups = 2, Canvas* canvas = nullptr) {
+  Model m(canvas);
+  SetupParams p;
+  p.CellSize = cellSize;
+  p.GroupCount = groups;
+  p.AgentCount = 0;
+  p.Seed = 1;
+  m.InitSetup(p);
+  return m;
+}
+
+TEST(Grid, WrapPositionOnePeriodAndBeyond) {
+  Model m;
+  SetupParams p;
+  p.AgentCount = 0;
+  m.InitSetup(p);
+  const std::int32_t C = m.Settings().Cols, R = m.Settings().Rows;
+  struct Row { std::int32_t c, r, wc, wr; };
+  const Row rows[] = {{-1, R, C - 1, 0},        {C, -1, 0, R - 1},      {-C, 2 * R - 1, 0, R - 1},
+                      {5, 7, 5, 7},             {0, R - 1, 0, R - 1},   {2 * C, -R - 1, 0, R - 1},
+                      {-3 * C - 2, 5 * R + 3, C - 2, 3}};
+  for (const Row& row : rows) {
+    std::int32_t c = row.c, r = row.r;
+    m.WrapPosition(c, r);
+    EXPECT_EQ(c, row.wc) << row.c << "," << row.r;
+    EXPECT_EQ(r, row.wr) << row.c << "," << row.r;
+  }
+}
+
+// --- setup ----------------------------------------------------------------------------------
+
+TEST(Setup, GeometryFollowsTheCellSize) {
+  struct Row { std::int32_t cellSize, agentRadius, cellOffset, cells; };
+  for (const Row& row : {Row{6, 3, 3, 116}, Row{5, 2, 2, 139}, Row{7, 3, 4, 99}, Row{34, 17, 17, 20},
+                         Row{1, 0, 0, 694}, Row{10, 5, 5, 69}}) {
+    Model m;
+    SetupParams p;
+    p.CellSize = row.cellSize;
+    p.AgentCount = 100;
+    m.InitSetup(p);
+    const ModelSettings& s = m.Settings();
+    EXPECT_EQ(s.AgentRadius, row.agentRadius) << row.cellSize;
+    EXPECT_EQ(s.CellOffset, row.cellOffset) << row.cellSize;
+    EXPECT_EQ(s.Cols, row.cells) << row.cellSize;
+    EXPECT_EQ(s.Rows, row.cells) << row.cellSize;
+    const TCell& last = m.grid()[s.Cols - 1][2];
+    EXPECT_EQ(last.PositionX(), (s.Cols - 1) * row.cellSize + row.cellOffset);
+    EXPECT_EQ(last.PositionY(), 2 * row.cellSize + row.cellOffset);
+    EXPECT_EQ(last.Size(), row.cellOffset);
+    EXPECT_EQ(last.Gray, 180);
+  }
+}
+
+// Every agent on its own cell, each occupied cell holding its agent's group, group sizes adding
+// up: the invariant that setup and every pass must keep.
+void ExpectConsistent(const Model& m) {
+  std::set<std::pair<int, int>> taken;
+  std::vector<std::int32_t> sizes(m.groupSizes().size(), 0);
+  for (const TAgent& a : m.agents()) {
+    EXPECT_TRUE(taken.insert({a.GridX, a.GridY}).second) << "two agents on one cell";
+    const TCell& cell = m.grid()[a.GridX][a.GridY];
+    EXPECT_TRUE(cell.Occupied());
+    EXPECT_EQ(cell.State(), a.Group);
+    EXPECT_EQ(a.AgentColor(), m.groupColors()[a.Group - 1]);
+    EXPECT_EQ(a.CentreX(), a.GridX * m.Settings().CellSize + m.Settings().CellOffset);
+    ++sizes[a.Group - 1];
+  }
+  EXPECT_EQ(std::vector<std::int32_t>(m.groupSizes().begin(), m.groupSizes().end()), sizes);
+  std::size_t occupied = 0;
+  for (int r = 0; r < m.grid().Rows(); ++r) {
+    for (int c = 0; c < m.grid().Cols(); ++c) {
+      occupied += m.grid()[c][r].Occupied();
+      if (!m.grid()[c][r].Occupied()) {
+        EXPECT_EQ(m.grid()[c][r].State(), 0);
+      }
+    }
+  }
+  EXPECT_EQ(occupied, m.agents().size());
+}
+
+TEST(Setup, PlacementDrawsColumnRowThenGroup) {
+  Model m;
+  SetupParams p;
+  p.Seed = 2024;
+  m.InitSetup(p);
+  ExpectConsistent(m);
+  EXPECT_EQ(m.AgentCountUsed(), 12783);
+  // Replay the draws for the first agents: column, row, then the group.
+  RandomGenerator r;
+  r.Seed(2024);
+  for (int i = 0; i < 3; ++i) {
+    const int x = static_cast<int>(r.Below(116));
+    const int y = static_cast<int>(r.Below(116));
+    const int g = static_cast<int>(r.Below(6)) + 1;
+    EXPECT_EQ(m.agents()[i].GridX, x);
+    EXPECT_EQ(m.agents()[i].GridY, y);
+    EXPECT_EQ(m.agents()[i].Group, g);
+    EXPECT_FALSE(m.agents()[i].Satisfied);
+  }
+}
+
+TEST(Setup, FixedSeedRepeatsAndTheClockDoesNot) {
+  SetupParams p;
+  p.Seed = 9;
+  Model a, b;
+  a.InitSetup(p);
+  b.InitSetup(p);
+  ASSERT_EQ(a.agents().size(), b.agents().size());
+  for (std::size_t i = 0; i < a.agents().size(); ++i) {
+    ASSERT_EQ(a.agents()[i].GridX, b.agents()[i].GridX);
+    ASSERT_EQ(a.agents()[i].Group, b.agents()[i].Group);
+  }
+  p.Seed.reset();
+  a.NewSetup(p);
+  b.NewSetup(p);
+  EXPECT_NE(a.PlacementSeed(), b.PlacementSeed());
+}
+
+TEST(Setup, AgentCountIsCappedAtTheGridAndAFullGridIsFilled) {
+  Model m;
+  SetupParams p;
+  p.AgentCount = 20000;
+  m.InitSetup(p);
+  EXPECT_TRUE(m.AgentCountCapped());
+  EXPECT_EQ(m.AgentCountUsed(), 12783);
+
+  p.CellSize = 34;  // 400 cells, every one taken: the last agents need the scan fallback
+  p.AgentCount = 400;
+  p.Seed = 3;
+  m.NewSetup(p);
+  EXPECT_FALSE(m.AgentCountCapped());
+  EXPECT_EQ(m.AgentCountUsed(), 400);
+  ExpectConsistent(m);
+
+  p.AgentCount = -5;
+  p.GroupCount = 4;
+  m.NewSetup(p);
+  EXPECT_EQ(m.AgentCountUsed(), 0);
+  EXPECT_EQ(std::vector<std::int32_t>(m.groupSizes().begin(), m.groupSizes().end()),
+            std::vector<std::int32_t>(4, 0));
+  EXPECT_EQ(m.groupColors().size(), 4u);
+}
+
+TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
+  Model m;
+  SetupParams p;
+  p.Seed = 5;
+  m.InitSetup(p);
+  const int firstX = m.agents()[0].GridX;
+  for (auto change : {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
+                      +[](SetupParams& q) { q.PanelWidth = 2; }}) {
+    SetupParams bad = p;
+    change(bad);
+    EXPECT_THROW(m.NewSetup(bad), SegsimError);
+    EXPECT_EQ(m.AgentCountUsed(), 12783);
+    EXPECT_EQ(m.agents()[0].GridX, firstX);
+    EXPECT_TRUE(m.HasModel());
+  }
+}
+
+TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
+  RecordingCanvas canvas;
+  Model m(&canvas);
+  SetupParams p;
+  p.CellSize = 34;
+  p.AgentCount = 3;
+  p.Seed = 11;
+  p.GraphicUpdate = false;  // placement draws regardless
+  m.InitSetup(p);
+  ASSERT_EQ(canvas.calls.front(), (DrawCall{DrawCall::kImage, 694, 694}));
+  // The first cell: one-pixel grey outline, 180 grey inside, box of the half edge 17.
+  const std::vector<DrawCall> firstCell(canvas.calls.begin() + 1, canvas.calls.begin() + 5);
+  EXPECT_EQ(firstCell, (std::vector<DrawCall>{{DrawCall::kPenWidth, 0},
+                                              {DrawCall::kPenColor, 0x808080},
+                                              {DrawCall::kBrushColor, 0xB4B4B4},
+                                              {DrawCall::kRectangle, 0, 0, 34, 34}}));
+  const std::vector<DrawCall> shapes = canvas.Shapes();
+  ASSERT_EQ(shapes.size(), 400u + 3u);
+  EXPECT_EQ(shapes[1], (DrawCall{DrawCall::kRectangle, 34, 0, 68, 34}));   // column 1, row 0
+  EXPECT_EQ(shapes[20], (DrawCall{DrawCall::kRectangle, 0, 34, 34, 68}));  // column 0, row 1
+  for (int i = 0; i < 3; ++i) {
+    const TAgent& a = m.agents()[i];
+    EXPECT_EQ(shapes[400 + i], (DrawCall{DrawCall::kEllipse, a.CentreX() - 17, a.CentreY() - 17,
+                                         a.CentreX() + 17, a.CentreY() + 17}));
+  }
+  const std::size_t n = canvas.calls.size();
+  EXPECT_EQ(canvas.calls[n - 4], (DrawCall{DrawCall::kPenWidth, 1}));
+  EXPECT_EQ(canvas.calls[n - 3].a, int(m.agents()[2].AgentColor()));
+  EXPECT_EQ(canvas.calls[n - 2].a, int(m.agents()[2].AgentColor()));
+}
+
+// --- satisfaction ---------------------------------------------------------------------------
+
+TEST(Satisfaction, CountsBySameStateAmongOccupied) {
+  Model m = MakeEmptyModel();
+  m.AddAgent({10, 10}, 1);
+  for (GridPos p : {GridPos{11, 10}, {9, 9}, {14, 15}}) m.AddAgent(p, 1);   // 3 same
+  for (GridPos p : {GridPos{5, 5}, {15, 15}, {10, 12}, {8, 6}}) m.AddAgent(p, 2);  // 4 other
+  m.AddAgent({16, 10}, 2);  // outside the square of radius 5
+  double s = 0;
+  m.CalcSatisfaction(10, 10, s);
+  EXPECT_EQ(m.grid()[10][10].SameCount, 4);
+  EXPECT_EQ(m.grid()[10][10].OtherCount, 4);
+  EXPECT_EQ(s, 50.0);
+  EXPECT_EQ(m.grid()[10][10].Satisfaction, 50.0);
+}
+
+TEST(Satisfaction, WholePercentagesAreExact) {
+  // 11 same of 20, 7 of 100: the quotient in extended precision gives exactly 55 and 7.
+  Model m = MakeEmptyModel(6, 2);
+  int placed = 1;
+  m.AddAgent({50, 50}, 1);
+  for (int dy = -2; dy <= 2 && placed < 20; ++dy) {
+    for (int dx = -2; dx <= 2 && placed < 20; ++dx) {
+      if (dx == 0 && dy == 0) continue;
+      m.AddAgent({50 + dx, 50 + dy}, placed < 11 ? 1 : 2);
+      ++placed;
+    }
+  }
+  double s = 0;
+  m.CalcSatisfaction(50, 50, s);
+  EXPECT_EQ(s, 55.0);
+  EXPECT_EQ(static_cast<double>(static_cast<long double>(7) / 100 * 100), 7.0);
+}
+
+TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
+  Model m = MakeEmptyModel(6, 2);
+  const int C = m.Settings().Cols, R = m.Settings().Rows;
+  m.AddAgent({0, R - 1}, 1);
+  m.AddAgent({C - 5, R - 1}, 2);  // r = 5 columns to the left, across the edge
+  m.AddAgent({C - 6, R - 1}, 2);  // one too far
+  m.AddAgent({0, 4}, 1);          // rows 0 .. 4 below the last row
+  m.AddAgent({0, 5}, 1);          // one too far
+  m.CountNeighbours(0, R - 1);
+  EXPECT_EQ(m.grid()[0][R - 1].SameCount, 2);
+  EXPECT_EQ(m.grid()[0][R - 1].OtherCount, 1);
+
+  // A 20 x 20 grid with radius 10: the square is 21 wide, one column and one row appear twice.
+  Model full(nullptr);
+  SetupParams p;
+  p.CellSize = 34;
+  p.AgentCount = 400;
+  p.GroupCount = 1;
+  p.NeighbourRadius = 10;
+  p.Seed = 1;
+  full.InitSetup(p);
+  full.CountNeighbours(3, 3);
+  EXPECT_EQ(full.grid()[3][3].SameCount, 21 * 21);
+  p.NeighbourRadius = 0;
+  full.NewSetup(p);
+  double s = 0;
+  full.CalcSatisfaction(3, 3, s);
+  EXPECT_EQ(full.grid()[3][3].SameCount, 1);
+  EXPECT_EQ(s, 100.0);
+}
+
+// --- relocation -----------------------------------------------------------------------------
+
+Model MakeRunningModel(std::uint32_t threshold, std::int32_t radius, Canvas* canvas = nullptr,
+                       bool graphic = true) {
+  Model m(canvas);
+  SetupParams p;
+  p.CellSize = 20;  // 35 x 35
+  p.AgentCount = 900;
+  p.GroupCount = 3;
+  p.NeighbourRadius = radius;
+  p.MoveDistance = 10;
+  p.Threshold = threshold;
+  p.Seed = 4;
+  p.GraphicUpdate = graphic;
+  m.InitSetup(p);
+  return m;
+}
+
+TEST(Relocation, ThresholdZeroMovesNobodyAndEveryAgentIsSatisfied) {
+  Model m = MakeRunningModel(0, 3);
+  m.MoveAgents();
+  EXPECT_EQ(m.LastPass().moved, 0);
+  EXPECT_EQ(m.LastPass().unsatisfied, 0);
+  for (const TAgent& a : m.agents()) EXPECT_TRUE(a.Satisfied);
+}
+
+TEST(Relocation, AnEqualCandidateDoesNotMove) {
+  // Radius 0: every satisfaction is 100, so with threshold 100 every agent is unsatisfied and
+  // every candidate equals its own value.
+  Model m = MakeRunningModel(100, 0);
+  for (int i = 0; i < 3; ++i) {
+    m.MoveAgents();
+    m.SetTimeStep(m.TimeStep() + 1);
+    EXPECT_EQ(m.LastPass().moved, 0);
+    EXPECT_EQ(m.LastPass().unsatisfied, 900);
+  }
+}
+
+TEST(Relocation, SatisfactionEqualToTheThresholdIsUnsatisfied) {
+  // One agent of group 1 beside one of group 2: each has 50 %.
+  Model m = MakeEmptyModel(6, 2);
+  m.SetThreshold(50);
+  m.AddAgent({10, 10}, 1);
+  m.AddAgent({11, 10}, 2);
+  m.MoveAgents();
+  EXPECT_FALSE(m.agents()[0].Satisfied);
+  EXPECT_EQ(m.LastPass().unsatisfied, 2 - (m.agents()[1].Satisfied ? 1 : 0));
+  m.SetThreshold(49);
+  Model n = MakeEmptyModel(6, 2);
+  n.SetThreshold(49);
+  n.AddAgent({10, 10}, 1);
+  n.AddAgent({11, 10}, 2);
+  n.MoveAgents();
+  EXPECT_TRUE(n.agents()[0].Satisfied);
+  EXPECT_TRUE(n.agents()[1].Satisfied);
+  EXPECT_EQ(n.LastPass().moved, 0);
+}
+
+TEST(Relocation, TheMovedAgentLeavesItsOwnCellAsAStrangerDuringEvaluation) {
+  // Agent A (group 1) next to B (group 2) at 50 %; with threshold 50 A searches. Wherever A's
+  // target lies within the radius of its old cell, the old cell counts as other there.
+  Model m = MakeEmptyModel(6, 2);
+  m.SetThreshold(50);
+  m.AddAgent({10, 10}, 1);
+  m.AddAgent({11, 10}, 2);
+  m.MoveAgents();
+  const TAgent& a = m.agents()[0];
+  if (a.GridX != 10 || a.GridY != 10) {
+    const TCell& target = m.grid()[a.GridX][a.GridY];
+    const int dx = std::abs(a.GridX - 10), dy = std::abs(a.GridY - 10);
+    const bool oldInSquare = std::min(dx, 116 - dx) <= 5 && std::min(dy, 116 - dy) <= 5;
+    if (oldInSquare) {
+      EXPECT_GE(target.OtherCount, 1);
+    }
+    EXPECT_GT(target.Satisfaction, 50.0);
+  }
+  ExpectConsistent(m);
+}
+
+TEST(Relocation, PassesKeepTheModelConsistentAndRunTheSameFromTheSameSeed) {
+  Model a = MakeRunningModel(40, 2), b = MakeRunningModel(40, 2);
+  int moved = 0;
+  for (int step = 0; step < 10; ++step) {
+    a.MoveAgents();
+    b.MoveAgents();
+    a.SetTimeStep(a.TimeStep() + 1);
+    b.SetTimeStep(b.TimeStep() + 1);
+    moved += a.LastPass().moved;
+    ASSERT_EQ(a.LastPass().moved, b.LastPass().moved);
+  }
+  EXPECT_GT(moved, 0);
+  ExpectConsistent(a);
+  for (std::size_t i = 0; i < a.agents().size(); ++i) {
+    ASSERT_EQ(a.agents()[i].GridX, b.agents()[i].GridX);
+    ASSERT_EQ(a.agents()[i].GridY, b.agents()[i].GridY);
+  }
+}
+
+TEST(Relocation, DrawsUnsatisfiedAgentsAndVacatedCellsOnlyWithGraphics) {
+  RecordingCanvas canvas;
+  Model m = MakeRunningModel(40, 2, &canvas, true);
+  canvas.calls.clear();
+  m.MoveAgents();
+  const std::vector<DrawCall> shapes = canvas.Shapes();
+  std::size_t ellipses = 0, rectangles = 0;
+  for (const DrawCall& c : shapes) (c.kind == DrawCall::kEllipse ? ellipses : rectangles)++;
+  EXPECT_EQ(ellipses, static_cast<std::size_t>(m.LastPass().unsatisfied));
+  EXPECT_EQ(rectangles, static_cast<std::size_t>(m.LastPass().moved));
+  // A vacated cell is drawn right before the disc at the new place.
+  for (std::size_t i = 0; i + 1 < shapes.size(); ++i) {
+    if (shapes[i].kind == DrawCall::kRectangle) {
+      EXPECT_EQ(shapes[i + 1].kind, DrawCall::kEllipse);
+    }
+  }
+
+  RecordingCanvas quiet;
+  Model n = MakeRunningModel(40, 2, &quiet, false);
+  quiet.calls.clear();
+  n.MoveAgents();
+  EXPECT_GT(n.LastPass().moved, 0);
+  EXPECT_TRUE(quiet.calls.empty());
+  n.RepaintAll();
+  EXPECT_EQ(quiet.Shapes().size(), 35u * 35u + 900u);
+}
+
+TEST(Relocation, LaterAgentsSeeEarlierMovesInTheFirstPass) {
+  // In the first pass each agent computes its own value afresh, after the moves before it.
+  Model m = MakeRunningModel(60, 2);
+  m.MoveAgents();
+  ASSERT_GT(m.LastPass().moved, 0);
+  Model check = MakeRunningModel(60, 2);
+  // Replaying without moves would give different stored values for some satisfied agents.
+  for (const TAgent& a : check.agents()) {
+    double s = 0;
+    check.CalcSatisfaction(a.GridX, a.GridY, s);
+  }
+  int differing = 0;
+  for (std::size_t i = 0; i < m.agents().size(); ++i) {
+    const TAgent& a = m.agents()[i];
+    if (a.Satisfied && a.GridX == check.agents()[i].GridX && a.GridY == check.agents()[i].GridY) {
+      differing += m.grid()[a.GridX][a.GridY].Satisfaction !=
+                   check.grid()[a.GridX][a.GridY].Satisfaction;
+    }
+  }
+  EXPECT_GT(differing, 0);
+}
+
+}  // namespace
+}  // namespace segsim
+
+namespace segsim {
+namespace {
+
+TEST(Limits, ReplacementsOfTheSetupFields) {
+  const LimitContext grid116{116, 116, 694};
+  const LimitContext grid20{20, 20, 694};
+  struct Row { LimitedField field; LimitContext context; std::int32_t typed, kept; };
+  const Row rows[] = {
+      {LimitedField::AgentCount, grid116, 20000, 12783}, {LimitedField::AgentCount, grid116, 13456, 13456},
+      {LimitedField::AgentCount, grid116, 13457, 12783}, {LimitedField::AgentCount, grid116, 1, 2},
+      {LimitedField::AgentCount, grid116, -5, 2},        {LimitedField::CellSize, grid116, 35, 34},
+      {LimitedField::CellSize, grid116, 34, 34},         {LimitedField::CellSize, grid116, 0, 1},
+      {LimitedField::GroupCount, grid116, 1000, 1000},   {LimitedField::GroupCount, grid116, 0, 1},
+      {LimitedField::MoveDistance, grid116, 58, 58},     {LimitedField::MoveDistance, grid116, 59, 57},
+      {LimitedField::NeighbourRadius, grid116, 58, 58},  {LimitedField::NeighbourRadius, grid116, 59, 37},
+      {LimitedField::MoveDistance, grid20, 10, 10},      {LimitedField::MoveDistance, grid20, 11, 9},
+      {LimitedField::NeighbourRadius, grid20, 10, 10},   {LimitedField::NeighbourRadius, grid20, 11, 5},
+      {LimitedField::NeighbourRadius, grid116, -3, 1},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(ApplyFieldLimits(r.field, r.typed, r.context), r.kept)
+        << static_cast<int>(r.field) << " typed " << r.typed;
+  }
+  EXPECT_EQ(ClampThreshold(-4), 0);
+  EXPECT_EQ(ClampThreshold(140), 100);
+  EXPECT_EQ(ClampThreshold(55), 55);
+}
+
+}  // namespace
+}  // namespace segsim
