@@ -2,6 +2,7 @@
 // what each of them draws.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <map>
 #include <set>
 
@@ -559,6 +560,46 @@ TEST(Limits, ReplacementsOfTheSetupFields) {
   EXPECT_EQ(ClampThreshold(-4), 0);
   EXPECT_EQ(ClampThreshold(140), 100);
   EXPECT_EQ(ClampThreshold(55), 55);
+}
+
+}  // namespace
+}  // namespace segsim
+
+namespace segsim {
+namespace {
+
+// The integer shortcut of RandomBetween against the extended-precision definition, on states
+// whose draw lands exactly on a half and on random ones.
+std::uint32_t PreviousState(std::uint32_t next) {
+  std::uint32_t inverse = 134775813u;  // Newton's iteration for the inverse modulo 2^32
+  for (int i = 0; i < 5; ++i) inverse *= 2u - 134775813u * inverse;
+  return (next - 1u) * inverse;
+}
+
+TEST(Random, RandomBetweenEqualsTheExtendedDefinition) {
+  RandomGenerator states;
+  states.Seed(99);
+  const std::pair<std::int32_t, std::int32_t> ranges[] = {
+      {-56, 55}, {-1, 0}, {-2, 1}, {4, 9}, {-38, 37}, {-1000001, 1000000}, {0, 0}, {-57, 56}};
+  for (const auto& [lo, hi] : ranges) {
+    const std::uint32_t span = static_cast<std::uint32_t>(hi - lo + 1);
+    const int zeros = std::countr_zero(span);
+    // state * span = 2^31 * odd^2: the draw is a whole number and a half.
+    const std::uint32_t half = (0x80000000u >> zeros) * (span >> zeros);
+    for (int i = 0; i < 20000; ++i) {
+      const std::uint32_t drawn = i < 3 ? half * (2u * i + 1u) : states.Below(0xFFFFFFFFu);
+      RandomGenerator r;
+      r.Seed(PreviousState(drawn));
+      const std::int32_t fast = TAgent::RandomBetween(r, lo, hi);
+      ASSERT_EQ(r.State(), drawn);
+      const long double u = static_cast<long double>(drawn) / 4294967296.0L;
+      const long double exact = u * static_cast<long double>(span) + lo;
+      ASSERT_EQ(fast, Round(exact)) << lo << ".." << hi << " state " << drawn;
+    }
+  }
+  RandomGenerator r;
+  r.Seed(PreviousState(1u << 27));  // 2^27 * 112 / 2^32 = 3.5: -52.5 rounds to -52
+  EXPECT_EQ(TAgent::RandomBetween(r, -56, 55), -52);
 }
 
 }  // namespace
