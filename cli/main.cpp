@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/merge.h"
 #include "cli/options.h"
 #include "cli/run.h"
+#include "cli/sweep.h"
+#include "cli/sweep_options.h"
 #include "model/error.h"
 
 namespace {
@@ -13,11 +16,34 @@ constexpr const char* kUsage =
     "usage: segsim-cli COMMAND [options]\n"
     "\n"
     "commands:\n"
-    "  run     one setup and N steps; the trace as JSON Lines (segsim-cli run --help)\n";
+    "  run     one setup and N steps; the trace as JSON Lines (segsim-cli run --help)\n"
+    "  sweep   runs over a range of one parameter on every core; CSV or JSON Lines\n"
+    "          (segsim-cli sweep --help)\n"
+    "  merge   joins the shards of a sweep (segsim-cli merge --help)\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
   return 2;
+}
+
+int Sweep(std::span<const std::string> args) {
+  const segsim::SweepOptions options = segsim::ParseSweepOptions(args);
+  if (options.help) {
+    std::fputs(segsim::kSweepUsage, stdout);
+    return 0;
+  }
+  return segsim::SweepMain(options);
+}
+
+int Merge(std::span<const std::string> args) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(segsim::kMergeUsage, stdout);
+    return 0;
+  }
+  for (const std::string& message : segsim::MergeShards(args, stdout)) {
+    std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
+  }
+  return 0;
 }
 
 }  // namespace
@@ -40,10 +66,15 @@ int main(int argc, char** argv) {
       segsim::RunTrace(options, stdout);
       return 0;
     }
+    if (command == "sweep") return Sweep(rest);
+    if (command == "merge") return Merge(rest);
     return Fail("unknown command '" + command + "'\n" + kUsage);
   } catch (const segsim::UsageError& e) {
     return Fail(e.what());
   } catch (const segsim::SegsimError& e) {
     return Fail(e.what());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "segsim-cli: %s\n", e.what());
+    return 1;
   }
 }
