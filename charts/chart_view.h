@@ -1,0 +1,115 @@
+// The thin Qt chart layer the windows draw their charts with, on top of QCustomPlot: line series
+// that keep every point they are given, bar series with one colour per bar, a rubber-band zoom
+// that behaves the same in all four drag directions, undo of the zoom, and a replot that runs at
+// most about 30 times a second and never while the chart is hidden.
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+#include <QTimer>
+#include <vector>
+
+#include <qcustomplot.h>
+
+class QRubberBand;
+
+namespace segsim {
+
+// A line series. It keeps every point in the order added, so that readers can take point k back
+// by position; the chart draws those its bottom axis can place (a logarithmic axis leaves out
+// points whose x is not above 0). A NaN y is kept and drawn as a gap.
+class LineSeries : public QCPGraph {
+public:
+  LineSeries(QCPAxis* keyAxis, QCPAxis* valueAxis);
+
+  void Add(double x, double y);
+  void Clear();
+  void SetColor(const QColor& color);
+  QColor Color() const { return pen().color(); }
+
+  int Count() const { return static_cast<int>(points_.size()); }
+  double X(int k) const { return points_[static_cast<std::size_t>(k)].x(); }  // 0 <= k < Count()
+  double Y(int k) const { return points_[static_cast<std::size_t>(k)].y(); }
+
+private:
+  std::vector<QPointF> points_;
+};
+
+// A bar series whose bars each carry their own colour, placed at positions 0, 1, 2, ... along the
+// key axis (the bottom axis for vertical bars, the left axis for horizontal ones). Value marks,
+// when on, write each bar's value beside its end.
+class BarSeries : public QCPBars {
+public:
+  BarSeries(QCPAxis* keyAxis, QCPAxis* valueAxis);
+
+  void AddBar(double value, const QColor& color);
+  void Clear();
+  void SetMarksVisible(bool on) { marks_ = on; }
+  bool MarksVisible() const { return marks_; }
+
+  int Count() const { return static_cast<int>(colors_.size()); }
+  double Value(int k) const;  // 0 <= k < Count()
+  QColor BarColor(int k) const { return colors_[static_cast<std::size_t>(k)]; }
+
+protected:
+  void draw(QCPPainter* painter) override;
+
+private:
+  void DrawMark(QCPPainter* painter, const QRectF& bar, double value) const;
+
+  std::vector<QColor> colors_;  // index = position of the bar
+  bool marks_ = false;
+};
+
+class ChartView : public QCustomPlot {
+public:
+  explicit ChartView(QWidget* parent = nullptr);
+
+  // Series are owned by the chart; removing them destroys them (nothing refers to a series taken
+  // off a chart).
+  LineSeries* AddLineSeries(bool onRightAxis);
+  BarSeries* AddBarSeries(Qt::Orientation orientation);
+  void RemoveAllSeries();
+
+  // One title line above the plot; an empty text hides it.
+  void SetTitle(const QString& text);
+  QString Title() const;
+
+  // Logarithmic bottom axis (decades); set before series are added.
+  void SetLogBottomAxis(bool on);
+  // Axis labels with steps of at least 1 on the value axis of bars (bottom for horizontal bars).
+  void SetIntegerSteps(QCPAxis* axis);
+
+  // Zoom to the rectangle between two widget points (either may be the start of the drag).
+  void ZoomToPixels(QPoint from, QPoint to);
+  // Back to the automatic ranges that follow the data.
+  void UndoZoom();
+  bool IsZoomed() const { return zoomed_; }
+
+  // Marks the chart as changed: the replot follows within about 33 ms, or when it is shown.
+  void RequestReplot();
+  // Rescales (unless zoomed) and replots at once.
+  void ReplotNow();
+  bool ReplotPending() const { return dirty_; }
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void RescaleToData();
+  void ReplotIfShown();
+
+  QCPTextElement* title_;
+  QRubberBand* band_ = nullptr;
+  QPoint dragOrigin_;
+  bool dragging_ = false;
+  bool zoomed_ = false;
+  bool dirty_ = false;
+  QTimer replotTimer_;
+};
+
+}  // namespace segsim

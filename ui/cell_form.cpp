@@ -1,0 +1,200 @@
+#include "ui/cell_form.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTimer>
+#include <chrono>
+
+#include "model/numeric.h"
+#include "ui/analyse.h"
+#include "ui/draw_image.h"
+#include "ui/error_display.h"
+
+namespace segsim {
+
+namespace {
+
+// The integer in a field: its present text, strictly converted.
+std::int32_t ReadInt(const QLineEdit* field) { return StrToInt(field->text().toStdString()); }
+
+}  // namespace
+
+std::uint32_t TickCount() {
+  // steady_clock counts from system start on Linux; the low 32 bits wrap like the tick counter.
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+  return static_cast<std::uint32_t>(ms.count());
+}
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  BuildControls();
+  ConnectHandlers();
+  Timer1->start();  // on from creation: the model runs without a click
+  RunGuarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() { FormDestroy(); }
+
+void TForm1::SetAnalysisWindow(TForm2* form2) {
+  analysisWindow_ = form2;
+  sim_.SetSink(form2);
+  if (form2) form2->BindMainWindowFields(E_nbSize, E_clusterT);
+}
+
+void TForm1::FormCreate() {
+  // T of the segregation index is the agent-count field's integer at each computation; a text
+  // that is no integer ends the computation before anything is written.
+  sim_.SetPopulationTotalSource([this] { return ReadInt(Edit_anzAg); });
+  sim_.InitSetup(ReadSetupParams());
+  ShowSetupLabels();
+}
+
+// The image, the panel and the model go with the window; the model draws nothing on the way.
+void TForm1::FormDestroy() {
+  sim_.model().SetCanvas(nullptr);
+  sim_.SetSink(nullptr);
+}
+
+// Every setting in the order a setup reads them; the first text that is no integer raises.
+SetupParams TForm1::ReadSetupParams() const {
+  SetupParams p;
+  p.CellSize = ReadInt(Edit_cellSiz);
+  p.NeighbourRadius = ReadInt(Edit_nRad);
+  p.MoveDistance = ReadInt(Edit_mDist);
+  p.GroupCount = ReadInt(Edit_anzGr);
+  p.AgentCount = ReadInt(Edit_anzAg);
+  p.TileSize = ReadInt(E_nbSize);
+  p.StopStep = ReadInt(E_stopT);
+  p.Threshold = static_cast<std::uint32_t>(TrB_thresh->value());
+  p.GraphicUpdate = CB_graphicUpd->isChecked();
+  p.PanelWidth = ZeichenPanel->width();
+  p.PanelHeight = ZeichenPanel->height();
+  return p;
+}
+
+void TForm1::NewSetup() {
+  const SetupParams params = ReadSetupParams();
+  sim_.NewSetup(params);
+  ShowSetupLabels();
+}
+
+void TForm1::B_setupClick() {
+  NewSetup();
+  lbl_Steps->setText(QString::number(TimeStep()));
+}
+
+void TForm1::ShowSetupLabels() {
+  const Model& m = sim_.model();
+  const ModelSettings& s = m.Settings();
+  Lbl_P->setText(QString::number(s.Threshold));
+  Lbl_cellS->setText(QString("%1 x %2 = %3").arg(s.Rows).arg(s.Cols).arg(std::int64_t{s.Rows} * s.Cols));
+  // More agents were asked for than the grid holds: the field shows the count created.
+  if (m.AgentCountCapped()) WriteInt(Edit_anzAg, m.AgentCountUsed());
+}
+
+void TForm1::DoStep() {
+  Model& m = sim_.model();
+  m.MoveAgents();
+  m.SetTimeStep(m.TimeStep() + 1);
+  lbl_Steps->setText(QString::number(m.TimeStep()));
+  sim_.UpdateStatistics();
+  ShowFps();
+  // Equality only: a run resumed past its stop step, or one whose stop step is not above the
+  // present step, runs on until stopped by hand.
+  if (static_cast<std::int64_t>(m.TimeStep()) == m.Settings().StopStep) Timer1->stop();
+}
+
+// The step rate over the last interval of at least one second; the differences are unsigned so
+// that they stay right across the tick counter's wrap.
+void TForm1::ShowFps() {
+  ++FpsFrameCount;
+  if (static_cast<std::uint32_t>(TickCount() - FpsLastTick) < 1000) return;
+  const std::uint32_t elapsed = TickCount() - FpsLastTick;
+  const std::int64_t rate = Round(static_cast<Extended>(FpsFrameCount) / elapsed * 1000);
+  FpsLastTick = TickCount();
+  FpsFrameCount = 0;
+  setWindowTitle("Group seperation || fps= " + QString::number(rate));
+}
+
+void TForm1::B_stopClick() {
+  sim_.ResetClusterMarks();
+  if (Timer1->isActive()) {
+    Timer1->stop();
+  } else {
+    Timer1->start();
+  }
+}
+
+void TForm1::Button1Click() {
+  if (!analysisWindow_) return;
+  analysisWindow_->show();
+  analysisWindow_->raise();
+}
+
+void TForm1::Button3Click() {
+  if (sweepWindow_) {
+    sweepWindow_->show();
+    sweepWindow_->raise();
+  }
+  Timer1->stop();
+}
+
+void TForm1::WriteInt(QLineEdit* field, std::int64_t v) { field->setText(QString::number(v)); }
+
+// --- the limits of the setup fields -------------------------------------------------------------
+// Each handler tests the upper limit, re-reads the field (the correction ran this handler again,
+// nested, on the corrected text), then tests the lower limit. Cols and Rows are those of the model
+// in force, not those the fields would give.
+
+void TForm1::Edit_anzAgChange() {
+  const ModelSettings& s = sim_.model().Settings();
+  const std::int64_t cells = std::int64_t{s.Cols} * s.Rows;
+  if (ReadInt(Edit_anzAg) > cells) WriteInt(Edit_anzAg, AgentLimitFor(cells));
+  if (ReadInt(Edit_anzAg) < 2) WriteInt(Edit_anzAg, 2);
+}
+
+void TForm1::Edit_cellSizChange() {
+  const Extended limit = static_cast<Extended>(ZeichenPanel->width()) / 20;
+  if (ReadInt(Edit_cellSiz) > limit) WriteInt(Edit_cellSiz, Floor(limit));
+  if (ReadInt(Edit_cellSiz) < 1) WriteInt(Edit_cellSiz, 1);
+}
+
+void TForm1::Edit_anzGrChange() {
+  if (ReadInt(Edit_anzGr) < 1) WriteInt(Edit_anzGr, 1);
+}
+
+void TForm1::Edit_nRadChange() {
+  const std::int32_t rows = sim_.model().Settings().Rows;
+  // Tested against half the rows, replaced by a third.
+  if (ReadInt(Edit_nRad) > static_cast<Extended>(rows) / 2) {
+    WriteInt(Edit_nRad, Floor(static_cast<Extended>(rows) / 3) - 1);
+  }
+  if (ReadInt(Edit_nRad) < 1) WriteInt(Edit_nRad, 1);
+}
+
+void TForm1::Edit_mDistChange() {
+  const std::int32_t rows = sim_.model().Settings().Rows;
+  if (ReadInt(Edit_mDist) > static_cast<Extended>(rows) / 2) {
+    WriteInt(Edit_mDist, Floor(static_cast<Extended>(rows) / 2) - 1);
+  }
+  if (ReadInt(Edit_mDist) < 1) WriteInt(Edit_mDist, 1);
+}
+
+// The tile count needs at least one cell per tile: smaller sizes are corrected like the lower
+// limits of the setup fields.
+void TForm1::E_nbSizeChange() {
+  if (ReadInt(E_nbSize) < 1) WriteInt(E_nbSize, 1);
+  sim_.model().SetTileSize(ReadInt(E_nbSize));
+}
+
+void TForm1::E_stopTChange() { sim_.model().SetStopStep(ReadInt(E_stopT)); }
+
+void TForm1::TrB_threshChange() {
+  Lbl_P->setText(QString::number(TrB_thresh->value()));
+  sim_.model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
+}
+
+}  // namespace segsim

@@ -1,0 +1,136 @@
+// The main window: the parameter fields with their limits, the drawing of the grid, the 1 ms run
+// loop and the buttons. It owns the model (through its Simulation) and the drawing image.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+#include "measures/simulation.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+namespace segsim {
+
+class ImageCanvas;
+class TForm2;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The analysis window receives the measures and reads E_nbSize and E_clusterT; the sweep
+  // window is shown by "analyse parameterspace". Neither is owned.
+  void SetAnalysisWindow(TForm2* form2);
+  void SetSweepWindow(QWidget* form3) { sweepWindow_ = form3; }
+
+  // --- run loop and model operations (the sweep drives these too) ------------------------------
+  // Each may raise SegsimError; the connected handlers below run them inside the error guard.
+  void DoStep();  // MoveAgents, TimeStep + 1, lbl_Steps, UpdateStatistics, ShowFps, stop test
+  // Reads and checks every setting first: a field that is no integer raises before anything
+  // changes, so the model in force stays whole. Then the new model, the labels and the charts.
+  void NewSetup();
+  void ClusterAnalysis() { sim_.ClusterAnalysis(); }
+  void RepaintAll() { sim_.model().RepaintAll(); }
+  std::uint32_t TimeStep() const { return sim_.model().TimeStep(); }
+  void SetTimeStep(std::uint32_t step) { sim_.model().SetTimeStep(step); }
+  Simulation& simulation() { return sim_; }
+  const Simulation& simulation() const { return sim_; }
+  SetupParams ReadSetupParams() const;
+
+  // --- handlers, named after their control and event --------------------------------------------
+  void FormCreate();
+  void FormDestroy();
+  void Timer1Timer() { DoStep(); }
+  void B_setupClick();
+  void B_stopClick();
+  void B_repaintClick() { RepaintAll(); }
+  void Button1Click();
+  void Button2Click() { sim_.CountTiles(); }
+  void Button3Click();
+  void B_clusterClick() { ClusterAnalysis(); }
+  void Label6Click() {}
+  void Edit_anzAgChange();
+  void Edit_cellSizChange();
+  void Edit_anzGrChange();
+  void Edit_nRadChange();
+  void Edit_mDistChange();
+  void E_nbSizeChange();
+  void E_stopTChange();
+  void TrB_threshChange();
+
+  // --- controls, by their documented names ----------------------------------------------------
+  QFrame* ZeichenPanel;
+  ImageCanvas* DrawImage;
+  QGroupBox* GroupBox1;
+  QLineEdit* Edit_anzAg;
+  QLineEdit* Edit_cellSiz;
+  QLineEdit* Edit_anzGr;
+  QLineEdit* Edit_nRad;
+  QLineEdit* Edit_mDist;
+  QCheckBox* CB_graphicUpd;
+  QLabel* Lbl_TextAnzahl;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QPushButton* B_setup;
+  QPushButton* B_stop;
+  QPushButton* B_repaint;
+  QPushButton* Button1;
+  QPushButton* B_cluster;
+  QLineEdit* E_clusterT;
+  QLabel* Label7;
+  QPushButton* Button2;
+  QLineEdit* E_nbSize;
+  QLabel* Label6;
+  QLabel* Lbl_cellS;
+  QLabel* Label10;
+  QLabel* lbl_Steps;
+  QLabel* lbl_timesteps;
+  QLineEdit* E_stopT;
+  QLabel* Label5;
+  QGroupBox* GroupBox2;
+  QLabel* Label8;
+  QLabel* Lbl_P;
+  QLabel* Label9;
+  QSlider* TrB_thresh;
+  QPushButton* Button3;
+  QTimer* Timer1;
+
+  // The step rate display's state: steps since the caption was last set, and the millisecond
+  // tick of that moment. Both start at 0 and survive setups.
+  std::uint32_t FpsFrameCount = 0;
+  std::uint32_t FpsLastTick = 0;
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void BuildControls();
+  void BuildSetupBox();
+  void BuildRunControls();
+  void BuildToleranceBox();
+  void ConnectHandlers();
+  void ShowFps();
+  void ShowSetupLabels();
+  // Writes v into a field when its limit replaces the value (the change handler runs again).
+  static void WriteInt(QLineEdit* field, std::int64_t v);
+
+  Simulation sim_;
+  QWidget* sweepWindow_ = nullptr;
+  TForm2* analysisWindow_ = nullptr;
+};
+
+// The operating system's millisecond tick counter (time since system start), wrapping at 2^32.
+std::uint32_t TickCount();
+
+}  // namespace segsim

@@ -1,0 +1,57 @@
+// segsim-screenshots DIR [STEPS]: runs the model for STEPS steps (300 by default) with the
+// analysis and sweep windows open, then writes the client areas of the three windows to
+// DIR/main.png, DIR/analysis.png and DIR/sweep.png.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+
+#include "charts/chart_view.h"
+#include "ui/error_display.h"
+#include "ui/windows.h"
+
+namespace {
+
+void Settle(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+bool Save(QWidget* window, const QDir& dir, const char* name) {
+  const QString path = dir.filePath(name);
+  if (window->grab().save(path)) return true;
+  std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("segsim");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: segsim-screenshots DIR [STEPS]\n");
+    return 2;
+  }
+  const QDir dir(QString::fromLocal8Bit(argv[1]));
+  const int steps = argc > 2 ? std::atoi(argv[2]) : 300;
+  // A person would see an error box; here it goes to stderr and the run goes on.
+  segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+  const segsim::Windows w = segsim::CreateWindows();
+  w.Form1->Timer1->stop();  // the steps are counted here, not by the clock
+  w.Form1->show();
+  w.Form1->Button1->click();
+  w.Form3->show();
+  w.Form3->move(100, 60);
+  for (int i = 0; i < steps; ++i) {
+    segsim::RunGuarded([&] { w.Form1->DoStep(); });
+    if (i % 10 == 0) QApplication::processEvents();
+  }
+  for (auto* chart : w.Form2->findChildren<segsim::ChartView*>()) chart->ReplotNow();
+  Settle(100);
+  const bool ok = Save(w.Form1.get(), dir, "main.png") && Save(w.Form2.get(), dir, "analysis.png") &&
+                  Save(w.Form3.get(), dir, "sweep.png");
+  return ok ? 0 : 1;
+}
