@@ -1,4 +1,5 @@
 // The main window's controls: names, captions, default texts and places in pixels.
+#include <algorithm>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -95,6 +96,8 @@ void TForm1::BuildSetupBox() {
   CB_graphicUpd = new QCheckBox("run with graphic (slower)", box);
   CB_graphicUpd->setObjectName("CB_graphicUpd");
   CB_graphicUpd->setGeometry(9, 151, 133, 17);
+  // Wide enough for the whole caption in the font at hand, within the group box.
+  CB_graphicUpd->resize(std::clamp(CB_graphicUpd->sizeHint().width(), 133, 150), 17);
   CB_graphicUpd->setChecked(true);
 }
 
