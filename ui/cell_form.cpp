@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <chrono>
 
+#include "model/limits.h"
 #include "model/numeric.h"
 #include "ui/analyse.h"
 #include "ui/draw_image.h"
@@ -147,41 +148,26 @@ void TForm1::WriteInt(QLineEdit* field, std::int64_t v) { field->setText(QString
 // --- the limits of the setup fields -------------------------------------------------------------
 // Each handler tests the upper limit, re-reads the field (the correction ran this handler again,
 // nested, on the corrected text), then tests the lower limit. Cols and Rows are those of the model
-// in force, not those the fields would give.
+// in force, not those the fields would give. segsim-cli's sweep applies the same limits.
 
-void TForm1::Edit_anzAgChange() {
+void TForm1::ApplyLimits(QLineEdit* field, LimitedField kind) {
   const ModelSettings& s = sim_.model().Settings();
-  const std::int64_t cells = std::int64_t{s.Cols} * s.Rows;
-  if (ReadInt(Edit_anzAg) > cells) WriteInt(Edit_anzAg, AgentLimitFor(cells));
-  if (ReadInt(Edit_anzAg) < 2) WriteInt(Edit_anzAg, 2);
-}
-
-void TForm1::Edit_cellSizChange() {
-  const Extended limit = static_cast<Extended>(ZeichenPanel->width()) / 20;
-  if (ReadInt(Edit_cellSiz) > limit) WriteInt(Edit_cellSiz, Floor(limit));
-  if (ReadInt(Edit_cellSiz) < 1) WriteInt(Edit_cellSiz, 1);
-}
-
-void TForm1::Edit_anzGrChange() {
-  if (ReadInt(Edit_anzGr) < 1) WriteInt(Edit_anzGr, 1);
-}
-
-void TForm1::Edit_nRadChange() {
-  const std::int32_t rows = sim_.model().Settings().Rows;
-  // Tested against half the rows, replaced by a third.
-  if (ReadInt(Edit_nRad) > static_cast<Extended>(rows) / 2) {
-    WriteInt(Edit_nRad, Floor(static_cast<Extended>(rows) / 3) - 1);
+  const LimitContext grid{s.Cols, s.Rows, ZeichenPanel->width()};
+  if (const auto replacement = UpperReplacement(kind, ReadInt(field), grid)) {
+    WriteInt(field, *replacement);
   }
-  if (ReadInt(Edit_nRad) < 1) WriteInt(Edit_nRad, 1);
+  if (ReadInt(field) < LowerLimit(kind)) WriteInt(field, LowerLimit(kind));
 }
 
-void TForm1::Edit_mDistChange() {
-  const std::int32_t rows = sim_.model().Settings().Rows;
-  if (ReadInt(Edit_mDist) > static_cast<Extended>(rows) / 2) {
-    WriteInt(Edit_mDist, Floor(static_cast<Extended>(rows) / 2) - 1);
-  }
-  if (ReadInt(Edit_mDist) < 1) WriteInt(Edit_mDist, 1);
-}
+void TForm1::Edit_anzAgChange() { ApplyLimits(Edit_anzAg, LimitedField::AgentCount); }
+
+void TForm1::Edit_cellSizChange() { ApplyLimits(Edit_cellSiz, LimitedField::CellSize); }
+
+void TForm1::Edit_anzGrChange() { ApplyLimits(Edit_anzGr, LimitedField::GroupCount); }
+
+void TForm1::Edit_nRadChange() { ApplyLimits(Edit_nRad, LimitedField::NeighbourRadius); }
+
+void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDistance); }
 
 // The tile count needs at least one cell per tile: smaller sizes are corrected like the lower
 // limits of the setup fields.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "measures/simulation.h"
+#include "model/limits.h"
 
 class QCheckBox;
 class QFrame;
@@ -124,6 +125,8 @@ private:
   void ShowSetupLabels();
   // Writes v into a field when its limit replaces the value (the change handler runs again).
   static void WriteInt(QLineEdit* field, std::int64_t v);
+  // Corrects the field to its limits, as each setup field's change handler does.
+  void ApplyLimits(QLineEdit* field, LimitedField kind);
 
   Simulation sim_;
   QWidget* sweepWindow_ = nullptr;
