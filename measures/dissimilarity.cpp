@@ -18,25 +18,34 @@ struct Accumulators {
   std::vector<Extended> segregation;
 };
 
+// One tile's terms, added to the accumulators. The shares are computed once per group and tile
+// (the same extended expression the terms use), and the count of the other groups in the tile
+// is the tile's total less the group's: sums of integers, exact in extended precision, so equal
+// to adding the other groups' counts one by one.
 void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
-                    std::span<const std::int32_t> n, std::int32_t total, Accumulators& acc) {
+                    std::span<const std::int32_t> n, std::int32_t total, Accumulators& acc,
+                    std::vector<Extended>& shares) {
   const std::int32_t g = counts.Groups();
-  auto share = [&](std::int32_t k) {
-    return static_cast<Extended>(counts.At(b, a, k)) / n[static_cast<std::size_t>(k)] * 100;
-  };
+  std::int64_t tileTotal = 0;
+  for (std::int32_t k = 0; k < g; ++k) {
+    const std::int32_t c = counts.At(b, a, k);
+    tileTotal += c;
+    if (n[static_cast<std::size_t>(k)] != 0) {
+      shares[static_cast<std::size_t>(k)] =
+          static_cast<Extended>(c) / n[static_cast<std::size_t>(k)] * 100;
+    }
+  }
   for (std::int32_t i = 0; i < g; ++i) {
     if (n[static_cast<std::size_t>(i)] == 0) continue;  // an empty group has no value
-    const Extended pi = share(i);
+    const Extended pi = shares[static_cast<std::size_t>(i)];
+    Extended* pair = &acc.pair[static_cast<std::size_t>(i) * g];
     for (std::int32_t j = i + 1; j < g; ++j) {
       if (n[static_cast<std::size_t>(j)] == 0) continue;
-      acc.pair[static_cast<std::size_t>(i) * g + j] += std::fabs(pi - share(j));
-    }
-    Extended rest = 0;
-    for (std::int32_t k = 0; k < g; ++k) {
-      if (k != i) rest += counts.At(b, a, k);
+      pair[j] += std::fabs(pi - shares[static_cast<std::size_t>(j)]);
     }
     const std::int32_t others = total - n[static_cast<std::size_t>(i)];
     if (others == 0) continue;
+    const auto rest = static_cast<Extended>(tileTotal - counts.At(b, a, i));
     acc.segregation[static_cast<std::size_t>(i)] += std::fabs(pi - rest / others * 100);
   }
 }
@@ -74,9 +83,10 @@ Dissimilarity ComputeDissimilarity(const TileCounts& counts,
   const std::int32_t g = counts.Groups();
   const auto gs = static_cast<std::size_t>(g);
   Accumulators acc{std::vector<Extended>(gs * gs, 0), std::vector<Extended>(gs, 0)};
+  std::vector<Extended> shares(gs, 0);
   for (std::int32_t a = 0; a < counts.TilesPerSide(); ++a) {
     for (std::int32_t b = 0; b < counts.TilesPerSide(); ++b) {
-      AccumulateTile(counts, a, b, groupSizes, populationTotal, acc);
+      AccumulateTile(counts, a, b, groupSizes, populationTotal, acc, shares);
     }
   }
   Dissimilarity result{g, std::vector<double>(gs * gs, 0.0), std::vector<double>(gs, 0.0)};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/cell.h"
+#include "model/neighbour_counts.h"
 
 namespace segsim {
 
@@ -56,25 +57,56 @@ public:
   TCell& CreateCell(std::int32_t x, std::int32_t y, std::int32_t size, Color fillColor);
   bool Complete() const { return cells_.size() == static_cast<std::size_t>(cols_) * rows_; }
 
-  // The only ways to change a cell's State and Occupied flag.
+  // The only ways to change a cell's State and Occupied flag. Both keep the neighbourhood counts
+  // in step while they are kept.
   void SetState(GridPos p, std::int32_t state);
   void SetOccupied(GridPos p, bool occupied);
 
+  // Per-group window sums for fast neighbourhood counts (see NeighbourCounts): built from the
+  // cells as they stand, then kept in step by every SetState and SetOccupied until dropped or
+  // until the next Reset.
+  void BuildNeighbourCounts(std::int32_t radius, std::int32_t groups);
+  void DropNeighbourCounts() { counts_.Clear(); }
+  // Writes the changes the counts keep pending into their sums (NeighbourCounts::Flush).
+  void FlushNeighbourCounts() { counts_.Flush(); }
+  const NeighbourCounts& Counts() const { return counts_; }
+
   // Brings a position back onto the torus. An offset within one period (a column from -Cols to
   // 2 * Cols - 1) moves by exactly one period; anything further out wraps again, as a modulo.
-  void WrapPosition(std::int32_t& column, std::int32_t& row) const;
-  GridPos Wrapped(std::int64_t column, std::int64_t row) const;
+  void WrapPosition(std::int32_t& column, std::int32_t& row) const {
+    column = static_cast<std::int32_t>(WrapOne(column, cols_));
+    row = static_cast<std::int32_t>(WrapOne(row, rows_));
+  }
+  GridPos Wrapped(std::int64_t column, std::int64_t row) const {
+    return {static_cast<std::int32_t>(WrapOne(column, cols_)),
+            static_cast<std::int32_t>(WrapOne(row, rows_))};
+  }
+
+  // The Occupied flag from the compact array: the relocation's search probes it many times.
+  bool IsOccupied(GridPos p) const { return occupied_[IndexOf(p.column, p.row)] != 0; }
 
   // Row-major compact views used by the neighbourhood counts.
   const std::int32_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
   const std::uint8_t* OccupiedRow(std::int32_t row) const { return &occupied_[IndexOf(0, row)]; }
 
 private:
+  static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
+    if (v < 0) v += period;
+    else if (v > period - 1) v -= period;
+    if (v < 0 || v > period - 1) [[unlikely]] {
+      // Further out than one period: wrap as a true modulo.
+      v %= period;
+      if (v < 0) v += period;
+    }
+    return v;
+  }
+
   std::int32_t cols_ = 0;
   std::int32_t rows_ = 0;
   std::vector<TCell> cells_;
   std::vector<std::int32_t> states_;
   std::vector<std::uint8_t> occupied_;
+  NeighbourCounts counts_;
 };
 
 }  // namespace segsim

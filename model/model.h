@@ -15,6 +15,13 @@
 
 namespace segsim {
 
+// How the model counts neighbourhoods; all give the same counts. kDirect walks the
+// (2r + 1)^2 square at every count (the definition). kFast reads per-group window sums kept in
+// step with every change (NeighbourCounts) where they pay (NeighbourCounts::Pays: enough radius,
+// not too many groups for the grid), and walks the square where they do not. kSums reads the
+// sums wherever they can serve at all, paying or not (tests, measurements).
+enum class CountMethod { kFast, kDirect, kSums };
+
 // What the last relocation pass did.
 struct PassCounts {
   std::int32_t moved = 0;        // MoveAgentTo calls
@@ -58,8 +65,16 @@ public:
   }
 
   // --- satisfaction -------------------------------------------------------------------------
-  // Counts the (2r + 1)^2 square round the cell into its SameCount and OtherCount.
+  // Counts the (2r + 1)^2 square round the cell into its SameCount and OtherCount, by the
+  // method in force.
   void CountNeighbours(std::int32_t column, std::int32_t row);
+  // The same counts by walking the square, whatever the method: the definition.
+  void CountNeighboursDirect(std::int32_t column, std::int32_t row);
+  // Chooses the method for the present model and every later setup (kFast by default).
+  void SetCountMethod(CountMethod method);
+  CountMethod GetCountMethod() const { return countMethod_; }
+  // Whether counts are read from window sums now: kFast chosen and the sums pay for this model.
+  bool FastCountsInUse() const { return grid_.Counts().Active(); }
   // Percentage of same cells among those counted; stored in the cell and returned in s.
   void CalcSatisfaction(std::int32_t column, std::int32_t row, double& s);
 
@@ -99,6 +114,8 @@ private:
   void PlaceAgents();
   GridPos FindFreeCell(TAgent& agent);
   void FreeModel();
+  // Builds the window sums when the method and the model call for them, else drops them.
+  void ApplyCountMethod();
 
   Canvas* canvas_;
   ModelSettings settings_;
@@ -113,6 +130,7 @@ private:
   std::int32_t panelHeight_ = 0;
   bool agentCountCapped_ = false;
   PassCounts lastPass_;
+  CountMethod countMethod_ = CountMethod::kFast;
 };
 
 // The agent-count limit of a grid of P cells: P - Round(P * 0.05), which leaves 5 % free.

@@ -5,12 +5,29 @@ namespace segsim {
 namespace {
 
 constexpr int kSearchTries = 1000;
+// Agents stand at random places, so each turn starts with cache misses on its cell and on the
+// count rows about it; they are fetched this many turns ahead.
+constexpr std::size_t kPrefetchAhead = 6;
 
 }  // namespace
 
 void Model::MoveAgents() {
   lastPass_ = {};
-  for (TAgent& agent : agentList_) {
+  // Changes made since the last pass (its last moves, agents added by hand) go into the sums
+  // now rather than being corrected for at every count of this pass.
+  grid_.FlushNeighbourCounts();
+  const std::size_t count = agentList_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kPrefetchAhead < count) {
+      const TAgent& ahead = agentList_[i + kPrefetchAhead];
+      const GridPos p{ahead.GridX, ahead.GridY};
+      // A cell spans two cache lines at most.
+      const char* cell = reinterpret_cast<const char*>(&grid_.At(p));
+      __builtin_prefetch(cell);
+      __builtin_prefetch(cell + sizeof(TCell) - 1);
+      grid_.Counts().Prefetch(p, ahead.Group);
+    }
+    TAgent& agent = agentList_[i];
     const GridPos here{agent.GridX, agent.GridY};
     TCell& cell = grid_.At(here);
     double own = 0;
@@ -29,7 +46,7 @@ void Model::MoveAgents() {
       agent.ChangeHeading(random_, settings_.MoveDistance);
       target = grid_.Wrapped(static_cast<std::int64_t>(here.column) + agent.HeadingX(),
                              static_cast<std::int64_t>(here.row) + agent.HeadingY());
-      found = !grid_.At(target).Occupied();
+      found = !grid_.IsOccupied(target);
     }
     CalcSatisfaction(here.column, here.row, own);
     if (found) {

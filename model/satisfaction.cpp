@@ -34,6 +34,16 @@ void CountRowSegment(const std::int32_t* states, const std::uint8_t* occupied, s
 // State are not counted, and an occupied cell whose State is 0 (the moving agent's old cell
 // during an evaluation) counts as other for every group.
 void Model::CountNeighbours(std::int32_t column, std::int32_t row) {
+  if (grid_.Counts().Active()) {
+    TCell& centre = grid_[column][row];
+    if (grid_.Counts().Count({column, row}, centre.State(), centre.SameCount, centre.OtherCount)) {
+      return;
+    }
+  }
+  CountNeighboursDirect(column, row);
+}
+
+void Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) {
   TCell& centre = grid_[column][row];
   const std::int32_t centreState = centre.State();
   const std::int32_t r = settings_.NeighbourRadius;
@@ -50,13 +60,31 @@ void Model::CountNeighbours(std::int32_t column, std::int32_t row) {
   centre.OtherCount = other;
 }
 
+void Model::SetCountMethod(CountMethod method) {
+  countMethod_ = method;
+  if (HasModel()) ApplyCountMethod();
+}
+
+void Model::ApplyCountMethod() {
+  const ModelSettings& s = settings_;
+  const bool sums =
+      countMethod_ == CountMethod::kSums ||
+      (countMethod_ == CountMethod::kFast &&
+       NeighbourCounts::Pays(s.Cols, s.Rows, s.NeighbourRadius, s.GroupCount));
+  if (sums) {
+    if (!grid_.Counts().Active()) grid_.BuildNeighbourCounts(s.NeighbourRadius, s.GroupCount);
+  } else {
+    grid_.DropNeighbourCounts();
+  }
+}
+
 void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
   CountNeighbours(column, row);
   TCell& cell = grid_[column][row];
-  const std::int32_t total = cell.SameCount + cell.OtherCount;
   // Quotient and product in extended precision, one rounding to double at the end: a share that
   // is a whole percentage (11 of 20) comes out as exactly that number, which decides ties at the
   // threshold.
+  const std::int32_t total = cell.SameCount + cell.OtherCount;
   s = total > 0 ? static_cast<double>(static_cast<Extended>(cell.SameCount) / total * 100) : 0.0;
   cell.Satisfaction = s;
 }

@@ -67,6 +67,7 @@ void Model::InitSetup(const SetupParams& params) {
   CreateImage();
   CreateCells();
   CreateAgents(params.AgentCount);
+  ApplyCountMethod();
   s.TimeStep = 0;
   s.TileSize = params.TileSize;
   s.StopStep = params.StopStep;
