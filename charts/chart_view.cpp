@@ -1,5 +1,6 @@
 #include "charts/chart_view.h"
 
+#include <QPainter>
 #include <QRubberBand>
 #include <algorithm>
 #include <cmath>
@@ -14,10 +15,31 @@ constexpr int kMinDragPixels = 3;      // smaller drags are clicks, not zooms
 constexpr double kBarWidth = 0.7;      // in key units: 70 % of the pitch
 constexpr double kMinOutlinedBar = 4;  // pixels across
 constexpr double kMarkRoom = 0.25;     // share of the value range kept free for value marks
+constexpr double kMarkGap = 4;         // pixels between a point or bar end and its mark
 
 QRect RectBetween(QPoint a, QPoint b) {
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+enum class MarkSide { Above, Right };
+
+// A small framed label beside an anchor point: centred above it, or right of it and centred on
+// its height. Above a point a short line joins the label to the point.
+void DrawMark(QCPPainter* painter, const QFont& font, const QString& text, QPointF anchor,
+              MarkSide side) {
+  const QFontMetrics metrics(font);
+  const QSizeF size(metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
+  const QPointF topLeft = side == MarkSide::Right
+      ? QPointF(anchor.x() + kMarkGap, anchor.y() - size.height() / 2)
+      : QPointF(anchor.x() - size.width() / 2, anchor.y() - size.height() - kMarkGap);
+  const QRectF box(topLeft, size);
+  painter->setFont(font);
+  painter->setPen(QPen(Qt::black));
+  if (side == MarkSide::Above) painter->drawLine(anchor, QPointF(anchor.x(), box.bottom()));
+  painter->setBrush(QColor(0xFF, 0xFF, 0xE1));
+  painter->drawRect(box);
+  painter->drawText(box, Qt::AlignCenter, text);
 }
 
 }  // namespace
@@ -39,7 +61,45 @@ void LineSeries::Clear() {
   data()->clear();
 }
 
-void LineSeries::SetColor(const QColor& color) { setPen(QPen(color)); }
+void LineSeries::SetColor(const QColor& color) {
+  QPen p = pen();
+  p.setColor(color);
+  setPen(p);
+  ApplyMarkers();
+}
+
+void LineSeries::SetPenWidth(double width) {
+  QPen p = pen();
+  p.setWidthF(width);
+  setPen(p);
+}
+
+void LineSeries::SetLineVisible(bool on) { setLineStyle(on ? QCPGraph::lsLine : QCPGraph::lsNone); }
+
+void LineSeries::SetPointMarkers(QCPScatterStyle::ScatterShape shape, double size) {
+  markerShape_ = shape;
+  markerSize_ = size;
+  ApplyMarkers();
+}
+
+void LineSeries::ApplyMarkers() {
+  const QColor color = pen().color();
+  setScatterStyle(markerShape_ == QCPScatterStyle::ssNone
+                      ? QCPScatterStyle()
+                      : QCPScatterStyle(markerShape_, color, color, markerSize_));
+}
+
+void LineSeries::draw(QCPPainter* painter) {
+  QCPGraph::draw(painter);
+  if (!markFormat_ || !mKeyAxis || !mValueAxis) return;
+  const QCPRange keys = keyAxis()->range();
+  const QCPRange values = valueAxis()->range();
+  for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it) {
+    if (!keys.contains(it->key) || !values.contains(it->value)) continue;
+    const QPointF point = coordsToPixels(it->key, it->value);
+    DrawMark(painter, parentPlot()->font(), markFormat_(it->value), point, MarkSide::Above);
+  }
+}
 
 // --- BarSeries ----------------------------------------------------------------------------------
 
@@ -78,25 +138,16 @@ void BarSeries::draw(QCPPainter* painter) {
     painter->setPen(across < kMinOutlinedBar ? QPen(Qt::NoPen) : pen());
     painter->setBrush(k < colors_.size() ? colors_[k] : brush().color());
     painter->drawRect(bar);
-    if (marks_) DrawMark(painter, bar, it->value);
+    // The mark at the bar's end: right of a horizontal bar, above a vertical one.
+    if (!marks_) continue;
+    const QString text = QString::number(it->value, 'g', 15);
+    const QFont font = parentPlot()->font();
+    if (vertical) {
+      DrawMark(painter, font, text, QPointF(bar.center().x(), bar.top()), MarkSide::Above);
+    } else {
+      DrawMark(painter, font, text, QPointF(bar.right(), bar.center().y()), MarkSide::Right);
+    }
   }
-}
-
-// A small framed label at the bar's end: right of a horizontal bar, above a vertical one.
-void BarSeries::DrawMark(QCPPainter* painter, const QRectF& bar, double value) const {
-  const QString text = QString::number(value, 'g', 15);
-  const QFontMetrics metrics(parentPlot()->font());
-  const QSizeF size(metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
-  const bool horizontal = keyAxis()->orientation() == Qt::Vertical;
-  const QPointF topLeft = horizontal
-      ? QPointF(bar.right() + 4, bar.center().y() - size.height() / 2)
-      : QPointF(bar.center().x() - size.width() / 2, bar.top() - size.height() - 4);
-  const QRectF box(topLeft, size);
-  painter->setFont(parentPlot()->font());
-  painter->setPen(QPen(Qt::black));
-  painter->setBrush(QColor(0xFF, 0xFF, 0xE1));
-  painter->drawRect(box);
-  painter->drawText(box, Qt::AlignCenter, text);
 }
 
 // --- ChartView ----------------------------------------------------------------------------------
@@ -122,6 +173,16 @@ BarSeries* ChartView::AddBarSeries(Qt::Orientation orientation) {
 void ChartView::RemoveAllSeries() {
   clearPlottables();
   RequestReplot();
+}
+
+void ChartView::SetBorder(bool on) {
+  border_ = on;
+  update();
+}
+
+void ChartView::SetMargins(double keyShare, double valueShare) {
+  keyMargin_ = keyShare;
+  valueMargin_ = valueShare;
 }
 
 void ChartView::SetTitle(const QString& text) {
@@ -198,11 +259,24 @@ void ChartView::RescaleToData() {
   }
   if (!any) return;
   rescaleAxes(true);
+  for (QCPAxis* axis : {xAxis, yAxis, yAxis2}) {
+    const double share = axis == xAxis ? keyMargin_ : valueMargin_;
+    const QCPRange r = axis->range();
+    if (share > 0) axis->setRange(r.lower - r.size() * share, r.upper + r.size() * share);
+  }
+  // Room above the data for value marks, once per value axis that carries marks.
+  std::vector<QCPAxis*> roomMade;
   for (int i = 0; i < plottableCount(); ++i) {
-    const auto* bars = dynamic_cast<const BarSeries*>(plottable(i));
-    if (!bars || !bars->MarksVisible()) continue;
-    const QCPRange r = bars->valueAxis()->range();
-    bars->valueAxis()->setRangeUpper(r.upper + r.size() * kMarkRoom);
+    QCPAbstractPlottable* p = plottable(i);
+    const auto* bars = dynamic_cast<const BarSeries*>(p);
+    const auto* line = dynamic_cast<const LineSeries*>(p);
+    const bool marks = (bars && bars->MarksVisible()) || (line && line->MarksVisible());
+    QCPAxis* axis = p->valueAxis();
+    const bool made = std::find(roomMade.begin(), roomMade.end(), axis) != roomMade.end();
+    if (!marks || !p->visible() || made) continue;
+    const QCPRange r = axis->range();
+    axis->setRangeUpper(r.upper + r.size() * kMarkRoom);
+    roomMade.push_back(axis);
   }
 }
 
@@ -243,6 +317,14 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
 void ChartView::showEvent(QShowEvent* event) {
   QCustomPlot::showEvent(event);
   if (dirty_) ReplotNow();
+}
+
+void ChartView::paintEvent(QPaintEvent* event) {
+  QCustomPlot::paintEvent(event);
+  if (!border_) return;
+  QPainter painter(this);
+  painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 }  // namespace segsim

@@ -1,13 +1,15 @@
 // The thin Qt chart layer the windows draw their charts with, on top of QCustomPlot: line series
-// that keep every point they are given, bar series with one colour per bar, a rubber-band zoom
-// that behaves the same in all four drag directions, undo of the zoom, and a replot that runs at
-// most about 30 times a second and never while the chart is hidden.
+// that keep every point they are given (drawn as a line, as point markers or both, optionally
+// with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
+// in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
+// second and never while the chart is hidden.
 #pragma once
 
 #include <QColor>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 #include <qcustomplot.h>
@@ -21,19 +23,43 @@ namespace segsim {
 // points whose x is not above 0). A NaN y is kept and drawn as a gap.
 class LineSeries : public QCPGraph {
 public:
+  // The text of a value mark for a point's y.
+  using MarkFormat = std::function<QString(double y)>;
+
   LineSeries(QCPAxis* keyAxis, QCPAxis* valueAxis);
 
   void Add(double x, double y);
   void Clear();
+  // Colour of the line and of the point markers; the pen width in pixels (1 by default).
   void SetColor(const QColor& color);
+  void SetPenWidth(double width);
   QColor Color() const { return pen().color(); }
+  // Whether the points are joined by a line (on by default).
+  void SetLineVisible(bool on);
+  bool LineVisible() const { return lineStyle() != QCPGraph::lsNone; }
+  // A filled marker of the series' colour at every point, `size` pixels across; ssNone (the
+  // default) for none.
+  void SetPointMarkers(QCPScatterStyle::ScatterShape shape, double size);
+  QCPScatterStyle::ScatterShape PointMarkers() const { return markerShape_; }
+  // Value marks: a small framed label above every drawn point with format(y); an empty format
+  // (the default) shows none.
+  void SetMarks(MarkFormat format) { markFormat_ = std::move(format); }
+  bool MarksVisible() const { return static_cast<bool>(markFormat_); }
 
   int Count() const { return static_cast<int>(points_.size()); }
   double X(int k) const { return points_[static_cast<std::size_t>(k)].x(); }  // 0 <= k < Count()
   double Y(int k) const { return points_[static_cast<std::size_t>(k)].y(); }
 
+protected:
+  void draw(QCPPainter* painter) override;
+
 private:
+  void ApplyMarkers();
+
   std::vector<QPointF> points_;
+  QCPScatterStyle::ScatterShape markerShape_ = QCPScatterStyle::ssNone;
+  double markerSize_ = 0;
+  MarkFormat markFormat_;
 };
 
 // A bar series whose bars each carry their own colour, placed at positions 0, 1, 2, ... along the
@@ -56,8 +82,6 @@ protected:
   void draw(QCPPainter* painter) override;
 
 private:
-  void DrawMark(QCPPainter* painter, const QRectF& bar, double value) const;
-
   std::vector<QColor> colors_;  // index = position of the bar
   bool marks_ = false;
 };
@@ -72,13 +96,20 @@ public:
   BarSeries* AddBarSeries(Qt::Orientation orientation);
   void RemoveAllSeries();
 
+  // A one-pixel frame round the whole chart.
+  void SetBorder(bool on);
+  // Room round the data in the automatic ranges, as a share of the data's range on each side of
+  // the bottom axis (keyShare) and of the left and right axes (valueShare), so that markers and
+  // marks at the outermost points stay inside the plot (0: none, the default).
+  void SetMargins(double keyShare, double valueShare);
+
   // One title line above the plot; an empty text hides it.
   void SetTitle(const QString& text);
   QString Title() const;
 
   // Logarithmic bottom axis (decades); set before series are added.
   void SetLogBottomAxis(bool on);
-  // Axis labels with steps of at least 1 on the value axis of bars (bottom for horizontal bars).
+  // Ticks at whole numbers with a step of 1, or a whole multiple of 1 where labels would crowd.
   void SetIntegerSteps(QCPAxis* axis);
 
   // Zoom to the rectangle between two widget points (either may be the start of the drag).
@@ -98,6 +129,7 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
 private:
   void RescaleToData();
@@ -109,6 +141,9 @@ private:
   bool dragging_ = false;
   bool zoomed_ = false;
   bool dirty_ = false;
+  bool border_ = false;
+  double keyMargin_ = 0;
+  double valueMargin_ = 0;
   QTimer replotTimer_;
 };
 

@@ -51,7 +51,7 @@ FitVector BackSubstitute(const FitMatrix& a, const FitVector& r, int t) {
 // u_i^k for k = 0 … count-1, one list of n entries per power, each power formed by repeated
 // multiplication from u^0 = 1 with u_i = x_i - xMin in extended precision.
 std::vector<std::vector<long double>> PowerLists(std::span<const ChartPoint> source,
-                                                 double xMin, int count) {
+                                                 long double xMin, int count) {
   std::vector<std::vector<long double>> powers(static_cast<std::size_t>(count));
   powers[0].assign(source.size(), 1.0L);
   for (std::size_t k = 1; k < powers.size(); ++k) {
@@ -65,8 +65,8 @@ std::vector<std::vector<long double>> PowerLists(std::span<const ChartPoint> sou
 
 // The normal equations of fitting v = y - yMin by a polynomial in u = x - xMin with t terms:
 // a[j][k] = Σ u^(j+k), r[j] = Σ u^j·v.
-void BuildNormalEquations(std::span<const ChartPoint> source, double xMin, double yMin, int t,
-                          FitMatrix& a, FitVector& r) {
+void BuildNormalEquations(std::span<const ChartPoint> source, long double xMin, long double yMin,
+                          int t, FitMatrix& a, FitVector& r) {
   const auto powers = PowerLists(source, xMin, 2 * t - 1);
   for (int j = 0; j < t; ++j) {
     for (int k = 0; k < t; ++k) {
@@ -131,8 +131,8 @@ std::vector<ChartPoint> PolynomialFit::Calculate(std::span<const ChartPoint> sou
   if (source.size() < static_cast<std::size_t>(t)) return {};
   const auto byX = [](const ChartPoint& a, const ChartPoint& b) { return a.x < b.x; };
   const auto byY = [](const ChartPoint& a, const ChartPoint& b) { return a.y < b.y; };
-  const double xMin = std::min_element(source.begin(), source.end(), byX)->x;
-  const double yMin = std::min_element(source.begin(), source.end(), byY)->y;
+  const long double xMin = std::min_element(source.begin(), source.end(), byX)->x;
+  const long double yMin = std::min_element(source.begin(), source.end(), byY)->y;
 
   FitMatrix a{};
   FitVector r{};

@@ -49,8 +49,8 @@ public:
   std::span<const long double> Coefficients() const {
     return std::span<const long double>(coefficients_).first(coefficientCount_);
   }
-  double XMin() const { return xMin_; }
-  double YMin() const { return yMin_; }
+  long double XMin() const { return xMin_; }
+  long double YMin() const { return yMin_; }
 
   // One point per source point at the same x; nothing when there are fewer points than
   // PolyDegree(). Throws SegsimError(msg::kCannotFit) when the normal equations are singular
@@ -61,8 +61,8 @@ private:
   int polyDegree_;
   FitVector coefficients_{};
   int coefficientCount_ = 0;
-  double xMin_ = 0.0;
-  double yMin_ = 0.0;
+  long double xMin_ = 0.0L;  // the shifts, kept in extended precision like the coefficients
+  long double yMin_ = 0.0L;
 };
 
 }  // namespace segsim

@@ -11,6 +11,7 @@
 #include "charts/polyfit.h"
 #include "charts/series.h"
 #include "charts/trend.h"
+#include "charts/value_format.h"
 #include "model/error.h"
 
 namespace segsim {
@@ -287,6 +288,32 @@ TEST(DerivedSeries, AFunctionOwnedElsewhereOutlivesOrDetachesFromItsSeries) {
   fitted.Recalculate();
   EXPECT_EQ(fitted.Count(), 0u);
 }
+
+struct MarkCase {
+  const char* name;
+  double value;
+  const char* text;
+};
+void PrintTo(const MarkCase& c, std::ostream* os) { *os << c.name; }
+
+class ValueMarkCases : public testing::TestWithParam<MarkCase> {};
+
+TEST_P(ValueMarkCases, FormatsWithThousandsAndOneDecimal) {
+  EXPECT_EQ(FormatValueMark(GetParam().value), GetParam().text);
+}
+
+// The format "#,##0.#"; halves of the written value go away from zero.
+INSTANTIATE_TEST_SUITE_P(
+    Charts, ValueMarkCases,
+    testing::Values(MarkCase{"Whole", 2, "2"}, MarkCase{"Zero", 0, "0"},
+                    MarkCase{"LeadingZero", 0.25, "0.3"}, MarkCase{"WrittenHalfRoundsUp", 0.35, "0.4"},
+                    MarkCase{"Third", 2.0 / 3.0, "0.7"}, MarkCase{"BelowAHalfTenth", 0.04, "0"},
+                    MarkCase{"CarryIntoThousands", 999.96, "1,000"},
+                    MarkCase{"Grouped", 1234567.89, "1,234,567.9"},
+                    MarkCase{"Negative", -1234.5, "-1,234.5"}, MarkCase{"NegativeToZero", -0.04, "0"},
+                    MarkCase{"Large", 1e20, "100,000,000,000,000,000,000"},
+                    MarkCase{"Tiny", 1e-30, "0"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace segsim

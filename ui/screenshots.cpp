@@ -1,7 +1,9 @@
 // segsim-screenshots DIR [STEPS]: runs the model for STEPS steps (300 by default) with the
-// analysis and sweep windows open, then writes the client areas of the three windows to
-// DIR/main.png, DIR/analysis.png and DIR/sweep.png.
+// analysis window open and writes the client areas of the main and analysis windows to
+// DIR/main.png and DIR/analysis.png; then runs a whole sweep of the sweep window's initial
+// fields over " number of groups" and writes the sweep window to DIR/sweep.png.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -26,6 +28,16 @@ bool Save(QWidget* window, const QDir& dir, const char* name) {
   return false;
 }
 
+// The ticks of the sweep, one after another until it finishes.
+void RunSweep(segsim::TForm3& form3) {
+  form3.CB_param->setCurrentIndex(0);  // " number of groups"
+  form3.B_start->click();
+  for (int tick = 0; form3.Timer2->isActive(); ++tick) {
+    form3.Timer2Timer();
+    if (tick % 10 == 0) QApplication::processEvents();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -43,15 +55,17 @@ int main(int argc, char* argv[]) {
   w.Form1->Timer1->stop();  // the steps are counted here, not by the clock
   w.Form1->show();
   w.Form1->Button1->click();
-  w.Form3->show();
-  w.Form3->move(100, 60);
   for (int i = 0; i < steps; ++i) {
     segsim::RunGuarded([&] { w.Form1->DoStep(); });
     if (i % 10 == 0) QApplication::processEvents();
   }
   for (auto* chart : w.Form2->findChildren<segsim::ChartView*>()) chart->ReplotNow();
   Settle(100);
-  const bool ok = Save(w.Form1.get(), dir, "main.png") && Save(w.Form2.get(), dir, "analysis.png") &&
-                  Save(w.Form3.get(), dir, "sweep.png");
-  return ok ? 0 : 1;
+  if (!Save(w.Form1.get(), dir, "main.png") || !Save(w.Form2.get(), dir, "analysis.png")) return 1;
+  w.Form1->Button3->click();  // shows the sweep window
+  w.Form3->move(100, 60);
+  RunSweep(*w.Form3);
+  for (auto* chart : w.Form3->findChildren<segsim::ChartView*>()) chart->ReplotNow();
+  Settle(100);
+  return Save(w.Form3.get(), dir, "sweep.png") ? 0 : 1;
 }

@@ -17,7 +17,8 @@ struct Windows {
 };
 
 // Creates the main window (its model built and drawn, Timer1 on), then the analysis window,
-// hidden and laid out for the model, then the sweep window, hidden. Nothing is shown.
+// hidden and laid out for the model, then the sweep window, hidden, which drives the other two.
+// Nothing is shown.
 Windows CreateWindows();
 
 }  // namespace segsim
