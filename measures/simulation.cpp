@@ -34,10 +34,17 @@ void Simulation::UpdateStatistics() {
 
 void Simulation::ClusterAnalysis() {
   clusterSizes_ = segsim::ClusterAnalysis(model_.grid(), model_.Settings().GroupCount);
+  marksSet_ = true;
   if (sink_) sink_->ShowClusterSizes(model_, clusterSizes_);
 }
 
-void Simulation::ResetClusterMarks() { segsim::ResetClusterMarks(model_.grid()); }
+// Only the cluster analysis sets marks and links, so a grid without an analysis since the last
+// reset is clear already: the tile count at every step then skips a pass over the grid.
+void Simulation::ResetClusterMarks() {
+  if (!marksSet_) return;
+  segsim::ResetClusterMarks(model_.grid());
+  marksSet_ = false;
+}
 
 std::int32_t Simulation::PopulationTotal() const {
   return populationTotal_ ? populationTotal_() : model_.AgentCountUsed();
@@ -46,7 +53,7 @@ std::int32_t Simulation::PopulationTotal() const {
 void Simulation::CountTiles() {
   const ModelSettings& s = model_.Settings();
   const TileCounts counts = CountTileGroups(model_.grid(), s.TileSize, s.GroupCount);
-  segsim::ResetClusterMarks(model_.grid());
+  ResetClusterMarks();
   const std::int32_t total = PopulationTotal();
   last_.dissimilarity = ComputeDissimilarity(counts, model_.groupSizes(), total);
   WriteDissimilarity(last_.dissimilarity);

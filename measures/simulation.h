@@ -78,6 +78,7 @@ private:
   std::function<std::int32_t()> populationTotal_;
   ClusterSizes clusterSizes_;
   StepMeasures last_;
+  bool marksSet_ = false;  // cluster marks or links may be set on the grid
 };
 
 // Steps on which the cluster analysis runs: 1, 31, 61, ...

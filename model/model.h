@@ -116,6 +116,9 @@ private:
   void FreeModel();
   // Builds the window sums when the method and the model call for them, else drops them.
   void ApplyCountMethod();
+  // The percentages of every count a square of the present radius can give, when it is small.
+  void BuildPercentTable();
+  double Percent(std::int32_t same, std::int32_t total) const;
 
   Canvas* canvas_;
   ModelSettings settings_;
@@ -130,6 +133,8 @@ private:
   std::int32_t panelHeight_ = 0;
   bool agentCountCapped_ = false;
   PassCounts lastPass_;
+  std::vector<double> percents_;    // [same * (maxTotal_ + 1) + total]; empty for large squares
+  std::int32_t maxTotal_ = -1;
   CountMethod countMethod_ = CountMethod::kFast;
 };
 

@@ -78,14 +78,47 @@ void Model::ApplyCountMethod() {
   }
 }
 
+namespace {
+
+// A square of at most this many cells has its percentages in a table (r <= 7: 256 x 256 entries).
+constexpr std::int64_t kMaxTabledTotal = 255;
+
+// Quotient and product in extended precision, one rounding to double at the end: a share that
+// is a whole percentage (11 of 20) comes out as exactly that number, which decides ties at the
+// threshold.
+double PercentOf(std::int32_t same, std::int32_t total) {
+  return total > 0 ? static_cast<double>(static_cast<Extended>(same) / total * 100) : 0.0;
+}
+
+}  // namespace
+
+void Model::BuildPercentTable() {
+  const std::int64_t width = 2 * static_cast<std::int64_t>(settings_.NeighbourRadius) + 1;
+  percents_.clear();
+  maxTotal_ = -1;
+  if (width <= 0 || width * width > kMaxTabledTotal) return;
+  maxTotal_ = static_cast<std::int32_t>(width * width);
+  const auto stride = static_cast<std::size_t>(maxTotal_) + 1;
+  percents_.assign(stride * stride, 0.0);
+  for (std::int32_t total = 1; total <= maxTotal_; ++total) {
+    for (std::int32_t same = 0; same <= total; ++same) {
+      percents_[static_cast<std::size_t>(same) * stride + total] = PercentOf(same, total);
+    }
+  }
+}
+
+double Model::Percent(std::int32_t same, std::int32_t total) const {
+  if (total <= maxTotal_ && same >= 0 && same <= total) {
+    return percents_[static_cast<std::size_t>(same) * (static_cast<std::size_t>(maxTotal_) + 1) +
+                     static_cast<std::size_t>(total)];
+  }
+  return PercentOf(same, total);
+}
+
 void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
   CountNeighbours(column, row);
   TCell& cell = grid_[column][row];
-  // Quotient and product in extended precision, one rounding to double at the end: a share that
-  // is a whole percentage (11 of 20) comes out as exactly that number, which decides ties at the
-  // threshold.
-  const std::int32_t total = cell.SameCount + cell.OtherCount;
-  s = total > 0 ? static_cast<double>(static_cast<Extended>(cell.SameCount) / total * 100) : 0.0;
+  s = Percent(cell.SameCount, cell.SameCount + cell.OtherCount);
   cell.Satisfaction = s;
 }
 

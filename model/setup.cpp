@@ -68,6 +68,7 @@ void Model::InitSetup(const SetupParams& params) {
   CreateCells();
   CreateAgents(params.AgentCount);
   ApplyCountMethod();
+  BuildPercentTable();
   s.TimeStep = 0;
   s.TileSize = params.TileSize;
   s.StopStep = params.StopStep;
