@@ -56,7 +56,7 @@ public:
   // appended to the list, counted in GroupSizes and drawn. Raises SegsimError for a taken cell
   // or a group outside 1..G.
   TAgent& AddAgent(GridPos p, std::int32_t group);
-  // The seed the generator took at the last placement.
+  // The value the generator was seeded with at the last placement.
   std::uint32_t PlacementSeed() const { return placementSeed_; }
 
   // --- geometry -----------------------------------------------------------------------------
@@ -113,6 +113,7 @@ private:
   void CreateAgents(std::int32_t count);
   void PlaceAgents();
   GridPos FindFreeCell(TAgent& agent);
+  void SettleAgent(TAgent& agent, GridPos p, std::int32_t group);
   void FreeModel();
   // Builds the window sums when the method and the model call for them, else drops them.
   void ApplyCountMethod();

@@ -120,21 +120,12 @@ void Model::PlaceAgents() {
   random_.Seed(placementSeed_);
   MakeGroupColors(settings_.GroupCount, groupColors_);
   groupSizes_.assign(static_cast<std::size_t>(settings_.GroupCount), 0);
-  const ModelSettings& s = settings_;
   for (TAgent& agent : agentList_) {
     const GridPos p = FindFreeCell(agent);
-    agent.GridX = p.column;
-    agent.GridY = p.row;
-    agent.SetCentreX(agent.GridX * s.CellSize + s.CellOffset);
-    agent.SetCentreY(agent.GridY * s.CellSize + s.CellOffset);
-    agent.SetRadius(s.AgentRadius);
-    agent.Satisfied = false;
-    agent.Group = static_cast<std::int32_t>(random_.Below(static_cast<std::uint32_t>(s.GroupCount))) + 1;
-    agent.SetAgentColor(groupColors_[agent.Group - 1]);
-    if (canvas_) agent.DrawAgent(*canvas_);
-    grid_.SetOccupied(p, true);
-    grid_.SetState(p, agent.Group);
-    ++groupSizes_[agent.Group - 1];
+    // The group is drawn after the position.
+    const auto groups = static_cast<std::uint32_t>(settings_.GroupCount);
+    const auto group = static_cast<std::int32_t>(random_.Below(groups)) + 1;
+    SettleAgent(agent, p, group);
   }
 }
 
@@ -144,18 +135,26 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
                       std::to_string(p.column) + ", " + std::to_string(p.row) + ")");
   }
   TAgent& agent = agentList_.emplace_back();
+  SettleAgent(agent, p, group);
+  return agent;
+}
+
+// The agent of the group stands on the free cell p: its pixel centre and colour, the drawing of
+// its disc, the cell taken and the group counted.
+void Model::SettleAgent(TAgent& agent, GridPos p, std::int32_t group) {
+  const ModelSettings& s = settings_;
   agent.GridX = p.column;
   agent.GridY = p.row;
-  agent.SetCentreX(p.column * settings_.CellSize + settings_.CellOffset);
-  agent.SetCentreY(p.row * settings_.CellSize + settings_.CellOffset);
-  agent.SetRadius(settings_.AgentRadius);
+  agent.SetCentreX(agent.GridX * s.CellSize + s.CellOffset);
+  agent.SetCentreY(agent.GridY * s.CellSize + s.CellOffset);
+  agent.SetRadius(s.AgentRadius);
+  agent.Satisfied = false;
   agent.Group = group;
   agent.SetAgentColor(groupColors_[static_cast<std::size_t>(group - 1)]);
   if (canvas_) agent.DrawAgent(*canvas_);
   grid_.SetOccupied(p, true);
   grid_.SetState(p, group);
   ++groupSizes_[static_cast<std::size_t>(group - 1)];
-  return agent;
 }
 
 // Up to 1000 random tries (column, then row); when all of them hit occupied cells, the first

@@ -1,5 +1,4 @@
 // The main window's controls: names, captions, default texts and places in pixels.
-#include <algorithm>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -10,8 +9,10 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 #include "ui/cell_form.h"
+#include "ui/controls.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
 #include "ui/window_font.h"
@@ -22,21 +23,6 @@ namespace {
 
 constexpr int kPanelSize = 694;  // pixels; fixes Cols and Rows with the cell size
 
-QLineEdit* MakeField(QWidget* parent, const char* name, const char* text, QRect place) {
-  auto* field = new QLineEdit(text, parent);
-  field->setObjectName(name);
-  field->setGeometry(place);
-  return field;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  label->move(at);
-  label->adjustSize();
-  return label;
-}
-
 // A right-aligned label whose right edge stays where its design caption (its name) ended when
 // placed at `at`; its text grows to the left.
 QLabel* MakeRightLabel(QWidget* parent, const char* name, QPoint at) {
@@ -46,13 +32,6 @@ QLabel* MakeRightLabel(QWidget* parent, const char* name, QPoint at) {
   label->setGeometry(right - kWidth, at.y(), kWidth, label->height());
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(place);
-  return button;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <array>
 
 #include "charts/chart_view.h"
+#include "ui/controls.h"
 #include "ui/error_display.h"
 #include "ui/parameterspace.h"
 #include "ui/up_down.h"
@@ -27,28 +28,6 @@ constexpr int kRow = 26;       // pitch of the rows of fields and of check boxes
 constexpr int kMinDegree = 2;  // the fits' PolyDegree: 2 (a line) ... 20, starting at 3
 constexpr int kMaxDegree = 20;
 constexpr int kStartDegree = 3;
-
-QLineEdit* MakeField(QWidget* parent, const char* name, const char* text, QRect place) {
-  auto* field = new QLineEdit(text, parent);
-  field->setObjectName(name);
-  field->setGeometry(place);
-  return field;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  label->move(at);
-  label->adjustSize();
-  return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(place);
-  return button;
-}
 
 // The display controls of one chart: "show data", "show average", "show trend", "show curve
 // fitting" (all ticked) and the fit's degree, named CB_data_<suffix>, ..., E_polyDeg<suffix> and
