@@ -361,6 +361,23 @@ private slots:
     QCOMPARE(ErrorText(message), shown);
   }
 
+  // While the agent-count field is being retyped every tick fails in the tile measures; the
+  // person sees that message once, not at every tick, and again after a step that succeeded.
+  void repeatedStepFailuresShowOnce() {
+    SmallModel();
+    Erase(Field("Edit_anzAg"));
+    QCOMPARE(errors_, QStringList{"'' ist kein gültiger Integerwert"});
+    for (int i = 0; i < 3; ++i) F1()->Timer1Tick();
+    QCOMPARE(errors_.size(), 2);
+    QCOMPARE(F1()->TimeStep(), 3u);  // the failing steps still moved the model
+    Field("Edit_anzAg")->setText("300");
+    F1()->Timer1Tick();
+    Field("Edit_anzAg")->setText("x");
+    F1()->Timer1Tick();
+    QCOMPARE(errors_, (QStringList{"'' ist kein gültiger Integerwert", "'' ist kein gültiger Integerwert",
+                                   "'x' ist kein gültiger Integerwert", "'x' ist kein gültiger Integerwert"}));
+  }
+
   void errorBoxIsOneAtATime() {
     const ErrorPresenter recorder = SetErrorPresenter({});
     QString title, text;

@@ -96,6 +96,18 @@ void TForm1::ShowSetupLabels() {
   if (m.AgentCountCapped()) WriteInt(Edit_anzAg, m.AgentCountUsed());
 }
 
+void TForm1::Timer1Tick() {
+  try {
+    Timer1Timer();
+    failingStepMessage_.clear();
+  } catch (const std::exception& e) {
+    const QString message = QString::fromUtf8(e.what());
+    if (message == failingStepMessage_) return;
+    failingStepMessage_ = message;
+    ShowError(message);
+  }
+}
+
 void TForm1::DoStep() {
   Model& m = sim_.model();
   m.MoveAgents();

@@ -51,6 +51,10 @@ public:
   void FormCreate();
   void FormDestroy();
   void Timer1Timer() { DoStep(); }
+  // Timer1's slot: the step inside the guard. A step that fails with the message of the step
+  // before it shows no new box, so that a field the steps read (the agent count while it is
+  // being retyped) can be corrected; a step that succeeds ends the series.
+  void Timer1Tick();
   void B_setupClick();
   void B_stopClick();
   void B_repaintClick() { RepaintAll(); }
@@ -129,6 +133,7 @@ private:
   void ApplyLimits(QLineEdit* field, LimitedField kind);
 
   Simulation sim_;
+  QString failingStepMessage_;  // message of the last tick, while ticks keep failing with it
   QWidget* sweepWindow_ = nullptr;
   TForm2* analysisWindow_ = nullptr;
 };

@@ -121,7 +121,7 @@ void TForm1::BuildToleranceBox() {
 }
 
 void TForm1::ConnectHandlers() {
-  connect(Timer1, &QTimer::timeout, this, Guarded(this, &TForm1::Timer1Timer));
+  connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Tick);
   connect(B_setup, &QPushButton::clicked, this, Guarded(this, &TForm1::B_setupClick));
   connect(B_stop, &QPushButton::clicked, this, Guarded(this, &TForm1::B_stopClick));
   connect(B_repaint, &QPushButton::clicked, this, Guarded(this, &TForm1::B_repaintClick));
