@@ -37,7 +37,8 @@ void DrawMark(QCPPainter* painter, const QFont& font, const QString& text, QPoin
   painter->setFont(font);
   painter->setPen(QPen(Qt::black));
   if (side == MarkSide::Above) painter->drawLine(anchor, QPointF(anchor.x(), box.bottom()));
-  painter->setBrush(QColor(0xFF, 0xFF, 0xE1));
+  // Translucent, so that data points under a mark still show.
+  painter->setBrush(QColor(0xFF, 0xFF, 0xE1, 170));
   painter->drawRect(box);
   painter->drawText(box, Qt::AlignCenter, text);
 }

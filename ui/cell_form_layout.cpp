@@ -45,7 +45,11 @@ void TForm1::BuildControls() {
   ZeichenPanel->setObjectName("ZeichenPanel");
   ZeichenPanel->setFrameStyle(QFrame::Box | QFrame::Plain);
   ZeichenPanel->setGeometry(8, 8, kPanelSize, kPanelSize);
-  DrawImage = new ImageCanvas(ZeichenPanel);
+  // The image lies in the panel's client area, inside its single-line border, which clips the
+  // image's outermost pixels as the border covers them.
+  auto* panelClient = new QWidget(ZeichenPanel);
+  panelClient->setGeometry(ZeichenPanel->contentsRect());
+  DrawImage = new ImageCanvas(panelClient);
   DrawImage->setObjectName("DrawImage");
   sim_.model().SetCanvas(DrawImage);
   BuildSetupBox();
