@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "model/model.h"
 #include "model/numeric.h"
 
 namespace segsim {
@@ -185,6 +186,10 @@ SweepPlan::SweepPlan(const SweepOptions& o)
     if (maxGroups_ > cells) {
       throw UsageError("--param groups: " + std::to_string(maxGroups_) +
                        " groups do not fit a grid of " + std::to_string(cells) + " cells");
+    }
+    if (maxGroups_ > kMaxGroupCount) {
+      throw UsageError("--param groups: at most " + std::to_string(kMaxGroupCount) +
+                       " groups, not " + std::to_string(maxGroups_));
     }
   }
 }

@@ -32,7 +32,8 @@ void MakeGroupColors(std::int32_t n, std::vector<Color>& colors) {
     colors[0] = RampColor(0);
     return;
   }
-  const double step = 1275.0 / (n - 1);
+  // The quotient in extended precision, stored as a double.
+  const double step = static_cast<double>(1275.0L / (n - 1));
   for (std::int32_t i = 0; i < n; ++i) {
     colors[i] = RampColor(Round(static_cast<Extended>(i) * step));
   }

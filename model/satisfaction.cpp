@@ -7,25 +7,44 @@ namespace segsim {
 
 namespace {
 
-// Counts `width` cells of one row starting at column x, wrapping at the right edge as often as
-// the width asks (a square wider than the grid counts repeated cells once per appearance).
-void CountRowSegment(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t x,
-                     std::int64_t width, std::int32_t cols, std::int32_t centreState,
-                     std::int32_t& same, std::int32_t& other) {
-  while (width > 0) {
-    const std::int32_t run = static_cast<std::int32_t>(std::min<std::int64_t>(width, cols - x));
-    std::int32_t s = 0;
-    std::int32_t o = 0;
-    for (std::int32_t i = x; i < x + run; ++i) {
-      const bool isSame = states[i] == centreState;
-      s += isSame;
-      o += !isSame & (occupied[i] != 0);
-    }
-    same += s;
-    other += o;
-    width -= run;
-    x = 0;
+struct RunCount {
+  std::int64_t same = 0;
+  std::int64_t other = 0;
+  RunCount& operator+=(const RunCount& c) {
+    same += c.same;
+    other += c.other;
+    return *this;
   }
+  RunCount Times(std::int64_t n) const { return {same * n, other * n}; }
+};
+
+// Cells from..from + length - 1 of one row (no wrap).
+RunCount CountRun(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t from,
+                  std::int32_t length, std::int32_t centreState) {
+  std::int32_t s = 0;
+  std::int32_t o = 0;
+  for (std::int32_t i = from; i < from + length; ++i) {
+    const bool isSame = states[i] == centreState;
+    s += isSame;
+    o += !isSame & (occupied[i] != 0);
+  }
+  return {s, o};
+}
+
+// `width` cells of one row from column x, wrapped round the torus as often as the width asks: a
+// square wider than the grid counts each cell once per appearance, `width / cols` times for
+// every cell plus once more for the remaining `width % cols` cells from x.
+RunCount CountRow(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t x,
+                  std::int64_t width, std::int32_t cols, std::int32_t centreState) {
+  RunCount c;
+  if (const std::int64_t full = width / cols; full > 0) {
+    c += CountRun(states, occupied, 0, cols, centreState).Times(full);
+  }
+  const auto part = static_cast<std::int32_t>(width % cols);
+  const std::int32_t first = std::min(part, cols - x);
+  c += CountRun(states, occupied, x, first, centreState);
+  c += CountRun(states, occupied, 0, part - first, centreState);
+  return c;
 }
 
 }  // namespace
@@ -47,17 +66,30 @@ void Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) {
   TCell& centre = grid_[column][row];
   const std::int32_t centreState = centre.State();
   const std::int32_t r = settings_.NeighbourRadius;
-  std::int32_t same = 0;
-  std::int32_t other = 0;
+  const std::int32_t cols = grid_.Cols();
+  const std::int32_t rows = grid_.Rows();
   const std::int64_t width = 2 * static_cast<std::int64_t>(r) + 1;
-  const std::int32_t firstColumn = grid_.Wrapped(static_cast<std::int64_t>(column) - r, 0).column;
-  for (std::int64_t dy = -static_cast<std::int64_t>(r); dy <= r; ++dy) {
-    const std::int32_t y = grid_.Wrapped(0, row + dy).row;
-    CountRowSegment(grid_.StateRow(y), grid_.OccupiedRow(y), firstColumn, width, grid_.Cols(),
-                    centreState, same, other);
+  RunCount total;
+  if (width > 0) {
+    const GridPos corner = grid_.Wrapped(static_cast<std::int64_t>(column) - r,
+                                         static_cast<std::int64_t>(row) - r);
+    auto countRow = [&](std::int32_t y) {
+      return CountRow(grid_.StateRow(y), grid_.OccupiedRow(y), corner.column, width, cols,
+                      centreState);
+    };
+    // Rows as columns: every row width / rows times, then width % rows rows from the corner.
+    if (const std::int64_t full = width / rows; full > 0) {
+      RunCount all;
+      for (std::int32_t y = 0; y < rows; ++y) all += countRow(y);
+      total += all.Times(full);
+    }
+    for (std::int64_t k = 0; k < width % rows; ++k) {
+      total += countRow(static_cast<std::int32_t>((corner.row + k) % rows));
+    }
   }
-  centre.SameCount = same;
-  centre.OtherCount = other;
+  // The radius is limited so that (2r + 1)^2 fits the cell's 32-bit counts.
+  centre.SameCount = static_cast<std::int32_t>(total.same);
+  centre.OtherCount = static_cast<std::int32_t>(total.other);
 }
 
 void Model::SetCountMethod(CountMethod method) {

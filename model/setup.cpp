@@ -29,6 +29,15 @@ void Model::CheckSetup(const SetupParams& params) {
     throw SegsimError("The number of groups must be at least 1, not " +
                       std::to_string(params.GroupCount));
   }
+  if (params.GroupCount > kMaxGroupCount) {
+    throw SegsimError("The number of groups must be at most " + std::to_string(kMaxGroupCount) +
+                      ", not " + std::to_string(params.GroupCount));
+  }
+  if (params.NeighbourRadius > kMaxNeighbourRadius) {
+    throw SegsimError("The neighbourhood radius must be at most " +
+                      std::to_string(kMaxNeighbourRadius) + ", not " +
+                      std::to_string(params.NeighbourRadius));
+  }
   if (CellsAcross(params.PanelWidth, params.CellSize) < 1 ||
       CellsAcross(params.PanelHeight, params.CellSize) < 1) {
     throw SegsimError("The drawing panel is too small for one cell of size " +

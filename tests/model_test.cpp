@@ -124,6 +124,11 @@ TEST(Colors, RampForSeveralGroupCounts) {
     MakeGroupColors(n, colors);
     EXPECT_EQ(colors, expected) << n << " groups";
   }
+  // The step is the extended quotient stored as a double: 6547 x step for 13095 groups lands
+  // just above 637.5 (-> 638), where the quotient taken in double lands just below it.
+  std::vector<Color> many;
+  MakeGroupColors(13095, many);
+  EXPECT_EQ(many[6547], 0x80FF00u);
 }
 
 // --- grid -----------------------------------------------------------------------------------
@@ -278,7 +283,9 @@ TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
   m.InitSetup(p);
   const int firstX = m.agents()[0].GridX;
   for (auto change : {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
-                      +[](SetupParams& q) { q.PanelWidth = 2; }}) {
+                      +[](SetupParams& q) { q.PanelWidth = 2; },
+                      +[](SetupParams& q) { q.GroupCount = kMaxGroupCount + 1; },
+                      +[](SetupParams& q) { q.NeighbourRadius = kMaxNeighbourRadius + 1; }}) {
     SetupParams bad = p;
     change(bad);
     EXPECT_THROW(m.NewSetup(bad), SegsimError);
@@ -376,6 +383,12 @@ TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
   full.InitSetup(p);
   full.CountNeighbours(3, 3);
   EXPECT_EQ(full.grid()[3][3].SameCount, 21 * 21);
+  // A square many times wider than the grid: every cell once per appearance.
+  p.NeighbourRadius = 1000;
+  full.NewSetup(p);
+  full.CountNeighboursDirect(3, 3);
+  EXPECT_EQ(full.grid()[3][3].SameCount, 2001 * 2001);
+  EXPECT_EQ(full.grid()[3][3].OtherCount, 0);
   p.NeighbourRadius = 0;
   full.NewSetup(p);
   double s = 0;

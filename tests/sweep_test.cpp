@@ -93,6 +93,12 @@ TEST(SweepOptions, RefusedCommandLinesSayWhy) {
       {Args("groups", 2, 4, 1, -3), "--runs must be at least 1, not -3"},
       {Args("groups", -2147483647, 2147483647, 1, 1), "at most 2147483647 runs are possible"},
       {Args("groups", 2, 2000, 1, 1), "2000 groups do not fit a grid of 1225 cells"},
+      {[] {
+         std::vector<std::string> a = Args("groups", 1990, 2010, 10, 1);
+         a.insert(a.end(), {"--cell-size", "1"});
+         return a;
+       }(),
+       "--param groups: at most 2000 groups, not 2010"},
       {SmallSweep({"--jobs", "0"}), "--jobs must be from 1 to 1024, not 0"},
       {SmallSweep({"--degree", "1"}), "--degree must be from 2 to 20, not 1"},
       {SmallSweep({"--degree", "21"}), "--degree must be from 2 to 20, not 21"},
