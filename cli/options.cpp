@@ -45,6 +45,13 @@ std::uint32_t ParseSeed(const std::string& text) {
   return unsignedValue;
 }
 
+std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
+                          std::int32_t hi, const std::string& range) {
+  const std::int32_t v = ParseInt(name, text);
+  if (v < lo || v > hi) throw UsageError(name + " must be " + range + ", not " + text);
+  return v;
+}
+
 bool TakeModelOption(const std::string& name, const std::string& value, SetupParams& p) {
   if (name == "--seed") p.Seed = ParseSeed(value);
   else if (name == "--agents") p.AgentCount = ParseInt(name, value);
@@ -53,9 +60,7 @@ bool TakeModelOption(const std::string& name, const std::string& value, SetupPar
   else if (name == "--radius") p.NeighbourRadius = ParseInt(name, value);
   else if (name == "--move-distance") p.MoveDistance = ParseInt(name, value);
   else if (name == "--threshold") {
-    const std::int32_t t = ParseInt(name, value);
-    if (t < 0 || t > 100) throw UsageError("--threshold must be from 0 to 100, not " + value);
-    p.Threshold = static_cast<std::uint32_t>(t);
+    p.Threshold = static_cast<std::uint32_t>(ParseInRange(name, value, 0, 100, "from 0 to 100"));
   } else if (name == "--tile-size") p.TileSize = ParseInt(name, value);
   else if (name == "--panel") p.PanelWidth = p.PanelHeight = ParseInt(name, value);
   else return false;

@@ -38,6 +38,9 @@ void CheckModelOptions(const SetupParams& params);
 // --seed: a 32-bit value, given as a signed or an unsigned decimal (or hexadecimal) integer.
 std::uint32_t ParseSeed(const std::string& text);
 std::int32_t ParseInt(const std::string& name, const std::string& text);
+// An integer within lo..hi; otherwise "<name> must be <range>, not <text>".
+std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
+                          std::int32_t hi, const std::string& range);
 
 extern const char* const kRunUsage;
 

@@ -64,13 +64,6 @@ ShardSpec ParseShard(const std::string& text) {
   return {k, n};
 }
 
-std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
-                          std::int32_t hi, const std::string& range) {
-  const std::int32_t v = ParseInt(name, text);
-  if (v < lo || v > hi) throw UsageError(name + " must be " + range + ", not " + text);
-  return v;
-}
-
 // The sweep's own options; false for another name.
 bool TakeSweepOption(const std::string& name, const std::string& value, SweepOptions& o) {
   if (name == "--param") o.param = ParseParam(value);

@@ -14,6 +14,14 @@ constexpr QRgb kInterior = 0xFFB4B4B4;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;  // group 1 of the colour ramp, 0x000000FF in the model
 
+// A grid of the cell size with no agents placed at random.
+SetupParams EmptySetup(int cellSize) {
+  SetupParams p;
+  p.AgentCount = 0;
+  p.CellSize = cellSize;
+  return p;
+}
+
 }  // namespace
 
 class DrawingTest : public QObject {
@@ -49,10 +57,7 @@ private slots:
     QFETCH(uint, colour);
     ImageCanvas canvas;
     Model model(&canvas);
-    SetupParams p;
-    p.AgentCount = 0;
-    p.CellSize = cellSize;
-    model.InitSetup(p);
+    model.InitSetup(EmptySetup(cellSize));
     QCOMPARE(canvas.Image().size(), QSize(694, 694));
     QCOMPARE(canvas.Image().pixel(pixel), QRgb(colour));
   }
@@ -69,10 +74,7 @@ private slots:
     QFETCH(QRect, box);
     ImageCanvas canvas;
     Model model(&canvas);
-    SetupParams p;
-    p.AgentCount = 0;
-    p.CellSize = cellSize;
-    model.InitSetup(p);
+    model.InitSetup(EmptySetup(cellSize));
     model.AddAgent({2, 2}, 1);
     const QImage& image = canvas.Image();
     // Red only inside the box, the whole middle cross of the box red, the corners not.
