@@ -145,12 +145,15 @@ void CheckWhole(const std::vector<Shard>& shards, const SweepPlan& plan) {
     runs += static_cast<std::int64_t>(s.runs.size());
   }
   if (runs == plan.TotalRuns()) return;
+  std::string missing;
+  std::int32_t missingCount = 0;
   for (std::int32_t k = 0; k < first.options.shard.count; ++k) {
     if (!seen.contains(k)) {
-      throw UsageError("shard " + std::to_string(k) + "/" +
-                       std::to_string(first.options.shard.count) + " is missing");
+      missing += (missingCount++ > 0 ? ", " : "") + ShardName({k, first.options.shard.count});
     }
   }
+  if (missingCount == 1) throw UsageError("shard " + missing + " is missing");
+  if (missingCount > 1) throw UsageError("shards " + missing + " are missing");
   throw UsageError("the shards hold " + std::to_string(runs) + " of the sweep's " +
                    std::to_string(plan.TotalRuns()) + " runs; a shard was stopped early");
 }

@@ -90,6 +90,7 @@ TEST_F(MergeTest, ShardsThatDoNotMakeUpOneSweepAreRefused) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{}, "merge needs the files of the shards"},
       {{shards[0], shards[1]}, "shard 0/3 is missing"},
+      {{shards[1]}, "shards 0/3, 2/3 are missing"},
       {{shards[0], shards[1], shards[1]}, "repeats shard 1/3"},
       {{shards[0], shards[1], other[2]}, "belongs to another sweep"},
       {{shards[0], shards[1], jsonl[2]}, "belongs to another sweep"},
