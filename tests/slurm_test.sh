@@ -4,7 +4,8 @@
 # temporary folder), then
 #   1. submits a sweep in 4 shards: sweep.csv must be byte for byte the sweep run whole;
 #   2. cancels one task: the merge job must never run, and merge over the shards that exist must
-#      name the missing one.
+#      name the missing one;
+#   3. runs that task again with sbatch --array=K: merged by hand, the shards are the whole sweep.
 # Needs root (slurmd runs each job as its user) and the Debian packages slurm-wlm and munge.
 # Without them it says so and exits 77 (skipped), except under CI=true, where it fails.
 # usage: slurm_test.sh SUBMIT_SWEEP SEGSIM_CLI
@@ -233,3 +234,15 @@ fi
 grep -q 'shard 2/4 is missing' "$dir/merge.err" ||
   fail "merge did not name the missing shard: $(cat "$dir/merge.err")"
 echo "case 2: a cancelled task stops the merge job; merge names shard 2/4"
+
+# --- 3. the task run again by hand, as the README says, completes the sweep -----------------
+redo=$(sbatch --parsable --array=2 "$out/shards.sbatch") || fail "sbatch refused shards.sbatch"
+redo=${redo%%;*}
+jobs_submitted+=("$redo")
+scontrol release "$redo"  # held like the rest: --hold is in the script
+wait_jobs "$redo"
+expect_states "$redo" COMPLETED
+"$cli" merge "$out"/shard-*.csv >"$dir/merged.csv" || fail "merge refused the completed shards"
+"$cli" sweep "${sweep[@]}" --seed 7 | cmp - "$dir/merged.csv" ||
+  fail "the shards merged by hand differ from the sweep run whole"
+echo "case 3: task 2 run again with --array=2 completes the sweep"
