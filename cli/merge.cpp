@@ -10,7 +10,7 @@
 #include "cli/row_parse.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_rows.h"
-#include "cli/sweep_summary.h"
+#include "sweep/summary.h"
 
 namespace segsim {
 
@@ -24,7 +24,7 @@ namespace {
 
 struct MergedRun {
   std::string line;  // as the shard printed it
-  RunResult result;
+  RunRow result;  // what the summary needs
 };
 
 // One shard file, read.
@@ -84,7 +84,12 @@ void AddRun(Shard& shard, const SweepPlan& plan, const RowFields& row, const std
   if (*value != plan.ValueAt(i / plan.RunsPerValue())) {
     Refuse(shard.path, "run " + row.run + " has a value that this sweep does not give it");
   }
-  if (!shard.runs.emplace(i, MergedRun{line, {*value, *clusters, *meanIs}}).second) {
+  RunRow result;
+  result.run = i;
+  result.values = {plan.ValueAt(i / plan.RunsPerValue())};
+  result.clusters = static_cast<std::int32_t>(*clusters);
+  result.meanIs = *meanIs;
+  if (!shard.runs.emplace(i, MergedRun{line, std::move(result)}).second) {
     Refuse(shard.path, "run " + row.run + " appears twice");
   }
 }
@@ -108,8 +113,8 @@ Shard ReadShard(const std::string& path) {
       if (row->kind != "sweep") Refuse(path, "does not begin with the sweep row");
       shard.options = OptionsOfSweepRow(path, *row);
       if (shard.options.format != format) Refuse(path, "its rows are not in its sweep's format");
-      plan.emplace(shard.options);
-      const RowFormat expected(format, shard.options.param, plan->MaxGroups());
+      plan.emplace(PlanOf(shard.options));
+      const RowFormat expected(format, *plan);
       if (format == OutputFormat::Csv && lines[0] != expected.Header()) {
         Refuse(path, "its header row does not fit its sweep");
       }
@@ -163,24 +168,24 @@ std::vector<std::string> MergeShards(std::span<const std::string> paths, std::FI
   for (const std::string& path : paths) shards.push_back(ReadShard(path));
   SweepOptions options = shards.front().options;
   options.shard = {};
-  const SweepPlan plan(options);
+  const SweepPlan plan = PlanOf(options);
   CheckWhole(shards, plan);
 
   std::map<std::int64_t, const MergedRun*> ordered;
   for (const Shard& s : shards) {
     for (const auto& [i, run] : s.runs) ordered.emplace(i, &run);
   }
-  const RowFormat format(options.format, options.param, plan.MaxGroups());
+  const RowFormat format(options.format, plan);
   std::string text;
   if (const std::string header = format.Header(); !header.empty()) text += header + '\n';
   text += format.SweepLine(*options.params.Seed, SweepCommand(options, false)) + '\n';
-  std::vector<RunResult> results;
+  std::vector<RunRow> results;
   for (const auto& [i, run] : ordered) {
     text += run->line + '\n';
     results.push_back(run->result);
   }
-  SummaryRows summary = Summarize(format, results, plan.RunsPerValue(), options.degree);
-  for (const std::string& line : summary.lines) text += line + '\n';
+  Summary summary = Summarize(plan, results);
+  for (const SummaryRow& row : summary.rows) text += format.SummaryLine(row) + '\n';
   std::fwrite(text.data(), 1, text.size(), out);
   std::fflush(out);
   return summary.messages;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "model/error.h"
 #include "model/model.h"
 #include "model/numeric.h"
 
@@ -35,7 +36,7 @@ const char* const kSweepUsage =
 
 namespace {
 
-constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 constexpr std::array kRequired = {"--param", "--from", "--to", "--increment", "--runs", "--steps"};
 
 SweepParam ParseParam(const std::string& text) {
@@ -81,26 +82,6 @@ bool TakeSweepOption(const std::string& name, const std::string& value, SweepOpt
   return true;
 }
 
-LimitContext GridOf(const SetupParams& p) {
-  LimitContext c;
-  c.cols = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelWidth) / p.CellSize));
-  c.rows = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelHeight) / p.CellSize));
-  c.panelWidth = p.PanelWidth;
-  return c;
-}
-
-// Values from, from + I, ... while not above to; the first always runs.
-std::int64_t CountValues(std::int64_t from, std::int64_t to, std::int64_t increment) {
-  if (from > to) {
-    if (from + increment > to) return 1;
-  } else if (increment > 0) {
-    return (to - from) / increment + 1;
-  }
-  throw UsageError("the values from " + std::to_string(from) + " by " + std::to_string(increment) +
-                   " never exceed " + std::to_string(to) +
-                   ": the sweep would not end (the increment must be at least 1)");
-}
-
 void CheckComplete(const std::set<std::string>& given) {
   for (const char* name : kRequired) {
     if (!given.contains(name)) throw UsageError(std::string("sweep needs ") + name);
@@ -108,16 +89,6 @@ void CheckComplete(const std::set<std::string>& given) {
 }
 
 }  // namespace
-
-const char* ParamName(SweepParam param) {
-  switch (param) {
-    case SweepParam::Groups: return "groups";
-    case SweepParam::Radius: return "radius";
-    case SweepParam::MoveDistance: return "move-distance";
-    case SweepParam::Threshold: return "threshold";
-  }
-  return "";
-}
 
 SweepOptions ParseSweepOptions(std::span<const std::string> args) {
   SweepOptions o;
@@ -141,7 +112,7 @@ SweepOptions ParseSweepOptions(std::span<const std::string> args) {
   if (o.shard.count > 1 && !o.params.Seed) {
     throw UsageError("--shard needs --seed, so that every shard gives its runs the same seeds");
   }
-  const SweepPlan plan(o);  // refuses a sweep that never ends or is too large
+  PlanOf(o);  // refuses a sweep that never ends or is too large
   return o;
 }
 
@@ -161,58 +132,29 @@ std::string SweepCommand(const SweepOptions& o, bool withShard) {
   return c;
 }
 
-SweepPlan::SweepPlan(const SweepOptions& o)
-    : param_(o.param), from_(o.from), increment_(o.increment), runsPerValue_(o.runs),
-      limits_(GridOf(o.params)), base_(o.params) {
-  if (runsPerValue_ < 1) throw UsageError("--runs must be at least 1");
-  valueCount_ = CountValues(o.from, o.to, o.increment);
-  if (valueCount_ > kMaxRuns / runsPerValue_) {
-    throw UsageError("the sweep has " + std::to_string(valueCount_) + " values of " +
-                     std::to_string(runsPerValue_) + " runs; at most " + std::to_string(kMaxRuns) +
-                     " runs are possible");
+SweepSpec SpecOf(const SweepOptions& o) {
+  SweepSpec spec;
+  spec.runs = o.runs;
+  spec.steps = o.steps;
+  spec.clusterThreshold = o.clusterThreshold;
+  spec.degree = o.degree;
+  spec.params = o.params;
+  if (o.runs < 1) throw UsageError("--runs must be at least 1");
+  try {
+    spec.axes.push_back(SweepAxis::WindowRange(o.param, o.from, o.to, o.increment));
+  } catch (const SegsimError& e) {
+    throw UsageError(e.what());
   }
-  maxGroups_ = base_.GroupCount;
-  if (param_ == SweepParam::Groups) {
-    // The group field's limit only raises values below 1, so the last value has the most.
-    maxGroups_ = std::max(AppliedAt(0), AppliedAt(valueCount_ - 1));
-    const std::int64_t cells = static_cast<std::int64_t>(limits_.cols) * limits_.rows;
-    if (maxGroups_ > cells) {
-      throw UsageError("--param groups: " + std::to_string(maxGroups_) +
-                       " groups do not fit a grid of " + std::to_string(cells) + " cells");
-    }
-    if (maxGroups_ > kMaxGroupCount) {
-      throw UsageError("--param groups: at most " + std::to_string(kMaxGroupCount) +
-                       " groups, not " + std::to_string(maxGroups_));
-    }
-  }
+  return spec;
 }
 
-std::int32_t SweepPlan::ValueAt(std::int64_t k) const {
-  return static_cast<std::int32_t>(from_ + k * increment_);
-}
-
-std::int32_t SweepPlan::AppliedAt(std::int64_t k) const {
-  const std::int32_t v = ValueAt(k);
-  switch (param_) {
-    case SweepParam::Groups: return ApplyFieldLimits(LimitedField::GroupCount, v, limits_);
-    case SweepParam::Radius: return ApplyFieldLimits(LimitedField::NeighbourRadius, v, limits_);
-    case SweepParam::MoveDistance: return ApplyFieldLimits(LimitedField::MoveDistance, v, limits_);
-    case SweepParam::Threshold: return ClampThreshold(v);
+SweepPlan PlanOf(const SweepOptions& o) {
+  const SweepSpec spec = SpecOf(o);
+  try {
+    return SweepPlan(spec);
+  } catch (const SegsimError& e) {
+    throw UsageError(e.what());
   }
-  return v;
-}
-
-SetupParams SweepPlan::RunSetup(std::int64_t run, std::uint32_t seed) const {
-  SetupParams p = base_;
-  const std::int32_t applied = AppliedAt(run / runsPerValue_);
-  switch (param_) {
-    case SweepParam::Groups: p.GroupCount = applied; break;
-    case SweepParam::Radius: p.NeighbourRadius = applied; break;
-    case SweepParam::MoveDistance: p.MoveDistance = applied; break;
-    case SweepParam::Threshold: p.Threshold = static_cast<std::uint32_t>(applied); break;
-  }
-  p.Seed = seed + static_cast<std::uint32_t>(run);
-  return p;
 }
 
 }  // namespace segsim

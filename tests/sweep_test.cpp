@@ -56,7 +56,7 @@ TEST(SweepPlan, RunsTheWindowsValuesInItsOrderWithItsFieldLimits) {
       {Args("threshold", -10, 110, 60, 1), {-10, 50, 110}, {0, 50, 100}},
   };
   for (const Case& c : cases) {
-    const SweepPlan plan(ParseSweepOptions(c.args));
+    const SweepPlan plan = PlanOf(ParseSweepOptions(c.args));
     std::vector<std::int32_t> values, applied;
     for (std::int64_t i = 0; i < plan.TotalRuns(); ++i) {
       values.push_back(plan.ValueAt(i / plan.RunsPerValue()));
@@ -71,7 +71,7 @@ TEST(SweepPlan, EachRunGetsItsAppliedValueAndSeedSPlusI) {
   const auto options = ParseSweepOptions(std::vector<std::string>
       {"--param", "radius", "--from", "16", "--to", "18", "--increment", "2", "--runs", "2",
        "--steps", "1", "--cell-size", "20", "--groups", "3", "--seed", "4294967295"});
-  const SweepPlan plan(options);
+  const SweepPlan plan = PlanOf(options);
   const std::vector<std::pair<std::int32_t, std::uint32_t>> expected = {
       {16, 4294967295u}, {16, 0u}, {10, 1u}, {10, 2u}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
