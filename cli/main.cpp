@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/merge.h"
+#include "cli/merge_options.h"
 #include "cli/options.h"
 #include "cli/run.h"
 #include "cli/sweep.h"
@@ -29,18 +30,19 @@ int Fail(const std::string& message) {
 int Sweep(std::span<const std::string> args) {
   const segsim::SweepOptions options = segsim::ParseSweepOptions(args);
   if (options.help) {
-    std::fputs(segsim::kSweepUsage, stdout);
+    std::fputs(segsim::SweepOptionTable().Help().c_str(), stdout);
     return 0;
   }
   return segsim::SweepMain(options);
 }
 
 int Merge(std::span<const std::string> args) {
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(segsim::kMergeUsage, stdout);
+  const segsim::MergeOptions options = segsim::ParseMergeOptions(args);
+  if (options.help) {
+    std::fputs(segsim::MergeOptionTable().Help().c_str(), stdout);
     return 0;
   }
-  for (const std::string& message : segsim::MergeShards(args, stdout)) {
+  for (const std::string& message : segsim::MergeShards(options.files, stdout)) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
   }
   return 0;
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     if (command == "run") {
       const segsim::RunOptions options = segsim::ParseRunOptions(rest);
       if (options.help) {
-        std::fputs(segsim::kRunUsage, stdout);
+        std::fputs(segsim::RunOptionTable().Help().c_str(), stdout);
         return 0;
       }
       segsim::RunTrace(options, stdout);

@@ -26,7 +26,7 @@ void WriteSummary(const Simulation& sim, std::FILE* out) {
   for (std::size_t g = 0; g < model.groupSizes().size(); ++g) {
     const double sat = g < m.satisfaction.size() ? m.satisfaction[g] : 0.0;
     const double is = g < m.dissimilarity.segregation.size() ? m.dissimilarity.segregation[g] : 0.0;
-    std::fprintf(out, "%-8zu %8d %14s %10s\n", g, model.groupSizes()[g],
+    std::fprintf(out, "%-8zu %8d %14s %10s\n", g + 1, model.groupSizes()[g],
                  DisplayText(sat).c_str(), DisplayText(is).c_str());
   }
   std::size_t clusters = 0;
