@@ -15,13 +15,6 @@
 
 namespace segsim {
 
-const char* const kMergeUsage =
-    "usage: segsim-cli merge [--verify K|all] FILE...\n"
-    "Joins the outputs of segsim-cli sweep --shard K/N (all N shards of one sweep, in any order)\n"
-    "and prints what the sweep run whole prints: every run in run order, then the summary.\n"
-    "Every column of every row is checked; --verify K runs K runs chosen at random (all: every\n"
-    "run) again and checks that their rows are the same.\n";
-
 namespace {
 
 std::string ShardName(const ShardSpec& s) {

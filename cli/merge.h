@@ -26,6 +26,4 @@ struct MergeVerify {
 std::vector<std::string> MergeShards(std::span<const std::string> paths, std::FILE* out,
                                      MergeVerify verify = {});
 
-extern const char* const kMergeUsage;
-
 }  // namespace segsim

@@ -1,9 +1,8 @@
 #include "cli/sweep.h"
 
-#include <csignal>
-
 #include <unistd.h>
 
+#include "cli/stop_signals.h"
 #include "model/random.h"
 #include "sweep/engine.h"
 
@@ -41,41 +40,6 @@ private:
   SweepProgress* progress_;
 };
 
-std::atomic<bool> gStop{false};
-volatile std::sig_atomic_t gSignal = 0;
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void OnStopSignal(int signal) {
-  gSignal = signal;
-  gStop.store(true);
-}
-
-// Restores the previous handlers of SIGINT and SIGTERM when it goes.
-class StopSignals {
-public:
-  StopSignals() {
-    gStop.store(false);
-    gSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    // A second Ctrl-C ends the program at once; a write that a signal interrupts goes on.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
-};
-
 }  // namespace
 
 SweepOutcome RunSweep(const SweepOptions& given, std::FILE* out, const std::atomic<bool>& stop,
@@ -106,7 +70,7 @@ int SweepMain(const SweepOptions& options) {
     const StopSignals signals;
     std::optional<TerminalProgress> bar;
     if (isatty(STDERR_FILENO)) bar.emplace(stderr, isatty(STDOUT_FILENO) != 0);
-    outcome = RunSweep(options, stdout, gStop, bar ? &*bar : nullptr);
+    outcome = RunSweep(options, stdout, StopSignals::Stop(), bar ? &*bar : nullptr);
   }
   for (const std::string& message : outcome.messages) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
@@ -115,7 +79,7 @@ int SweepMain(const SweepOptions& options) {
   std::fprintf(stderr, "segsim-cli: stopped; %lld of %lld runs printed\n",
                static_cast<long long>(outcome.runsPrinted),
                static_cast<long long>(outcome.runsPlanned));
-  return 128 + (gSignal != 0 ? static_cast<int>(gSignal) : SIGINT);
+  return StopSignals::ExitStatus();
 }
 
 }  // namespace segsim

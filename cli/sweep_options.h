@@ -30,6 +30,9 @@ struct SweepOptions {
   bool help = false;
 };
 
+// The options of segsim-cli sweep, in the order of --help and of the repeat command.
+const OptionTable<SweepOptions>& SweepOptionTable();
+
 // Reads the sweep's command line. Raises UsageError for an unknown or malformed option, a
 // missing required option, a value out of range, a sweep that would never end or one too
 // large to run, and --shard without --seed.
@@ -44,7 +47,5 @@ SweepSpec SpecOf(const SweepOptions& options);
 
 // The plan of the options; raises UsageError for a sweep that never ends or is too large.
 SweepPlan PlanOf(const SweepOptions& options);
-
-extern const char* const kSweepUsage;
 
 }  // namespace segsim
