@@ -8,6 +8,7 @@
 #include <set>
 
 #include "cli/options.h"
+#include "cli/output.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_reader.h"
 #include "cli/sweep_rows.h"
@@ -101,18 +102,20 @@ std::vector<std::string> MergeShards(std::span<const std::string> paths, std::FI
   }
   const RowFormat format(options.format, plan);
   if (verify.all || verify.runs > 0) Verify(ordered, plan, format, verify);
-  std::string text;
-  if (const std::string header = format.Header(); !header.empty()) text += header + '\n';
-  text += format.SweepLine(*options.params.Seed, SweepCommand(options, false)) + '\n';
+  std::vector<std::string> lines;
+  if (const std::string header = format.Header(); !header.empty()) lines.push_back(header);
+  lines.push_back(format.SweepLine(*options.params.Seed, SweepCommand(options, false)));
   std::vector<RunRow> results;
   for (const auto& [i, run] : ordered) {
-    text += run.file->runLines[run.index] + '\n';
+    lines.push_back(run.file->runLines[run.index]);
     results.push_back(run.file->runs[run.index]);
   }
   Summary summary = Summarize(plan, results);
-  for (const SummaryRow& row : summary.rows) text += format.SummaryLine(row) + '\n';
-  std::fwrite(text.data(), 1, text.size(), out);
-  std::fflush(out);
+  for (const SummaryRow& row : summary.rows) lines.push_back(format.SummaryLine(row));
+  // Everything is checked before the first line is written.
+  LineWriter writer(out);
+  for (const std::string& line : lines) writer.WriteLine(line);
+  writer.Flush();
   return summary.messages;
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "cli/output.h"
 #include "cli/stop_signals.h"
 #include "model/random.h"
 #include "sweep/engine.h"
@@ -10,25 +11,20 @@ namespace segsim {
 
 namespace {
 
-void WriteLine(std::FILE* out, const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fputc('\n', out);
-}
-
-// Prints the engine's rows as they come.
+// Prints the engine's rows as they come, whole lines only, every write checked.
 class PrintingSink : public SweepSink {
 public:
-  PrintingSink(const RowFormat& format, std::FILE* out, SweepProgress* progress)
+  PrintingSink(const RowFormat& format, LineWriter& out, SweepProgress* progress)
       : format_(format), out_(out), progress_(progress) {}
 
   void Run(const RunRow& row) override {
     if (progress_) progress_->BeforeOutput();
-    WriteLine(out_, format_.RunLine(row));
-    std::fflush(out_);
+    out_.WriteLine(format_.RunLine(row));
+    out_.Flush();
   }
   void Summary(const SummaryRow& row) override {
     if (progress_) progress_->BeforeOutput();
-    WriteLine(out_, format_.SummaryLine(row));
+    out_.WriteLine(format_.SummaryLine(row));
   }
   void Progress(std::int64_t done, std::int64_t total) override {
     if (progress_) progress_->Update(done, total);
@@ -36,7 +32,7 @@ public:
 
 private:
   const RowFormat& format_;
-  std::FILE* out_;
+  LineWriter& out_;
   SweepProgress* progress_;
 };
 
@@ -48,14 +44,22 @@ SweepOutcome RunSweep(const SweepOptions& given, std::FILE* out, const std::atom
   if (!options.params.Seed) options.params.Seed = ClockSeed();
   const SweepPlan plan = PlanOf(options);
   const RowFormat format(options.format, plan);
-  if (const std::string header = format.Header(); !header.empty()) WriteLine(out, header);
-  WriteLine(out, format.SweepLine(*options.params.Seed, SweepCommand(options, true)));
-  std::fflush(out);
+  LineWriter writer(out);
+  if (const std::string header = format.Header(); !header.empty()) writer.WriteLine(header);
+  writer.WriteLine(format.SweepLine(*options.params.Seed, SweepCommand(options, true)));
+  writer.Flush();
 
-  PrintingSink sink(format, out, progress);
-  PlanOutcome planned = RunPlan(plan, {options.shard, options.jobs}, sink, stop);
+  if (progress) progress->SetCombinations(plan.RunsPerValue(), options.shard.count == 1);
+  PrintingSink sink(format, writer, progress);
+  PlanOutcome planned;
+  try {
+    planned = RunPlan(plan, {options.shard, options.jobs}, sink, stop);
+  } catch (...) {
+    if (progress) progress->Finish();
+    throw;
+  }
   if (progress) progress->Finish();
-  std::fflush(out);
+  writer.Flush();
   SweepOutcome outcome;
   outcome.runsPrinted = planned.runsDone;
   outcome.runsPlanned = planned.runsPlanned;

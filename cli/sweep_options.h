@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 #include "model/settings.h"
@@ -15,10 +16,15 @@ namespace segsim {
 enum class OutputFormat { Csv, Jsonl };
 
 struct SweepOptions {
+  // --param NAME=FROM:TO:STEP or NAME=V1,V2,...: the swept parameters, in option order.
+  std::vector<SweepAxis> axes;
+  // The one-parameter form of the sweep window: --param P --from A --to B --increment I.
+  bool windowForm = false;
   SweepParam param = SweepParam::Groups;
   std::int32_t from = 0;
   std::int32_t to = 0;
   std::int32_t increment = 0;
+  bool fromGiven = false, toGiven = false, incrementGiven = false;
   std::int32_t runs = 0;              // runs per value, at least 1
   std::int32_t steps = 1;             // timesteps per run; below 1 counts as 1
   std::int32_t clusterThreshold = 1;  // clusters of more agents than this are counted
@@ -35,14 +41,16 @@ const OptionTable<SweepOptions>& SweepOptionTable();
 
 // Reads the sweep's command line. Raises UsageError for an unknown or malformed option, a
 // missing required option, a value out of range, a sweep that would never end or one too
-// large to run, and --shard without --seed.
+// large to run, and --shard without --seed; for --param NAME=... an unknown name, a malformed
+// range, a step of 0, an empty list, a name given twice, or a mix with the window form.
 SweepOptions ParseSweepOptions(std::span<const std::string> args);
 
 // The options as a command line that repeats the sweep (--jobs left out, the defaults written
 // out, S included); --shard only when withShard and the sweep is sharded. Requires a seed.
 std::string SweepCommand(const SweepOptions& options, bool withShard);
 
-// What the sweep engine runs: the options' one parameter over the window's range.
+// What the sweep engine runs: the swept parameters (the one of the window form over the
+// window's range) and the run settings.
 SweepSpec SpecOf(const SweepOptions& options);
 
 // The plan of the options; raises UsageError for a sweep that never ends or is too large.
