@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/merge.h"
+#include "cli/plot_options.h"
 #include "cli/merge_options.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -20,9 +21,10 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  run     one setup and N steps; the trace as JSON Lines (segsim-cli run --help)\n"
-    "  sweep   runs over a range of one parameter on every core; CSV or JSON Lines\n"
-    "          (segsim-cli sweep --help)\n"
-    "  merge   joins the shards of a sweep (segsim-cli merge --help)\n";
+    "  sweep   runs over a range of one parameter, or all combinations of several, on every\n"
+    "          core; CSV or JSON Lines (segsim-cli sweep --help)\n"
+    "  merge   joins the shards of a sweep (segsim-cli merge --help)\n"
+    "  plot    draws a sweep or a trace into a PNG, PDF or SVG (segsim-cli plot --help)\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
@@ -50,6 +52,20 @@ int Merge(std::span<const std::string> args) {
   return 0;
 }
 
+int Plot(std::span<const std::string> args) {
+  const segsim::PlotOptions options = segsim::ParsePlotOptions(args);
+  if (options.help) {
+    std::fputs(segsim::PlotOptionTable().Help().c_str(), stdout);
+    return 0;
+  }
+#ifdef SEGSIM_HAVE_PLOT
+  return segsim::PlotMain(options);
+#else
+  return Fail("plot is not available: this segsim-cli was built without the windows "
+              "(SEGSIM_BUILD_GUI=OFF)");
+#endif
+}
+
 int Dispatch(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
@@ -69,6 +85,7 @@ int Dispatch(const std::vector<std::string>& args) {
     }
     if (command == "sweep") return Sweep(rest);
     if (command == "merge") return Merge(rest);
+    if (command == "plot") return Plot(rest);
     return Fail("unknown command '" + command + "'\n" + kUsage);
   } catch (const segsim::UsageError& e) {
     return Fail(e.what());
