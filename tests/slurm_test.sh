@@ -16,7 +16,7 @@ export PATH=$PATH:/usr/sbin:/sbin
 
 # The sweep the cases submit, over two parameters: 8 combinations of one short run each, so the
 # test stays well under a minute.
-sweep=(--param threshold=10:40:10 --param groups=2,3 --runs 1 --steps 20)
+sweep=(--param threshold=10:40:10 --param 'groups=2,3' --runs 1 --steps 20)
 
 wait_limit=40  # seconds for the jobs of one case; startup has its own limit
 
@@ -38,7 +38,9 @@ done
   cannot_run "${missing[*]} not found (Debian packages slurm-wlm and munge)"
 
 # Nothing of a Slurm this may itself run under reaches the one it starts.
-while read -r name; do unset "$name"; done < <(compgen -e | grep -E '^(SLURM|SBATCH|SQUEUE|SINFO)_' || true)
+while read -r name; do
+  unset "$name"
+done < <(compgen -e | grep -E '^(SLURM|SBATCH|SQUEUE|SINFO)_' || true)
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/segsim-slurm.XXXXXX")
 chmod 755 "$dir"  # munged wants every folder above its socket searchable by all
@@ -167,7 +169,9 @@ EOF
 # The states of a job, one line per array task.
 job_states() { scontrol -o show job "$1" | grep -o 'JobState=[A-Z_]*' | cut -d= -f2; }
 
-job_done() { ! job_states "$1" | grep -q -E '^(PENDING|RUNNING|CONFIGURING|COMPLETING|SUSPENDED|REQUEUED)'; }
+job_done() {
+  ! job_states "$1" | grep -q -E '^(PENDING|RUNNING|CONFIGURING|COMPLETING|SUSPENDED|REQUEUED)'
+}
 
 # Submits with submit-sweep and sets array and merge to the two job ids it prints.
 submit_sweep() {
