@@ -1,0 +1,43 @@
+// The Python module segsim: the exact C++ model and its measures, for numpy and pandas.
+#include <pybind11/pybind11.h>
+
+#include <stdexcept>
+
+#include "cli/options.h"
+#include "model/error.h"
+#include "python/bindings.h"
+
+namespace py = pybind11;
+
+PYBIND11_MODULE(segsim, m) {
+  m.doc() =
+      "segsim: residential segregation by relocation on a torus grid.\n"
+      "\n"
+      "The same model and measures as the segsim program and segsim-cli, stepped from Python.\n"
+      "\n"
+      "    >>> import segsim\n"
+      "    >>> sim = segsim.Simulation(seed=1)\n"
+      "    >>> trace = sim.run(100)          # pandas DataFrame, one row per step and group\n"
+      "    >>> sim.grid.shape                # numpy array: group per cell, -1 where empty\n"
+      "    (116, 116)\n"
+      "\n"
+      "Groups are numbered from 0 as in segsim-cli's output. Bad settings raise ValueError with\n"
+      "segsim-cli's message; a world too large for memory raises MemoryError.";
+
+  // Settings refused by the command line's checks or by the model are the caller's values: a
+  // ValueError with the same message. A grid whose size cannot even be requested is memory.
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const segsim::UsageError& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const segsim::SegsimError& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const std::length_error& e) {
+      PyErr_SetString(PyExc_MemoryError, e.what());
+    }
+  });
+
+  segsim::python::BindSimulation(m);
+  m.attr("__version__") = "0.1";
+}
