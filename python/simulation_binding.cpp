@@ -150,8 +150,10 @@ public:
         const std::int32_t* state = grid.StateRow(row);
         const std::uint8_t* occupied = grid.OccupiedRow(row);
         std::int32_t* line = out + static_cast<std::ptrdiff_t>(row) * cols;
+        // Without a branch: cells are taken or free at random, which no predictor guesses.
         for (std::int32_t column = 0; column < cols; ++column) {
-          line[column] = occupied[column] ? state[column] - 1 : -1;
+          const std::int32_t free = -static_cast<std::int32_t>(occupied[column] == 0);
+          line[column] = (state[column] - 1) | free;
         }
       }
     });
