@@ -38,6 +38,9 @@ PYBIND11_MODULE(segsim, m) {
     }
   });
 
+  // Every docstring begins with its own signature, in Python's types rather than pybind11's.
+  py::options options;
+  options.disable_function_signatures();
   segsim::python::BindSimulation(m);
   m.attr("__version__") = "0.1";
 }

@@ -331,14 +331,20 @@ void BindSimulation(py::module_& m) {
            py::arg("seed") = py::none(), py::arg("agents") = 12783, py::arg("cell_size") = 6,
            py::arg("groups") = 6, py::arg("radius") = 5, py::arg("move_distance") = 55,
            py::arg("threshold") = 20, py::arg("tile_size") = 20, py::arg("panel") = 694,
-           "Builds a new setup; see the class's help.")
+           "__init__(seed: int | None = None, agents: int = 12783, cell_size: int = 6, groups: int = 6, "
+           "radius: int = 5, move_distance: int = 55, threshold: int = 20, tile_size: int = 20, "
+           "panel: int = 694)\n\nBuilds a new setup; see help(segsim.Simulation).")
       .def("step", &PySimulation::Step, py::arg("n") = 1,
-           R"(Makes n steps (default 1): every agent in list order tests its satisfaction and
+           R"(step(n: int = 1) -> None
+
+Makes n steps (default 1): every agent in list order tests its satisfaction and
 perhaps moves, the step counter advances, and the measures are taken. Releases the GIL while it
 runs. Ctrl-C stops it between two steps with KeyboardInterrupt; the steps made stay made.
 n below 0 raises ValueError.)")
       .def("run", &PySimulation::Run, py::arg("steps"),
-           R"(Makes the given number of steps and returns what each measured: a pandas
+           R"(run(steps: int) -> pandas.DataFrame
+
+Makes the given number of steps and returns what each measured: a pandas
 DataFrame with one row per step and group, holding the numbers of the JSON Lines trace of
 ``segsim-cli run`` (the same numbers, exactly, for the same settings and seed).
 
@@ -362,12 +368,16 @@ on each cell (0 .. groups - 1), or -1 for an empty cell. A copy; changing it cha
 row, group (0 .. groups - 1) and satisfaction (percent, as last computed for its cell; 0 until
 the first step computes it).)")
       .def("measures", &PySimulation::Measures,
-           R"(The measures of the last step as a dict: step, moved, unsatisfied, satisfaction and
+           R"(measures() -> dict
+
+The measures of the last step as a dict: step, moved, unsatisfied, satisfaction and
 segregation (numpy arrays, one value per group, percent) and dissimilarity (a numpy array
 groups x groups, symmetric, 0 on the diagonal). NaN where a group is empty. Before the first
 step: the setup measured as it stands (satisfaction is 0 until a step computes it).)")
       .def("clusters", &PySimulation::Clusters,
-           R"(The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
+           R"(clusters() -> list[list[int]]
+
+The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
 ...): a list with one list per group, each in order of discovery. Empty before the first step.)")
       .def_property_readonly(
           "time_step",
@@ -444,7 +454,7 @@ step: the setup measured as it stands (satisfaction is 0 until a step computes i
                ", threshold=" + std::to_string(p.Threshold) +
                ", tile_size=" + std::to_string(p.TileSize) +
                ", panel=" + std::to_string(p.PanelWidth) + ") at step " + std::to_string(step);
-      });
+      }, "__repr__() -> str\n\nThe settings and the step reached.");
 }
 
 }  // namespace segsim::python
