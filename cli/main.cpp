@@ -1,10 +1,13 @@
 // segsim-cli: the model run headless.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/merge.h"
+#include "cli/merge_options.h"
 #include "cli/options.h"
+#include "cli/output.h"
 #include "cli/run.h"
 #include "cli/sweep.h"
 #include "cli/sweep_options.h"
@@ -29,27 +32,25 @@ int Fail(const std::string& message) {
 int Sweep(std::span<const std::string> args) {
   const segsim::SweepOptions options = segsim::ParseSweepOptions(args);
   if (options.help) {
-    std::fputs(segsim::kSweepUsage, stdout);
+    std::fputs(segsim::SweepOptionTable().Help().c_str(), stdout);
     return 0;
   }
   return segsim::SweepMain(options);
 }
 
 int Merge(std::span<const std::string> args) {
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(segsim::kMergeUsage, stdout);
+  const segsim::MergeOptions options = segsim::ParseMergeOptions(args);
+  if (options.help) {
+    std::fputs(segsim::MergeOptionTable().Help().c_str(), stdout);
     return 0;
   }
-  for (const std::string& message : segsim::MergeShards(args, stdout)) {
+  for (const std::string& message : segsim::MergeShards(options.files, stdout)) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
   }
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+int Dispatch(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
@@ -57,14 +58,14 @@ int main(int argc, char** argv) {
   const std::string& command = args[0];
   const std::span<const std::string> rest(args.begin() + 1, args.end());
   try {
+    segsim::RequireStdout();
     if (command == "run") {
       const segsim::RunOptions options = segsim::ParseRunOptions(rest);
       if (options.help) {
-        std::fputs(segsim::kRunUsage, stdout);
+        std::fputs(segsim::RunOptionTable().Help().c_str(), stdout);
         return 0;
       }
-      segsim::RunTrace(options, stdout);
-      return 0;
+      return segsim::RunMain(options);
     }
     if (command == "sweep") return Sweep(rest);
     if (command == "merge") return Merge(rest);
@@ -73,8 +74,19 @@ int main(int argc, char** argv) {
     return Fail(e.what());
   } catch (const segsim::SegsimError& e) {
     return Fail(e.what());
+  } catch (const segsim::OutputClosed&) {
+    return 128 + SIGPIPE;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "segsim-cli: %s\n", e.what());
     return 1;
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Past a file-size limit a write fails with "File too large" instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  const int status = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
+  return segsim::FinishStdout(status);
 }

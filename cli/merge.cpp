@@ -14,12 +14,6 @@
 
 namespace segsim {
 
-const char* const kMergeUsage =
-    "usage: segsim-cli merge FILE...\n"
-    "Joins the outputs of segsim-cli sweep --shard K/N (all N shards of one sweep, in any order)\n"
-    "and prints what the sweep run whole prints: every run in run order, then the averages,\n"
-    "trends and fits.\n";
-
 namespace {
 
 struct MergedRun {

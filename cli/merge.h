@@ -17,6 +17,4 @@ namespace segsim {
 // computed.
 std::vector<std::string> MergeShards(std::span<const std::string> paths, std::FILE* out);
 
-extern const char* const kMergeUsage;
-
 }  // namespace segsim

@@ -1,75 +1,64 @@
 #include "cli/options.h"
 
-#include <charconv>
+#include <cstdint>
+#include <limits>
 
 #include "model/error.h"
 #include "model/model.h"
-#include "model/numeric.h"
 
 namespace segsim {
 
-const char* const kRunUsage =
-    "usage: segsim-cli run [options]\n"
-    "Runs one setup and N steps headless and prints the trace as JSON Lines on stdout.\n"
-    "\n"
-    "  --seed S           fixed generator seed (default: the clock)\n"
-    "  --steps N          timesteps to run (500)\n"
-    "  --agents A         number of agents (12783); more than the cells is capped\n"
-    "  --cell-size C      cell size in pixels (6), at least 1\n"
-    "  --groups G         number of groups (6), 1 to 2000\n"
-    "  --radius R         neighbourhood radius in cells (5), 0 to 23169\n"
-    "  --move-distance M  move distance in cells (55), at least 0\n"
-    "  --threshold P      tolerance threshold in percent (20), 0 to 100\n"
-    "  --tile-size K      tile edge in cells for the segregation measures (20)\n"
-    "  --panel W          drawing panel width and height in pixels (694)\n"
-    "  --summary          print a short summary instead of the trace\n"
-    "  --help             print this text\n";
+namespace {
 
-std::int32_t ParseInt(const std::string& name, const std::string& text) {
-  std::int32_t value = 0;
-  if (!TryStrToInt(text, value)) {
-    throw UsageError("the value of " + name + " is no integer: '" + text + "'");
-  }
-  return value;
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+
+std::vector<std::string> One(std::int64_t value) { return {std::to_string(value)}; }
+
+}  // namespace
+
+std::vector<OptionDef<SetupParams>> ModelOptions() {
+  using P = SetupParams;
+  return {
+      IntOption<P>({"--agents", "A",
+                    "number of agents, at least 0; more than there are cells is capped to leave "
+                    "5 % free"},
+                   &P::AgentCount, 0, kIntMax, "at least 0"),
+      IntOption<P>({"--cell-size", "C",
+                    "cell size in pixels (at least 1); with the panel it fixes the grid"},
+                   &P::CellSize),
+      IntOption<P>({"--groups", "G", "number of groups, 1 to 2000"}, &P::GroupCount),
+      IntOption<P>({"--radius", "R",
+                    "neighbourhood radius in cells, 0 to 23169; a square wider than the grid "
+                    "counts repeated cells once per appearance"},
+                   &P::NeighbourRadius, 0, kIntMax, "at least 0"),
+      IntOption<P>({"--move-distance", "M",
+                    "longest jump per axis in cells, at least 0 (a jump reaches M + 1)"},
+                   &P::MoveDistance, 0, kIntMax, "at least 0"),
+      {{"--threshold", "P",
+        "tolerance threshold in percent, 0 to 100: satisfied means strictly above it"},
+       [](P& p, const std::string& v) {
+         p.Threshold = static_cast<std::uint32_t>(ParseInRange("--threshold", v, 0, 100,
+                                                               "from 0 to 100"));
+       },
+       [](const P& p) { return One(p.Threshold); }},
+      IntOption<P>({"--tile-size", "K",
+                    "tile edge in cells for dissimilarity and segregation index, at least 1"},
+                   &P::TileSize, 1, kIntMax, "at least 1"),
+      {{"--panel", "W", "the drawing panel's width and height in pixels"},
+       [](P& p, const std::string& v) { p.PanelWidth = p.PanelHeight = ParseInt("--panel", v); },
+       [](const P& p) { return One(p.PanelWidth); }},
+  };
 }
 
-std::uint32_t ParseSeed(const std::string& text) {
-  std::int32_t value = 0;
-  if (TryStrToInt(text, value)) return static_cast<std::uint32_t>(value);
-  std::uint32_t unsignedValue = 0;
-  const char* end = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), end, unsignedValue);
-  if (result.ec != std::errc() || result.ptr != end || text.empty()) {
-    throw UsageError("the value of --seed is no 32-bit integer: '" + text + "'");
-  }
-  return unsignedValue;
-}
-
-std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
-                          std::int32_t hi, const std::string& range) {
-  const std::int32_t v = ParseInt(name, text);
-  if (v < lo || v > hi) throw UsageError(name + " must be " + range + ", not " + text);
-  return v;
-}
-
-bool TakeModelOption(const std::string& name, const std::string& value, SetupParams& p) {
-  if (name == "--seed") p.Seed = ParseSeed(value);
-  else if (name == "--agents") p.AgentCount = ParseInt(name, value);
-  else if (name == "--cell-size") p.CellSize = ParseInt(name, value);
-  else if (name == "--groups") p.GroupCount = ParseInt(name, value);
-  else if (name == "--radius") p.NeighbourRadius = ParseInt(name, value);
-  else if (name == "--move-distance") p.MoveDistance = ParseInt(name, value);
-  else if (name == "--threshold") {
-    p.Threshold = static_cast<std::uint32_t>(ParseInRange(name, value, 0, 100, "from 0 to 100"));
-  } else if (name == "--tile-size") p.TileSize = ParseInt(name, value);
-  else if (name == "--panel") p.PanelWidth = p.PanelHeight = ParseInt(name, value);
-  else return false;
-  return true;
+OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) {
+  return {{"--seed", "S", std::move(meaning), std::move(defaultText)},
+          [](SetupParams& p, const std::string& v) { p.Seed = ParseSeed(v); },
+          [](const SetupParams& p) {
+            return p.Seed ? One(*p.Seed) : std::vector<std::string>{};
+          }};
 }
 
 void CheckModelOptions(const SetupParams& p) {
-  if (p.NeighbourRadius < 0) throw UsageError("--radius must be at least 0");
-  if (p.MoveDistance < 0) throw UsageError("--move-distance must be at least 0");
   try {
     Model::CheckSetup(p);
   } catch (const SegsimError& e) {
@@ -77,29 +66,59 @@ void CheckModelOptions(const SetupParams& p) {
   }
 }
 
+const OptionTable<RunOptions>& RunOptionTable() {
+  static const OptionTable<RunOptions> table = [] {
+    using O = RunOptions;
+    std::vector<OptionDef<O>> defs;
+    defs.push_back(Nested(SeedOption("fixed seed of the random generator: any 32-bit value, "
+                                     "decimal or hexadecimal (0x...)",
+                                     "the clock"),
+                          &O::params));
+    defs.push_back({{"--steps", "N", "timesteps after the setup, at least 0"},
+                    [](O& o, const std::string& v) {
+                      o.steps = ParseInt("--steps", v);
+                      if (o.steps < 0) throw UsageError("--steps must be at least 0");
+                    },
+                    [](const O& o) { return One(o.steps); }});
+    AppendModelOptions(defs, &O::params);
+    defs.push_back({{"--set", "STEP:NAME=VALUE",
+                     "changes a setting before step STEP's relocation pass, as the window "
+                     "applies a change made while the model runs; NAME is threshold, tile-size "
+                     "or agents (T of the segregation index); repeatable",
+                     "none"},
+                    [](O& o, const std::string& v) {
+                      try {
+                        o.changes.push_back(ParseSetArgument(v, UINT32_MAX));
+                      } catch (const SegsimError& e) {
+                        throw UsageError(e.what());
+                      }
+                    },
+                    [](const O& o) {
+                      std::vector<std::string> values;
+                      for (const SettingChange& c : o.changes) values.push_back(SetArgument(c));
+                      return values;
+                    }});
+    defs.push_back(FlagOption<O>({"--summary", "", "a short readable summary instead of the trace"},
+                                 &O::summary));
+    defs.push_back(HelpOption(&O::help));
+    return OptionTable<O>(
+        "run",
+        "Runs one setup and N steps headless and prints the trace as JSON Lines on stdout.",
+        std::move(defs));
+  }();
+  return table;
+}
+
 RunOptions ParseRunOptions(std::span<const std::string> args) {
-  RunOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& name = args[i];
-    if (name == "--help" || name == "-h") {
-      options.help = true;
-      continue;
-    }
-    if (name == "--summary") {
-      options.summary = true;
-      continue;
-    }
-    if (name.rfind("--", 0) != 0) throw UsageError("unexpected argument '" + name + "'");
-    if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
-    const std::string& value = args[++i];
-    if (name == "--steps") {
-      options.steps = ParseInt(name, value);
-      if (options.steps < 0) throw UsageError("--steps must be at least 0");
-    } else if (!TakeModelOption(name, value, options.params)) {
-      throw UsageError("unknown option '" + name + "'");
+  const RunOptions options = RunOptionTable().Parse(args);
+  if (options.help) return options;
+  CheckModelOptions(options.params);
+  for (const SettingChange& c : options.changes) {
+    if (c.step > static_cast<std::uint32_t>(options.steps)) {
+      throw UsageError("the step of --set " + SetArgument(c) + " must be from 1 to " +
+                       std::to_string(options.steps) + " (--steps)");
     }
   }
-  CheckModelOptions(options.params);
   return options;
 }
 

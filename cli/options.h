@@ -1,47 +1,48 @@
-// Command-line options of segsim-cli.
+// Command-line options of segsim-cli run, and the model options every command shares.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "cli/option_table.h"
+#include "measures/run_changes.h"
 #include "model/settings.h"
 
 namespace segsim {
 
-// A command line that cannot be run: the message says why; the runner exits with status 2.
-class UsageError : public std::runtime_error {
-public:
-  explicit UsageError(const std::string& message) : std::runtime_error(message) {}
-};
-
 struct RunOptions {
   SetupParams params;         // the window's defaults unless given
-  std::int32_t steps = 500;   // timesteps after the setup
+  std::int32_t steps = 500;   // timesteps after the setup, at least 0
+  // --set: changes made while the model runs, in the order given; each step from 1 to steps.
+  std::vector<SettingChange> changes;
   bool summary = false;       // a short human-readable summary instead of the trace
   bool help = false;
 };
 
-// Reads "--name value" pairs. Values are integers by the same strict conversion as the window's
-// fields. Raises UsageError for an unknown option, a missing value, a value that is no integer,
-// or a value no model can use.
-RunOptions ParseRunOptions(std::span<const std::string> args);
+// The model options of every command, in this order: --agents, --cell-size, --groups, --radius,
+// --move-distance, --threshold, --tile-size, --panel. Each refuses a value no model can take.
+std::vector<OptionDef<SetupParams>> ModelOptions();
 
-// The model options shared by every command (--agents, --cell-size, --groups, --radius,
-// --move-distance, --threshold, --tile-size, --panel, --seed). Returns false for another name.
-bool TakeModelOption(const std::string& name, const std::string& value, SetupParams& params);
-// Refuses settings no model can be built from.
+// --seed S into SetupParams::Seed; meaning says what the command does with it.
+OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText);
+
+// The model options as options of a command whose SetupParams is o.*params.
+template <class O>
+void AppendModelOptions(std::vector<OptionDef<O>>& defs, SetupParams O::*params) {
+  for (const OptionDef<SetupParams>& d : ModelOptions()) defs.push_back(Nested(d, params));
+}
+
+// Refuses settings no model can be built from (the model's own checks, as UsageError).
 void CheckModelOptions(const SetupParams& params);
 
-// --seed: a 32-bit value, given as a signed or an unsigned decimal (or hexadecimal) integer.
-std::uint32_t ParseSeed(const std::string& text);
-std::int32_t ParseInt(const std::string& name, const std::string& text);
-// An integer within lo..hi; otherwise "<name> must be <range>, not <text>".
-std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
-                          std::int32_t hi, const std::string& range);
+// The options of segsim-cli run: parser, --help and README table.
+const OptionTable<RunOptions>& RunOptionTable();
 
-extern const char* const kRunUsage;
+// Reads the run command's options. Values are integers by the same strict conversion as the
+// window's fields. Raises UsageError for an unknown option, a missing value, a value that is no
+// integer, or a value no model can use.
+RunOptions ParseRunOptions(std::span<const std::string> args);
 
 }  // namespace segsim

@@ -2,32 +2,41 @@
 
 #include <string>
 
+#include "cli/output.h"
+#include "cli/stop_signals.h"
 #include "cli/trace.h"
 #include "measures/simulation.h"
+#include "model/error.h"
 #include "model/numeric.h"
 
 namespace segsim {
 
 namespace {
 
-void WriteLine(std::FILE* out, const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fputc('\n', out);
+// printf into a string, for the summary's aligned columns.
+template <class... Args>
+std::string Printed(const char* format, Args... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<std::size_t>(size) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.pop_back();
+  return text;
 }
 
-void WriteSummary(const Simulation& sim, std::FILE* out) {
+// Groups are numbered from 1, as the sweep's columns number them.
+void WriteSummary(const Simulation& sim, LineWriter& out) {
   const Model& model = sim.model();
   const StepMeasures& m = sim.LastMeasures();
-  std::fprintf(out, "segsim: %d x %d cells, %d agents in %d groups, seed %u\n",
-               model.Settings().Rows, model.Settings().Cols, model.AgentCountUsed(),
-               model.Settings().GroupCount, model.PlacementSeed());
-  std::fprintf(out, "final step: %u\n", model.TimeStep());
-  std::fprintf(out, "%-8s %8s %14s %10s\n", "group", "agents", "satisfaction", "IS");
+  out.WriteLine(Printed("segsim: %d x %d cells, %d agents in %d groups, seed %u",
+                        model.Settings().Rows, model.Settings().Cols, model.AgentCountUsed(),
+                        model.Settings().GroupCount, model.PlacementSeed()));
+  out.WriteLine(Printed("final step: %u", model.TimeStep()));
+  out.WriteLine(Printed("%-8s %8s %14s %10s", "group", "agents", "satisfaction", "IS"));
   for (std::size_t g = 0; g < model.groupSizes().size(); ++g) {
     const double sat = g < m.satisfaction.size() ? m.satisfaction[g] : 0.0;
     const double is = g < m.dissimilarity.segregation.size() ? m.dissimilarity.segregation[g] : 0.0;
-    std::fprintf(out, "%-8zu %8d %14s %10s\n", g, model.groupSizes()[g],
-                 DisplayText(sat).c_str(), DisplayText(is).c_str());
+    out.WriteLine(Printed("%-8zu %8d %14s %10s", g + 1, model.groupSizes()[g],
+                          DisplayText(sat).c_str(), DisplayText(is).c_str()));
   }
   std::size_t clusters = 0;
   std::size_t larger = 0;
@@ -35,21 +44,51 @@ void WriteSummary(const Simulation& sim, std::FILE* out) {
     clusters += sizes.size();
     for (std::int32_t s : sizes) larger += s > 1;
   }
-  std::fprintf(out, "clusters at the last analysis: %zu (%zu of more than one agent)\n", clusters,
-               larger);
+  out.WriteLine(Printed("clusters at the last analysis: %zu (%zu of more than one agent)",
+                        clusters, larger));
 }
 
 }  // namespace
 
-void RunTrace(const RunOptions& options, std::FILE* out) {
+RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomic<bool>* stop) {
+  LineWriter out(file);
+  RunOutcome outcome;
   Simulation sim;
   sim.InitSetup(options.params);
-  if (!options.summary) WriteLine(out, SetupLine(sim.model()));
-  for (std::int32_t t = 1; t <= options.steps; ++t) {
-    sim.Step();
-    if (!options.summary) WriteLine(out, StepLine(sim));
+  // Every change is checked against the model before anything is written.
+  for (const SettingChange& c : options.changes) {
+    try {
+      CheckRunSetting(sim.model(), c.setting, c.value);
+    } catch (const SegsimError& e) {
+      throw UsageError("--set " + SetArgument(c) + ": " + e.what());
+    }
   }
-  if (options.summary) WriteSummary(sim, out);
+  if (!options.summary) out.WriteLine(SetupLine(sim.model()));
+  for (std::int32_t t = 1; t <= options.steps; ++t) {
+    if (stop && stop->load()) {
+      outcome.interrupted = true;
+      break;
+    }
+    ApplyChangesAt(sim, options.changes, static_cast<std::uint32_t>(t));
+    sim.Step();
+    outcome.stepsDone = t;
+    if (!options.summary) out.WriteLine(StepLine(sim));
+  }
+  if (options.summary && !outcome.interrupted) WriteSummary(sim, out);
+  out.Flush();
+  return outcome;
+}
+
+int RunMain(const RunOptions& options) {
+  RunOutcome outcome;
+  {
+    const StopSignals signals;
+    outcome = RunTrace(options, stdout, &StopSignals::Stop());
+  }
+  if (!outcome.interrupted) return 0;
+  std::fprintf(stderr, "segsim-cli: stopped after step %d of %d\n", outcome.stepsDone,
+               options.steps);
+  return StopSignals::ExitStatus();
 }
 
 }  // namespace segsim

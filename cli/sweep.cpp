@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <csignal>
 #include <exception>
 #include <functional>
 #include <limits>
@@ -13,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "cli/stop_signals.h"
 #include "cli/sweep_summary.h"
 #include "measures/run_results.h"
 #include "measures/simulation.h"
@@ -93,15 +93,6 @@ std::int32_t JobCount(std::int32_t asked, std::int64_t runs) {
   return static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min(jobs, runs)));
 }
 
-std::atomic<bool> gStop{false};
-volatile std::sig_atomic_t gSignal = 0;
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void OnStopSignal(int signal) {
-  gSignal = signal;
-  gStop.store(true);
-}
-
 std::int64_t ShardRunCount(std::int64_t total, const ShardSpec& shard) {
   return total > shard.index ? (total - shard.index - 1) / shard.count + 1 : 0;
 }
@@ -132,32 +123,6 @@ void PrintRuns(const SweepPlan& plan, const SweepOptions& options, const RowForm
     if (progress) progress->Update(outcome.runsPrinted, outcome.runsPlanned);
   }
 }
-
-// Restores the previous handlers of SIGINT and SIGTERM when it goes.
-class StopSignals {
-public:
-  StopSignals() {
-    gStop.store(false);
-    gSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    // A second Ctrl-C ends the program at once; a write that a signal interrupts goes on.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
-};
 
 }  // namespace
 
@@ -215,7 +180,7 @@ int SweepMain(const SweepOptions& options) {
     const StopSignals signals;
     std::optional<TerminalProgress> bar;
     if (isatty(STDERR_FILENO)) bar.emplace(stderr, isatty(STDOUT_FILENO) != 0);
-    outcome = RunSweep(options, stdout, gStop, bar ? &*bar : nullptr);
+    outcome = RunSweep(options, stdout, StopSignals::Stop(), bar ? &*bar : nullptr);
   }
   for (const std::string& message : outcome.messages) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
@@ -224,7 +189,7 @@ int SweepMain(const SweepOptions& options) {
   std::fprintf(stderr, "segsim-cli: stopped; %lld of %lld runs printed\n",
                static_cast<long long>(outcome.runsPrinted),
                static_cast<long long>(outcome.runsPlanned));
-  return 128 + (gSignal != 0 ? static_cast<int>(gSignal) : SIGINT);
+  return StopSignals::ExitStatus();
 }
 
 }  // namespace segsim

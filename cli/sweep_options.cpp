@@ -1,42 +1,17 @@
 #include "cli/sweep_options.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
-#include <set>
+#include <stdexcept>
 
 #include "model/model.h"
 #include "model/numeric.h"
 
 namespace segsim {
 
-const char* const kSweepUsage =
-    "usage: segsim-cli sweep --param P --from A --to B --increment I --runs R --steps T [options]\n"
-    "Runs the model R times for each value A, A + I, ... not above B (A always runs) and prints\n"
-    "one row per run, then the per-value averages, the linear trend and the polynomial fit.\n"
-    "\n"
-    "  --param P              groups, radius, move-distance or threshold\n"
-    "  --from A, --to B       the range of values; each value is limited as the main window's\n"
-    "                         field limits it, and recorded at the value swept\n"
-    "  --increment I          step between values; at least 1 unless A is above B\n"
-    "  --runs R               runs per value, at least 1\n"
-    "  --steps T              timesteps per run (below 1 counts as 1)\n"
-    "  --cluster-threshold K  count clusters of more than K agents (1)\n"
-    "  --seed S               run i uses seed S + i (default: S from the clock, printed in the\n"
-    "                         sweep row)\n"
-    "  --jobs J               runs at once on J threads (default: every core)\n"
-    "  --shard K/N            only the runs i with i mod N = K, without averages or fits;\n"
-    "                         needs --seed; join the shards with segsim-cli merge\n"
-    "  --format F             csv (default) or jsonl\n"
-    "  --degree D             coefficients of the polynomial fit, 2 to 20 (3)\n"
-    "  --agents, --cell-size, --groups, --radius, --move-distance, --threshold, --tile-size,\n"
-    "  --panel                the model options of segsim-cli run\n"
-    "  --help                 print this text\n";
-
 namespace {
 
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
-constexpr std::array kRequired = {"--param", "--from", "--to", "--increment", "--runs", "--steps"};
 
 SweepParam ParseParam(const std::string& text) {
   for (SweepParam p : {SweepParam::Groups, SweepParam::Radius, SweepParam::MoveDistance,
@@ -64,23 +39,6 @@ ShardSpec ParseShard(const std::string& text) {
   return {k, n};
 }
 
-// The sweep's own options; false for another name.
-bool TakeSweepOption(const std::string& name, const std::string& value, SweepOptions& o) {
-  if (name == "--param") o.param = ParseParam(value);
-  else if (name == "--from") o.from = ParseInt(name, value);
-  else if (name == "--to") o.to = ParseInt(name, value);
-  else if (name == "--increment") o.increment = ParseInt(name, value);
-  else if (name == "--runs") o.runs = ParseInRange(name, value, 1, kMaxRuns, "at least 1");
-  else if (name == "--steps") o.steps = std::max(ParseInt(name, value), 1);
-  else if (name == "--cluster-threshold") o.clusterThreshold = ParseInt(name, value);
-  else if (name == "--degree") o.degree = ParseInRange(name, value, 2, 20, "from 2 to 20");
-  else if (name == "--jobs") o.jobs = ParseInRange(name, value, 1, 1024, "from 1 to 1024");
-  else if (name == "--format") o.format = ParseFormat(value);
-  else if (name == "--shard") o.shard = ParseShard(value);
-  else return false;
-  return true;
-}
-
 LimitContext GridOf(const SetupParams& p) {
   LimitContext c;
   c.cols = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelWidth) / p.CellSize));
@@ -101,12 +59,6 @@ std::int64_t CountValues(std::int64_t from, std::int64_t to, std::int64_t increm
                    ": the sweep would not end (the increment must be at least 1)");
 }
 
-void CheckComplete(const std::set<std::string>& given) {
-  for (const char* name : kRequired) {
-    if (!given.contains(name)) throw UsageError(std::string("sweep needs ") + name);
-  }
-}
-
 }  // namespace
 
 const char* ParamName(SweepParam param) {
@@ -119,24 +71,72 @@ const char* ParamName(SweepParam param) {
   return "";
 }
 
+const OptionTable<SweepOptions>& SweepOptionTable() {
+  static const OptionTable<SweepOptions> table = [] {
+    using O = SweepOptions;
+    const auto one = [](std::int64_t v) { return std::vector<std::string>{std::to_string(v)}; };
+    std::vector<OptionDef<O>> defs;
+    defs.push_back({{"--param", "P", "groups, radius, move-distance or threshold", "", true},
+                    [](O& o, const std::string& v) { o.param = ParseParam(v); },
+                    [](const O& o) { return std::vector<std::string>{ParamName(o.param)}; }});
+    defs.push_back(IntOption<O>({"--from", "A",
+                                 "first value; each value is limited as the main window's field "
+                                 "limits it, and recorded at the value swept",
+                                 "", true},
+                                &O::from));
+    defs.push_back(IntOption<O>(
+        {"--to", "B", "the values run are A, A + I, ... not above B (A always runs)", "", true},
+        &O::to));
+    defs.push_back(IntOption<O>(
+        {"--increment", "I", "step between values; at least 1 unless A is above B", "", true},
+        &O::increment));
+    defs.push_back(IntOption<O>({"--runs", "R", "runs per value, at least 1", "", true}, &O::runs,
+                                1, kMaxRuns, "at least 1"));
+    defs.push_back({{"--steps", "T", "timesteps per run (below 1 counts as 1)", "", true},
+                    [](O& o, const std::string& v) { o.steps = std::max(ParseInt("--steps", v), 1); },
+                    [one](const O& o) { return one(o.steps); }});
+    defs.push_back(IntOption<O>(
+        {"--cluster-threshold", "K", "count clusters of more than K agents"}, &O::clusterThreshold));
+    defs.push_back(Nested(SeedOption("run i uses seed S + i (modulo 2^32); any 32-bit value, "
+                                     "decimal or hexadecimal",
+                                     "the clock, printed in the sweep row"),
+                          &O::params));
+    defs.push_back(IntOption<O>({"--degree", "D", "coefficients of the polynomial fit, 2 to 20"},
+                                &O::degree, 2, 20, "from 2 to 20"));
+    defs.push_back({{"--format", "F", "csv or jsonl"},
+                    [](O& o, const std::string& v) { o.format = ParseFormat(v); },
+                    [](const O& o) {
+                      return std::vector<std::string>{o.format == OutputFormat::Csv ? "csv"
+                                                                                    : "jsonl"};
+                    }});
+    AppendModelOptions(defs, &O::params);
+    defs.push_back({{"--shard", "K/N",
+                     "only the runs i with i mod N = K, without averages or fits; needs --seed; "
+                     "join the shards with segsim-cli merge"},
+                    [](O& o, const std::string& v) { o.shard = ParseShard(v); },
+                    [](const O& o) {
+                      if (o.shard.count == 1) return std::vector<std::string>{};
+                      return std::vector<std::string>{std::to_string(o.shard.index) + "/" +
+                                                      std::to_string(o.shard.count)};
+                    }});
+    defs.push_back({{"--jobs", "J", "runs at once on J threads, 1 to 1024", "every core"},
+                    [](O& o, const std::string& v) {
+                      o.jobs = ParseInRange("--jobs", v, 1, 1024, "from 1 to 1024");
+                    },
+                    nullptr});
+    defs.push_back(HelpOption(&O::help));
+    return OptionTable<O>("sweep",
+                          "Runs the model R times for each value A, A + I, ... not above B (A "
+                          "always runs) and prints\none row per run, then the per-value averages, "
+                          "the linear trend and the polynomial fit.",
+                          std::move(defs));
+  }();
+  return table;
+}
+
 SweepOptions ParseSweepOptions(std::span<const std::string> args) {
-  SweepOptions o;
-  std::set<std::string> given;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& name = args[i];
-    if (name == "--help" || name == "-h") {
-      o.help = true;
-      return o;
-    }
-    if (name.rfind("--", 0) != 0) throw UsageError("unexpected argument '" + name + "'");
-    if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
-    const std::string& value = args[++i];
-    if (!TakeSweepOption(name, value, o) && !TakeModelOption(name, value, o.params)) {
-      throw UsageError("unknown option '" + name + "'");
-    }
-    given.insert(name);
-  }
-  CheckComplete(given);
+  const SweepOptions o = SweepOptionTable().Parse(args);
+  if (o.help) return o;
   CheckModelOptions(o.params);
   if (o.shard.count > 1 && !o.params.Seed) {
     throw UsageError("--shard needs --seed, so that every shard gives its runs the same seeds");
@@ -146,19 +146,9 @@ SweepOptions ParseSweepOptions(std::span<const std::string> args) {
 }
 
 std::string SweepCommand(const SweepOptions& o, bool withShard) {
-  const SetupParams& p = o.params;
-  auto n = [](auto v) { return std::to_string(v); };
-  std::string c = std::string("--param ") + ParamName(o.param) + " --from " + n(o.from) +
-                  " --to " + n(o.to) + " --increment " + n(o.increment) + " --runs " +
-                  n(o.runs) + " --steps " + n(o.steps) + " --cluster-threshold " +
-                  n(o.clusterThreshold) + " --seed " + n(p.Seed.value()) + " --degree " +
-                  n(o.degree) + " --format " + (o.format == OutputFormat::Csv ? "csv" : "jsonl");
-  c += " --agents " + n(p.AgentCount) + " --cell-size " + n(p.CellSize) + " --groups " +
-       n(p.GroupCount) + " --radius " + n(p.NeighbourRadius) + " --move-distance " +
-       n(p.MoveDistance) + " --threshold " + n(p.Threshold) + " --tile-size " + n(p.TileSize) +
-       " --panel " + n(p.PanelWidth);
-  if (withShard && o.shard.count > 1) c += " --shard " + n(o.shard.index) + "/" + n(o.shard.count);
-  return c;
+  if (!o.params.Seed) throw std::logic_error("the command that repeats a sweep needs its seed");
+  if (withShard) return SweepOptionTable().RepeatCommand(o);
+  return SweepOptionTable().RepeatCommand(o, {"--shard"});
 }
 
 SweepPlan::SweepPlan(const SweepOptions& o)

@@ -40,6 +40,9 @@ struct SweepOptions {
   bool help = false;
 };
 
+// The options of segsim-cli sweep, in the order of --help and of the repeat command.
+const OptionTable<SweepOptions>& SweepOptionTable();
+
 // Reads the sweep's command line. Raises UsageError for an unknown or malformed option, a
 // missing required option, a value out of range, a sweep that would never end or one too
 // large to run, and --shard without --seed.
@@ -78,7 +81,5 @@ private:
   SetupParams base_;
   std::int32_t maxGroups_ = 1;
 };
-
-extern const char* const kSweepUsage;
 
 }  // namespace segsim

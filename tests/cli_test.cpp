@@ -2,15 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/json.h"
 #include "cli/options.h"
+#include "cli/run.h"
+#include "cli/sweep_options.h"
 #include "cli/trace.h"
+#include "sweep_test_util.h"
 
 namespace segsim {
 namespace {
+
+using testing::Capture;
+using testing::Lines;
 
 RunOptions Parse(std::vector<std::string> args) { return ParseRunOptions(args); }
 
@@ -51,6 +59,15 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--steps", "-1"}, "--steps must be at least 0"},
       {{"--seed", "x"}, "the value of --seed is no 32-bit integer: 'x'"},
       {{"extra"}, "unexpected argument 'extra'"},
+      {{"--agents", "-1"}, "--agents must be at least 0, not -1"},
+      {{"--tile-size", "0"}, "--tile-size must be at least 1, not 0"},
+      {{"--radius=-3"}, "--radius must be at least 0, not -3"},
+      {{"--summary=1"}, "option --summary takes no value"},
+      {{"--bogus=1"}, "unknown option '--bogus'"},
+      {{"--steps="}, "the value of --steps is no integer: ''"},
+      {{"--seed", "0x100000000"}, "the value of --seed is no 32-bit integer: '0x100000000'"},
+      {{"--seed", "4294967296"}, "the value of --seed is no 32-bit integer: '4294967296'"},
+      {{"--seed", "-2147483649"}, "the value of --seed is no 32-bit integer: '-2147483649'"},
   };
   for (const auto& [args, message] : rows) {
     try {
@@ -60,6 +77,144 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       EXPECT_EQ(e.what(), message);
     }
   }
+}
+
+TEST(RunOptions, NameEqualsValueAndEverySeedAreAccepted) {
+  const RunOptions o = Parse({"--steps=7", "--panel=300", "--seed=-5", "--summary"});
+  EXPECT_EQ(o.steps, 7);
+  EXPECT_EQ(o.params.PanelWidth, 300);
+  EXPECT_EQ(*o.params.Seed, 4294967291u);
+  EXPECT_TRUE(o.summary);
+  const std::vector<std::pair<std::string, std::uint32_t>> seeds = {
+      {"0xFFFFFFFF", 0xFFFFFFFFu}, {"$ffffffff", 0xFFFFFFFFu}, {"x80000000", 0x80000000u},
+      {" +4294967295", 0xFFFFFFFFu}, {"-2147483648", 0x80000000u}, {"0", 0u}};
+  for (const auto& [text, value] : seeds) {
+    EXPECT_EQ(*Parse({"--seed", text}).params.Seed, value) << text;
+    EXPECT_EQ(*Parse({"--seed=" + text}).params.Seed, value) << text;
+  }
+}
+
+TEST(RunOptions, SummaryNumbersGroupsFromOneAsTheSweepsColumns) {
+  const std::string text = Capture([](std::FILE* f) {
+    RunTrace(Parse({"--seed", "3", "--steps", "1", "--cell-size", "30", "--groups", "2",
+                    "--summary"}),
+             f);
+  });
+  EXPECT_NE(text.find("\n1        "), std::string::npos) << text;
+  EXPECT_NE(text.find("\n2        "), std::string::npos) << text;
+  EXPECT_EQ(text.find("\n0        "), std::string::npos) << text;
+}
+
+// A command of the kind later commands add: a repeatable option, a flag, a required option and
+// positional words.
+struct ToyOptions {
+  std::vector<std::string> sets;
+  std::vector<std::string> words;
+  std::int32_t count = 4;
+  bool quiet = false;
+  bool help = false;
+};
+
+const OptionTable<ToyOptions>& ToyTable() {
+  using O = ToyOptions;
+  static const OptionTable<O> table(
+      "toy", "A command for the tests.",
+      {{{"--set", "NAME=VALUE", "one setting; may be given more than once"},
+        [](O& o, const std::string& v) {
+          if (v.find('=') == std::string::npos) throw UsageError("--set needs NAME=VALUE");
+          o.sets.push_back(v);
+        },
+        [](const O& o) { return o.sets; }},
+       IntOption<O>({"--count", "N", "how many", "", true}, &O::count, 1, 9, "from 1 to 9"),
+       FlagOption<O>({"--quiet", "", "say less"}, &O::quiet), HelpOption(&O::help)},
+      {"WORD...", [](O& o, const std::string& w) { o.words.push_back(w); }});
+  return table;
+}
+
+TEST(OptionTable, RepeatableOptionsKeepEveryValueInOrderAndRepeatThemSo) {
+  const std::vector<std::string> args = {"a", "--set", "x=1", "--count=3", "--set=y=2", "b",
+                                         "--quiet"};
+  const ToyOptions o = ToyTable().Parse(args);
+  EXPECT_EQ(o.sets, (std::vector<std::string>{"x=1", "y=2"}));
+  EXPECT_EQ(o.words, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(o.count, 3);
+  EXPECT_TRUE(o.quiet);
+  const std::string command = ToyTable().RepeatCommand(o);
+  EXPECT_EQ(command, "--set x=1 --set y=2 --count 3 --quiet");
+  EXPECT_EQ(ToyTable().RepeatCommand(o, {"--set"}), "--count 3 --quiet");
+  const std::vector<std::string> again = {"--set", "x=1", "--set", "y=2", "--count", "3",
+                                          "--quiet"};
+  EXPECT_EQ(ToyTable().RepeatCommand(ToyTable().Parse(again)), command);
+}
+
+TEST(OptionTable, RefusesWhatItCannotReadAndHelpEndsTheReading) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+      {{"w"}, "toy needs --count"},
+      {{"--count", "0"}, "--count must be from 1 to 9, not 0"},
+      {{"--count", "2", "--set", "x"}, "--set needs NAME=VALUE"},
+      {{"--count", "2", "--set"}, "option --set needs a value"},
+      {{"--count", "2", "--quiet=yes"}, "option --quiet takes no value"},
+      {{"--count", "2", "-q"}, "unknown option '-q'"},
+  };
+  for (const auto& [args, message] : rows) {
+    try {
+      ToyTable().Parse(args);
+      ADD_FAILURE() << "accepted: " << message;
+    } catch (const UsageError& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  EXPECT_TRUE(ToyTable().Parse(std::vector<std::string>{"-h", "--bogus"}).help);
+}
+
+TEST(OptionTable, HelpShowsEveryOptionOnceWithItsDefault) {
+  const std::string help = ToyTable().Help();
+  EXPECT_EQ(help.rfind("usage: segsim-cli toy WORD... --count N [options]\nA command for the "
+                       "tests.\n\n",
+                       0),
+            0u)
+      << help;
+  EXPECT_NE(help.find("  --set NAME=VALUE  one setting; may be given more than once\n"),
+            std::string::npos)
+      << help;
+  const std::string run = RunOptionTable().Help();
+  for (const auto& def : RunOptionTable().Options()) {
+    const std::string label = "\n  " + def.text.name + (def.text.valueName.empty() ? "" : " ");
+    EXPECT_EQ(run.find(label), run.rfind(label)) << def.text.name;
+    EXPECT_NE(run.find(label), std::string::npos) << def.text.name;
+  }
+  EXPECT_NE(run.find("(default: 12783)"), std::string::npos);
+  EXPECT_NE(run.find("(default: the clock)"), std::string::npos);
+  for (const std::string& line : Lines(run + SweepOptionTable().Help())) {
+    EXPECT_LE(line.size(), 100u) << line;
+  }
+}
+
+// The repeat command is stored in every sweep's output and read back by merge: its form is fixed.
+TEST(OptionTable, TheSweepsRepeatCommandKeepsItsForm) {
+  const SweepOptions o = ParseSweepOptions(std::vector<std::string>{
+      "--param=radius", "--from", "1", "--to", "3", "--increment", "2", "--runs", "2",
+      "--steps", "5", "--seed", "0xFFFFFFFF", "--cell-size", "20", "--shard", "1/3", "--jobs",
+      "2", "--tile-size=7"});
+  EXPECT_EQ(SweepCommand(o, true),
+            "--param radius --from 1 --to 3 --increment 2 --runs 2 --steps 5 "
+            "--cluster-threshold 1 --seed 4294967295 --degree 3 --format csv --agents 12783 "
+            "--cell-size 20 --groups 6 --radius 5 --move-distance 55 --threshold 20 "
+            "--tile-size 7 --panel 694 --shard 1/3");
+  EXPECT_EQ(SweepCommand(o, false).find("--shard"), std::string::npos);
+}
+
+// The README's option tables are the tables the options give.
+TEST(OptionTable, TheReadmeShowsTheOptionsAsTheyAreDefined) {
+  std::ifstream in(SEGSIM_SOURCE_DIR "/README.md");
+  std::stringstream readme;
+  readme << in.rdbuf();
+  const std::string run = RunOptionTable().MarkdownTable({"--help"});
+  const std::string sweep = SweepOptionTable().MarkdownTable(
+      {"--agents", "--cell-size", "--groups", "--radius", "--move-distance", "--threshold",
+       "--tile-size", "--panel", "--help"});
+  EXPECT_NE(readme.str().find(run), std::string::npos) << "README.md should hold:\n" << run;
+  EXPECT_NE(readme.str().find(sweep), std::string::npos) << "README.md should hold:\n" << sweep;
 }
 
 TEST(Json, NumbersReadBackAsTheSameDouble) {
