@@ -3,12 +3,16 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <climits>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/options.h"
+#include "model/error.h"
+#include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "measures/statistics.h"
 #include "python/bindings.h"
@@ -281,39 +285,80 @@ Groups are numbered from 0, as in segsim-cli's output. The long calls (the const
 run) release the GIL, so several simulations can run at once in several Python threads; one
 simulation used from several threads serves them one at a time.)";
 
-// The settings in force, read-only.
+// Changes a setting that a running model takes between steps, as segsim-cli run --set does for
+// the next step: the same conversion, the same checks and messages, the same point of the step.
+void SetRunSetting(PySimulation& s, const std::string& name, py::handle value) {
+  const std::string valueText = OptionText(value);
+  s.Locked([&](Simulation& sim) {
+    const std::uint32_t next = sim.model().TimeStep() + 1;
+    const SettingChange change =
+        ParseSetArgument(std::to_string(next) + ":" + name + "=" + valueText, UINT32_MAX);
+    try {
+      ApplyRunSetting(sim, change.setting, change.value);
+    } catch (const SegsimError& e) {
+      throw UsageError("--set " + SetArgument(change) + ": " + e.what());
+    }
+  });
+}
+
+// The settings in force as attributes; those a running model takes can be set between steps.
 void BindSettings(py::class_<PySimulation>& cls) {
   struct Setting {
     const char* name;
-    std::int64_t (*get)(const ModelSettings&);
+    const char* option;  // segsim-cli run --set's name; null: fixed at setup
+    std::int64_t (*get)(const Simulation&);
     const char* doc;
   };
   static const Setting settings[] = {
-      {"cell_size", [](const ModelSettings& s) -> std::int64_t { return s.CellSize; },
-       "Cell size in pixels."},
-      {"groups", [](const ModelSettings& s) -> std::int64_t { return s.GroupCount; },
-       "Number of groups."},
-      {"radius", [](const ModelSettings& s) -> std::int64_t { return s.NeighbourRadius; },
-       "Neighbourhood radius in cells."},
-      {"move_distance", [](const ModelSettings& s) -> std::int64_t { return s.MoveDistance; },
-       "Longest jump per axis in cells (a jump reaches move_distance + 1)."},
-      {"threshold", [](const ModelSettings& s) -> std::int64_t { return s.Threshold; },
-       "Tolerance threshold in percent: satisfied means strictly above it."},
-      {"tile_size", [](const ModelSettings& s) -> std::int64_t { return s.TileSize; },
-       "Tile edge in cells for the dissimilarity and segregation index."},
+      {"cell_size", nullptr,
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().CellSize; },
+       "Cell size in pixels (fixed at setup)."},
+      {"groups", nullptr,
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().GroupCount; },
+       "Number of groups (fixed at setup)."},
+      {"radius", nullptr,
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().NeighbourRadius; },
+       "Neighbourhood radius in cells (fixed at setup)."},
+      {"move_distance", nullptr,
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().MoveDistance; },
+       "Longest jump per axis in cells, a jump reaching move_distance + 1 (fixed at setup)."},
+      {"threshold", "threshold",
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().Threshold; },
+       "Tolerance threshold in percent, 0 to 100: satisfied means strictly above it.\n\n"
+       "Setting it between steps acts from the next step on, as segsim-cli run --set "
+       "STEP:threshold=VALUE does; a value refused raises ValueError with its message."},
+      {"tile_size", "tile-size",
+       [](const Simulation& s) -> std::int64_t { return s.model().Settings().TileSize; },
+       "Tile edge in cells for the dissimilarity and segregation index.\n\n"
+       "Setting it between steps acts from the next step on, as segsim-cli run --set "
+       "STEP:tile-size=VALUE does; a value refused raises ValueError with its message."},
+      {"agent_count", "agents",
+       [](const Simulation& s) -> std::int64_t { return s.PopulationTotal(); },
+       "The agents setting in force: T, the number of agents the segregation index divides by "
+       "(the agents placed, until it is set).\n\n"
+       "Setting it between steps acts from the next step on, as segsim-cli run --set "
+       "STEP:agents=VALUE does (as changing the agent count in the window without a new setup); "
+       "it moves no agent. A value refused raises ValueError with its message. (The name "
+       "agents is the DataFrame of the agents.)"},
   };
   for (const Setting& setting : settings) {
     const auto get = setting.get;
-    cls.def_property_readonly(
-        setting.name,
-        [get](PySimulation& s) {
-          return s.Locked([get](Simulation& sim) { return get(sim.model().Settings()); });
-        },
+    const auto getter = [get](PySimulation& s) {
+      return s.Locked([get](Simulation& sim) { return get(sim); });
+    };
+    if (setting.option == nullptr) {
+      cls.def_property_readonly(setting.name, getter, setting.doc);
+      continue;
+    }
+    const std::string option = setting.option;
+    cls.def_property(
+        setting.name, getter,
+        [option](PySimulation& s, py::handle value) { SetRunSetting(s, option, value); },
         setting.doc);
   }
   cls.def_property_readonly(
       "panel", [](PySimulation& s) { return s.Params().PanelWidth; },
-      "The drawing panel's width and height in pixels.");
+      "The drawing panel's width and height in pixels (fixed at setup).");
 }
 
 }  // namespace
@@ -396,14 +441,6 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           },
           "The generator seed of the setup (the clock's when none was given): "
           "Simulation(seed=sim.seed, ...) repeats the run.")
-      .def_property_readonly(
-          "agent_count",
-          [](PySimulation& s) {
-            return s.Read(Getter<std::int32_t>([](const Simulation& sim) {
-              return sim.model().AgentCountUsed();
-            }));
-          },
-          "Agents placed (the agents asked for, capped to leave 5 % of the cells free).")
       .def_property_readonly(
           "cols",
           [](PySimulation& s) {

@@ -203,3 +203,37 @@ def test_docstrings_on_every_public_name():
     for name in names:
         assert getattr(segsim.Simulation, name).__doc__, name
     assert segsim.__doc__ and segsim.Simulation.__doc__
+
+
+def test_settings_changed_between_steps_act_as_set(cli_trace, cli):
+    settings = dict(seed=9, cell_size=8, groups=4)
+    _, lines = cli_trace("--steps", 12, *cli_args(settings), "--set", "5:threshold=45",
+                         "--set", "5:tile-size=7", "--set", "9:agents=1500",
+                         "--set", "9:threshold=10")
+    sim = segsim.Simulation(**settings)
+    parts = [sim.run(4)]
+    sim.threshold = 45
+    sim.tile_size = 7
+    parts.append(sim.run(4))
+    sim.agent_count = 1500
+    sim.threshold = 10
+    parts.append(sim.run(4))
+    assert (sim.threshold, sim.tile_size, sim.agent_count) == (10, 7, 1500)
+    frame = pd.concat(parts)
+    for line in lines:
+        rows = frame[frame["step"] == line["step"]]
+        assert (rows["moved"] == line["moved"]).all()
+        assert [same(a, b) for a, b in zip(rows["segregation"], line["segregation"])] == [True] * 4
+        assert [same(a, b) for a, b in zip(rows["satisfaction"], line["satisfaction"])] == [True] * 4
+
+    # A value refused: the command line's message for the same change, and nothing changes.
+    _, _, err = cli("run", "--steps", 13, *cli_args(settings), "--set", "13:threshold=101")
+    with pytest.raises(ValueError) as error:
+        sim.threshold = 101
+    assert "segsim-cli: " + str(error.value) == err.strip()
+    for name, value in (("tile_size", 0), ("agent_count", 1)):
+        with pytest.raises(ValueError):
+            setattr(sim, name, value)
+    assert (sim.threshold, sim.tile_size, sim.agent_count) == (10, 7, 1500)
+    with pytest.raises(AttributeError):
+        sim.groups = 3
