@@ -44,7 +44,7 @@ int Merge(std::span<const std::string> args) {
     std::fputs(segsim::MergeOptionTable().Help().c_str(), stdout);
     return 0;
   }
-  for (const std::string& message : segsim::MergeShards(options.files, stdout)) {
+  for (const std::string& message : segsim::MergeShards(options.files, stdout, options.verify)) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
   }
   return 0;

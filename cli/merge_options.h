@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/merge.h"
 #include "cli/option_table.h"
 
 namespace segsim {
 
 struct MergeOptions {
   std::vector<std::string> files;  // the shards' outputs, in any order
+  MergeVerify verify;              // runs made again to check their rows
   bool help = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include "model/error.h"
 #include "model/model.h"
+#include "sweep/plan.h"
 
 namespace segsim {
 
@@ -63,6 +64,13 @@ void CheckModelOptions(const SetupParams& p) {
     Model::CheckSetup(p);
   } catch (const SegsimError& e) {
     throw UsageError(e.what());
+  }
+  // The rule of a sweep over the groups, for every command: a group per cell at most.
+  const LimitContext grid = GridOf(p);
+  const std::int64_t cells = static_cast<std::int64_t>(grid.cols) * grid.rows;
+  if (p.GroupCount > cells) {
+    throw UsageError("--groups: " + std::to_string(p.GroupCount) + " groups do not fit a grid of " +
+                     std::to_string(cells) + " cells");
   }
 }
 

@@ -28,12 +28,25 @@ TerminalProgress::TerminalProgress(std::FILE* terminal, bool sharesScreen)
     : terminal_(terminal), sharesScreen_(sharesScreen), start_(Clock::now()), lastDraw_(start_) {}
 
 std::string TerminalProgress::Line(std::int64_t done, std::int64_t total, double elapsed) {
+  return Line(done, total, elapsed, 0);
+}
+
+void TerminalProgress::SetCombinations(std::int32_t runsPerCombination, bool whole) {
+  runsPerCombination_ = whole ? runsPerCombination : 0;
+}
+
+std::string TerminalProgress::Line(std::int64_t done, std::int64_t total, double elapsed,
+                                   std::int32_t runsPerCombination) {
   const double fraction = total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0;
   const int filled = static_cast<int>(fraction * kBarWidth);
   std::string line = "[";
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), '.');
   line += "] ";
+  if (runsPerCombination > 0) {
+    line += std::to_string(done / runsPerCombination) + '/' +
+            std::to_string(total / runsPerCombination) + " combinations  ";
+  }
   line += std::to_string(done);
   line += '/';
   line += std::to_string(total);
@@ -51,7 +64,7 @@ void TerminalProgress::Update(std::int64_t done, std::int64_t total) {
   if (!due) return;
   lastDraw_ = now;
   const double elapsed = std::chrono::duration<double>(now - start_).count();
-  std::fprintf(terminal_, "\r%s\033[K", Line(done, total, elapsed).c_str());
+  std::fprintf(terminal_, "\r%s\033[K", Line(done, total, elapsed, runsPerCombination_).c_str());
   std::fflush(terminal_);
   drawn_ = true;
 }

@@ -1,4 +1,4 @@
-// segsim-cli sweep: independent runs on worker threads, printed in run order.
+// segsim-cli sweep: the sweep engine's rows printed as CSV or JSON Lines, with a progress bar.
 #pragma once
 
 #include <atomic>
@@ -20,12 +20,6 @@ struct SweepOutcome {
   bool interrupted = false;
   std::vector<std::string> messages;   // the fits that could not be computed
 };
-
-// Run `run` of the sweep as the sweep runs it: a fresh model with the run's setup and seed,
-// options.steps steps, then its results. Nothing when cancel is set before the last step.
-// options.params.Seed holds S.
-std::optional<RunRow> RunOne(const SweepPlan& plan, const SweepOptions& options,
-                             std::int64_t run, const std::atomic<bool>& cancel);
 
 // Runs the sweep, or its shard, on options.jobs threads (0: every core) and writes to out: the
 // CSV header, the sweep row, each run's row in run order as soon as it and every earlier run are

@@ -4,6 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "model/error.h"
 #include "model/model.h"
 #include "model/numeric.h"
 
@@ -13,13 +14,117 @@ namespace {
 
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 
+constexpr const char* kParamNames =
+    "groups, radius, move-distance, threshold, agents or tile-size";
+
 SweepParam ParseParam(const std::string& text) {
-  for (SweepParam p : {SweepParam::Groups, SweepParam::Radius, SweepParam::MoveDistance,
-                       SweepParam::Threshold}) {
-    if (text == ParamName(p)) return p;
+  if (const auto p = ParamByName(text)) return *p;
+  throw UsageError(std::string("--param must be ") + kParamNames + ", not '" + text + "'");
+}
+
+std::int32_t ParseValue(const std::string& option, const std::string& text) {
+  std::int32_t v = 0;
+  if (!TryStrToInt(text, v)) {
+    throw UsageError("--param " + option + ": '" + text + "' is no integer");
   }
-  throw UsageError("--param must be groups, radius, move-distance or threshold, not '" + text +
-                   "'");
+  return v;
+}
+
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts(1);
+  for (char c : text) {
+    if (c == separator) parts.emplace_back();
+    else parts.back() += c;
+  }
+  return parts;
+}
+
+// NAME=FROM:TO:STEP or NAME=V1,V2,...
+SweepAxis ParseAxis(const std::string& text) {
+  const auto equals = text.find('=');
+  const std::string name = text.substr(0, equals);
+  const SweepParam param = ParseParam(name);
+  const std::string values = text.substr(equals + 1);
+  try {
+    if (values.find(':') != std::string::npos) {
+      const auto parts = SplitAt(values, ':');
+      if (parts.size() != 3) {
+        throw UsageError("--param " + text + ": a range is FROM:TO:STEP, three integers");
+      }
+      return SweepAxis::Range(param, ParseValue(text, parts[0]), ParseValue(text, parts[1]),
+                              ParseValue(text, parts[2]));
+    }
+    if (values.empty()) throw UsageError("--param " + text + ": the list is empty");
+    std::vector<std::int32_t> list;
+    for (const std::string& v : SplitAt(values, ',')) list.push_back(ParseValue(text, v));
+    return SweepAxis::List(param, std::move(list));
+  } catch (const SegsimError& e) {
+    throw UsageError(e.what());
+  }
+}
+
+void ReadParam(SweepOptions& o, const std::string& text) {
+  if (text.find('=') == std::string::npos) {
+    o.param = ParseParam(text);
+    o.windowForm = true;
+    SweepAxis counted;  // its range comes from --from, --to and --increment (SpecOf)
+    counted.param = o.param;
+    o.axes.push_back(counted);
+    return;
+  }
+  SweepAxis axis = ParseAxis(text);
+  for (const SweepAxis& a : o.axes) {
+    if (a.param == axis.param) {
+      throw UsageError(std::string("--param ") + ParamName(axis.param) + " is given twice");
+    }
+  }
+  o.axes.push_back(std::move(axis));
+}
+
+// How --param writes an axis back: NAME=FROM:TO:STEP with TO the last value, or the list.
+std::string AxisText(const SweepAxis& a) {
+  std::string text = std::string(ParamName(a.param)) + "=";
+  if (a.isList) {
+    for (std::size_t i = 0; i < a.list.size(); ++i) {
+      text += (i ? "," : "") + std::to_string(a.list[i]);
+    }
+    return text;
+  }
+  return text + std::to_string(a.from) + ":" + std::to_string(a.ValueAt(a.count - 1)) + ":" +
+         std::to_string(a.increment);
+}
+
+// The window form's --from, --to and --increment: read into a field, written only with it.
+OptionDef<SweepOptions> RangeOption(OptionText text, std::int32_t SweepOptions::*field,
+                                    bool SweepOptions::*given) {
+  const std::string name = text.name;
+  return {std::move(text),
+          [=](SweepOptions& o, const std::string& v) {
+            o.*field = ParseInt(name, v);
+            o.*given = true;
+          },
+          [field](const SweepOptions& o) {
+            if (!o.windowForm) return std::vector<std::string>{};
+            return std::vector<std::string>{std::to_string(o.*field)};
+          }};
+}
+
+// The two forms of --param do not mix; the window form needs its range.
+void CheckParamForm(const SweepOptions& o) {
+  if (o.windowForm) {
+    if (o.axes.size() > 1) {
+      throw UsageError("--param P with --from, --to and --increment sweeps one parameter; for "
+                       "several give --param NAME=FROM:TO:STEP or NAME=V1,V2,... for each");
+    }
+    if (!o.fromGiven) throw UsageError("sweep needs --from");
+    if (!o.toGiven) throw UsageError("sweep needs --to");
+    if (!o.incrementGiven) throw UsageError("sweep needs --increment");
+    return;
+  }
+  if (o.fromGiven || o.toGiven || o.incrementGiven) {
+    throw UsageError("--from, --to and --increment belong to --param P; with --param NAME=... "
+                     "the values follow the name");
+  }
 }
 
 OutputFormat ParseFormat(const std::string& text) {
@@ -39,58 +144,41 @@ ShardSpec ParseShard(const std::string& text) {
   return {k, n};
 }
 
-LimitContext GridOf(const SetupParams& p) {
-  LimitContext c;
-  c.cols = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelWidth) / p.CellSize));
-  c.rows = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelHeight) / p.CellSize));
-  c.panelWidth = p.PanelWidth;
-  return c;
-}
-
-// Values from, from + I, ... while not above to; the first always runs.
-std::int64_t CountValues(std::int64_t from, std::int64_t to, std::int64_t increment) {
-  if (from > to) {
-    if (from + increment > to) return 1;
-  } else if (increment > 0) {
-    return (to - from) / increment + 1;
-  }
-  throw UsageError("the values from " + std::to_string(from) + " by " + std::to_string(increment) +
-                   " never exceed " + std::to_string(to) +
-                   ": the sweep would not end (the increment must be at least 1)");
-}
-
 }  // namespace
-
-const char* ParamName(SweepParam param) {
-  switch (param) {
-    case SweepParam::Groups: return "groups";
-    case SweepParam::Radius: return "radius";
-    case SweepParam::MoveDistance: return "move-distance";
-    case SweepParam::Threshold: return "threshold";
-  }
-  return "";
-}
 
 const OptionTable<SweepOptions>& SweepOptionTable() {
   static const OptionTable<SweepOptions> table = [] {
     using O = SweepOptions;
     const auto one = [](std::int64_t v) { return std::vector<std::string>{std::to_string(v)}; };
     std::vector<OptionDef<O>> defs;
-    defs.push_back({{"--param", "P", "groups, radius, move-distance or threshold", "", true},
-                    [](O& o, const std::string& v) { o.param = ParseParam(v); },
-                    [](const O& o) { return std::vector<std::string>{ParamName(o.param)}; }});
-    defs.push_back(IntOption<O>({"--from", "A",
-                                 "first value; each value is limited as the main window's field "
-                                 "limits it, and recorded at the value swept",
-                                 "", true},
-                                &O::from));
-    defs.push_back(IntOption<O>(
-        {"--to", "B", "the values run are A, A + I, ... not above B (A always runs)", "", true},
-        &O::to));
-    defs.push_back(IntOption<O>(
-        {"--increment", "I", "step between values; at least 1 unless A is above B", "", true},
-        &O::increment));
-    defs.push_back(IntOption<O>({"--runs", "R", "runs per value, at least 1", "", true}, &O::runs,
+    defs.push_back({{"--param", "P",
+                     "the parameter swept: groups, radius, move-distance, threshold, agents or "
+                     "tile-size, with --from, --to and --increment; or, repeatable, "
+                     "NAME=FROM:TO:STEP or NAME=V1,V2,... for each parameter of a sweep over "
+                     "all their combinations (the last varies fastest)",
+                     "", true},
+                    ReadParam,
+                    [](const O& o) {
+                      if (o.windowForm) return std::vector<std::string>{ParamName(o.param)};
+                      std::vector<std::string> values;
+                      for (const SweepAxis& a : o.axes) values.push_back(AxisText(a));
+                      return values;
+                    }});
+    defs.push_back(RangeOption({"--from", "A",
+                                "first value; each value is limited as the main window's field "
+                                "limits it, and recorded at the value swept",
+                                "with --param P"},
+                               &O::from, &O::fromGiven));
+    defs.push_back(RangeOption(
+        {"--to", "B", "the values run are A, A + I, ... not above B (A always runs)",
+         "with --param P"},
+        &O::to,
+        &O::toGiven));
+    defs.push_back(RangeOption(
+        {"--increment", "I", "step between values; at least 1 unless A is above B",
+         "with --param P"},
+        &O::increment, &O::incrementGiven));
+    defs.push_back(IntOption<O>({"--runs", "R", "runs per value (per combination), at least 1", "", true}, &O::runs,
                                 1, kMaxRuns, "at least 1"));
     defs.push_back({{"--steps", "T", "timesteps per run (below 1 counts as 1)", "", true},
                     [](O& o, const std::string& v) { o.steps = std::max(ParseInt("--steps", v), 1); },
@@ -127,8 +215,10 @@ const OptionTable<SweepOptions>& SweepOptionTable() {
     defs.push_back(HelpOption(&O::help));
     return OptionTable<O>("sweep",
                           "Runs the model R times for each value A, A + I, ... not above B (A "
-                          "always runs) and prints\none row per run, then the per-value averages, "
-                          "the linear trend and the polynomial fit.",
+                          "always runs), or for each\ncombination of the values of several "
+                          "parameters, and prints one row per run, then the\nper-value averages, "
+                          "the linear trend and the polynomial fit (one parameter) or the\nmeans "
+                          "of each combination (several parameters).",
                           std::move(defs));
   }();
   return table;
@@ -137,11 +227,12 @@ const OptionTable<SweepOptions>& SweepOptionTable() {
 SweepOptions ParseSweepOptions(std::span<const std::string> args) {
   const SweepOptions o = SweepOptionTable().Parse(args);
   if (o.help) return o;
+  CheckParamForm(o);
   CheckModelOptions(o.params);
   if (o.shard.count > 1 && !o.params.Seed) {
     throw UsageError("--shard needs --seed, so that every shard gives its runs the same seeds");
   }
-  const SweepPlan plan(o);  // refuses a sweep that never ends or is too large
+  PlanOf(o);  // refuses a sweep that never ends or is too large
   return o;
 }
 
@@ -151,58 +242,33 @@ std::string SweepCommand(const SweepOptions& o, bool withShard) {
   return SweepOptionTable().RepeatCommand(o, {"--shard"});
 }
 
-SweepPlan::SweepPlan(const SweepOptions& o)
-    : param_(o.param), from_(o.from), increment_(o.increment), runsPerValue_(o.runs),
-      limits_(GridOf(o.params)), base_(o.params) {
-  if (runsPerValue_ < 1) throw UsageError("--runs must be at least 1");
-  valueCount_ = CountValues(o.from, o.to, o.increment);
-  if (valueCount_ > kMaxRuns / runsPerValue_) {
-    throw UsageError("the sweep has " + std::to_string(valueCount_) + " values of " +
-                     std::to_string(runsPerValue_) + " runs; at most " + std::to_string(kMaxRuns) +
-                     " runs are possible");
+SweepSpec SpecOf(const SweepOptions& o) {
+  SweepSpec spec;
+  spec.runs = o.runs;
+  spec.steps = o.steps;
+  spec.clusterThreshold = o.clusterThreshold;
+  spec.degree = o.degree;
+  spec.params = o.params;
+  if (o.runs < 1) throw UsageError("--runs must be at least 1");
+  if (!o.windowForm) {
+    spec.axes = o.axes;
+    return spec;
   }
-  maxGroups_ = base_.GroupCount;
-  if (param_ == SweepParam::Groups) {
-    // The group field's limit only raises values below 1, so the last value has the most.
-    maxGroups_ = std::max(AppliedAt(0), AppliedAt(valueCount_ - 1));
-    const std::int64_t cells = static_cast<std::int64_t>(limits_.cols) * limits_.rows;
-    if (maxGroups_ > cells) {
-      throw UsageError("--param groups: " + std::to_string(maxGroups_) +
-                       " groups do not fit a grid of " + std::to_string(cells) + " cells");
-    }
-    if (maxGroups_ > kMaxGroupCount) {
-      throw UsageError("--param groups: at most " + std::to_string(kMaxGroupCount) +
-                       " groups, not " + std::to_string(maxGroups_));
-    }
+  try {
+    spec.axes.push_back(SweepAxis::WindowRange(o.param, o.from, o.to, o.increment));
+  } catch (const SegsimError& e) {
+    throw UsageError(e.what());
   }
+  return spec;
 }
 
-std::int32_t SweepPlan::ValueAt(std::int64_t k) const {
-  return static_cast<std::int32_t>(from_ + k * increment_);
-}
-
-std::int32_t SweepPlan::AppliedAt(std::int64_t k) const {
-  const std::int32_t v = ValueAt(k);
-  switch (param_) {
-    case SweepParam::Groups: return ApplyFieldLimits(LimitedField::GroupCount, v, limits_);
-    case SweepParam::Radius: return ApplyFieldLimits(LimitedField::NeighbourRadius, v, limits_);
-    case SweepParam::MoveDistance: return ApplyFieldLimits(LimitedField::MoveDistance, v, limits_);
-    case SweepParam::Threshold: return ClampThreshold(v);
+SweepPlan PlanOf(const SweepOptions& o) {
+  const SweepSpec spec = SpecOf(o);
+  try {
+    return SweepPlan(spec);
+  } catch (const SegsimError& e) {
+    throw UsageError(e.what());
   }
-  return v;
-}
-
-SetupParams SweepPlan::RunSetup(std::int64_t run, std::uint32_t seed) const {
-  SetupParams p = base_;
-  const std::int32_t applied = AppliedAt(run / runsPerValue_);
-  switch (param_) {
-    case SweepParam::Groups: p.GroupCount = applied; break;
-    case SweepParam::Radius: p.NeighbourRadius = applied; break;
-    case SweepParam::MoveDistance: p.MoveDistance = applied; break;
-    case SweepParam::Threshold: p.Threshold = static_cast<std::uint32_t>(applied); break;
-  }
-  p.Seed = seed + static_cast<std::uint32_t>(run);
-  return p;
 }
 
 }  // namespace segsim

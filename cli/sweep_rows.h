@@ -1,9 +1,12 @@
 // The rows that segsim-cli sweep and merge print, as CSV or as JSON Lines.
 //
-// CSV columns (one header row):
+// One swept parameter, CSV columns (one header row):
 //   kind,param,value,run,seed,clusters,mean_is,applied,
 //   segregation_1,satisfaction_1,...,segregation_G,satisfaction_G,note
-// with G the largest number of groups of any run of the sweep; a run with fewer groups leaves the
+// Several swept parameters, CSV columns: per parameter P (in option order) the value P and the
+// applied value P_applied, then the rest:
+//   kind,P1,P1_applied,P2,P2_applied,...,run,seed,clusters,mean_is,segregation_1,...,note
+// G is the largest number of groups of any run of the sweep; a run with fewer groups leaves the
 // columns of the missing groups empty, and a value that does not exist (NaN) is empty too.
 // JSON Lines: one object per row with the same keys (per-group values as the arrays
 // "segregation" and "satisfaction" of the run's own length); a missing value is null, a column
@@ -16,20 +19,10 @@
 #include <vector>
 
 #include "cli/sweep_options.h"
+#include "sweep/run.h"
+#include "sweep/summary.h"
 
 namespace segsim {
-
-// The row of one run.
-struct RunRow {
-  std::int64_t run = 0;           // 0-based in sweep order
-  std::int32_t value = 0;         // the value swept
-  std::int32_t applied = 0;       // what the model was given
-  std::uint32_t seed = 0;
-  std::int32_t clusters = 0;      // clusters above the cluster threshold at the last analysis
-  double meanIs = 0.0;            // NaN when no group had a segregation index
-  std::vector<double> segregation;   // per group, NaN for no value
-  std::vector<double> satisfaction;  // per group, NaN for no value
-};
 
 // Absent (empty in CSV, left out in JSON), an integer, a real (NaN: empty / null) or a text.
 using Field = std::variant<std::monostate, std::int64_t, double, std::string>;
@@ -37,7 +30,8 @@ using Field = std::variant<std::monostate, std::int64_t, double, std::string>;
 // One output row of any kind.
 struct Record {
   std::string kind;
-  Field value, run, seed, clusters, meanIs, applied;
+  std::vector<Field> values, applied;  // per swept parameter; shorter: absent
+  Field run, seed, clusters, meanIs;
   const std::vector<double>* segregation = nullptr;
   const std::vector<double>* satisfaction = nullptr;
   std::string note;  // empty: absent
@@ -45,24 +39,28 @@ struct Record {
 
 class RowFormat {
 public:
+  RowFormat(OutputFormat format, std::vector<SweepParam> params, std::int32_t maxGroups)
+      : format_(format), params_(std::move(params)), maxGroups_(maxGroups) {}
   RowFormat(OutputFormat format, SweepParam param, std::int32_t maxGroups)
-      : format_(format), param_(param), maxGroups_(maxGroups) {}
+      : RowFormat(format, std::vector<SweepParam>{param}, maxGroups) {}
+  RowFormat(OutputFormat format, const SweepPlan& plan);
 
-  OutputFormat Format() const { return format_; }
   // The CSV header line; JSON Lines has none (empty).
   std::string Header() const;
   // The first row: kind "sweep", S as its seed and the command that repeats the sweep as note.
   std::string SweepLine(std::uint32_t seed, const std::string& command) const;
   std::string RunLine(const RunRow& row) const;
+  std::string SummaryLine(const SummaryRow& row) const;
   // Any row; the param column is filled in.
   std::string Line(const Record& record) const;
 
 private:
+  bool OneParameter() const { return params_.size() == 1; }
   std::string CsvLine(const Record& record) const;
   std::string JsonLine(const Record& record) const;
 
   OutputFormat format_;
-  SweepParam param_;
+  std::vector<SweepParam> params_;
   std::int32_t maxGroups_;
 };
 

@@ -154,14 +154,15 @@ TEST(SweepCommand, CtrlCKeepsThePrintedRowsAndEndsWith130) {
   ASSERT_FALSE(out.empty());
   EXPECT_EQ(out.back(), '\n');
   const SweepOptions options = ParseSweepOptions(sweep);
-  const SweepPlan plan(options);
+  const SweepPlan plan = PlanOf(options);
   const RowFormat format(options.format, options.param, plan.MaxGroups());
   const auto rows = CsvRows(out, "run");
   EXPECT_LT(rows.size(), 120u);
   EXPECT_TRUE(CsvRows(out, "clusters_average").empty());
   const std::atomic<bool> go{false};
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(Lines(out)[i + 2], format.RunLine(*RunOne(plan, options, std::int64_t(i), go)));
+    const auto row = RunOne(plan, std::int64_t(i), *options.params.Seed, go);
+    EXPECT_EQ(Lines(out)[i + 2], format.RunLine(*row));
   }
 }
 

@@ -56,7 +56,7 @@ TEST(SweepPlan, RunsTheWindowsValuesInItsOrderWithItsFieldLimits) {
       {Args("threshold", -10, 110, 60, 1), {-10, 50, 110}, {0, 50, 100}},
   };
   for (const Case& c : cases) {
-    const SweepPlan plan(ParseSweepOptions(c.args));
+    const SweepPlan plan = PlanOf(ParseSweepOptions(c.args));
     std::vector<std::int32_t> values, applied;
     for (std::int64_t i = 0; i < plan.TotalRuns(); ++i) {
       values.push_back(plan.ValueAt(i / plan.RunsPerValue()));
@@ -71,7 +71,7 @@ TEST(SweepPlan, EachRunGetsItsAppliedValueAndSeedSPlusI) {
   const auto options = ParseSweepOptions(std::vector<std::string>
       {"--param", "radius", "--from", "16", "--to", "18", "--increment", "2", "--runs", "2",
        "--steps", "1", "--cell-size", "20", "--groups", "3", "--seed", "4294967295"});
-  const SweepPlan plan(options);
+  const SweepPlan plan = PlanOf(options);
   const std::vector<std::pair<std::int32_t, std::uint32_t>> expected = {
       {16, 4294967295u}, {16, 0u}, {10, 1u}, {10, 2u}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -85,7 +85,7 @@ TEST(SweepPlan, EachRunGetsItsAppliedValueAndSeedSPlusI) {
 TEST(SweepOptions, RefusedCommandLinesSayWhy) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
       {{"--from", "1"}, "sweep needs --param"},
-      {Args("size", 1, 2, 1, 1), "--param must be groups, radius, move-distance or threshold"},
+      {Args("size", 1, 2, 1, 1), "--param must be groups, radius, move-distance, threshold, agents or tile-size"},
       {Args("groups", 2, 4, 0, 3), "the values from 2 by 0 never exceed 4: the sweep would not"},
       {Args("groups", 2, 4, -1, 3), "never exceed 4"},
       {Args("groups", 4, 2, -2, 3), "the values from 4 by -2 never exceed 2"},

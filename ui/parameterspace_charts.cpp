@@ -11,8 +11,8 @@
 
 #include "charts/chart_view.h"
 #include "charts/value_format.h"
-#include "measures/run_results.h"
 #include "model/numeric.h"
+#include "sweep/run.h"
 #include "ui/analyse.h"
 #include "ui/cell_form.h"
 #include "ui/draw_image.h"
@@ -142,12 +142,13 @@ void TForm3::RecordResults() {
     if (k >= 0 && k < form2_->SegregationCount(g))
       indices[static_cast<std::size_t>(g)] = form2_->SegregationY(g, k);
   }
-  const std::optional<double> mean = MeanSegregation(indices);
-  Series_Avg.Add(SweepValue, form2_->ClusterBarCount());
+  // The same results as a run of segsim-cli sweep, from what the analysis window shows.
+  const RunResults results = ResultsOf(form2_->ClusterBarCount(), indices);
+  Series_Avg.Add(SweepValue, results.clusters);
   Series_AvgClust.Recalculate();
   Series_AvgTrend.Recalculate();
-  if (!mean) return;
-  Series_IS.Add(SweepValue, *mean);
+  if (std::isnan(results.meanIs)) return;
+  Series_IS.Add(SweepValue, results.meanIs);
   Series_IS_Avg.Recalculate();
   Series_IS_Trend.Recalculate();
 }

@@ -1,0 +1,475 @@
+#include "cli/sweep_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/row_parse.h"
+#include "cli/sweep_rows.h"
+
+namespace segsim {
+
+namespace {
+
+using Json = nlohmann::json;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// One row, by column name, CSV or JSON alike. A CSV cell that is empty and a JSON key that is
+// absent or null are both "empty"; Absent tells them apart where JSON leaves a key out.
+class Row {
+public:
+  Row(const std::vector<std::string>& header, std::vector<std::string> cells)
+      : header_(&header), cells_(std::move(cells)) {}
+  explicit Row(Json object) : json_(std::move(object)), isJson_(true) {}
+
+  bool IsJson() const { return isJson_; }
+  const Json& Object() const { return json_; }
+
+  // The cell's text (CSV), or the JSON value; nothing when empty, null or absent.
+  std::optional<std::string> Text(const std::string& column) const {
+    if (isJson_) {
+      const auto found = json_.find(column);
+      if (found == json_.end() || found->is_null()) return std::nullopt;
+      if (found->is_string()) return found->get<std::string>();
+      return found->dump();
+    }
+    const std::string& cell = Cell(column);
+    if (cell.empty()) return std::nullopt;
+    return cell;
+  }
+  const Json* Value(const std::string& column) const {
+    const auto found = json_.find(column);
+    return found == json_.end() ? nullptr : &*found;
+  }
+
+private:
+  const std::string& Cell(const std::string& column) const {
+    static const std::string kEmpty;
+    for (std::size_t i = 0; i < header_->size(); ++i) {
+      if ((*header_)[i] == column) return cells_[i];
+    }
+    return kEmpty;
+  }
+
+  const std::vector<std::string>* header_ = nullptr;
+  std::vector<std::string> cells_;
+  Json json_;
+  bool isJson_ = false;
+};
+
+// Checks the columns of one row; every fault names the file, the line and the column.
+class RowCheck {
+public:
+  RowCheck(const std::string& path, std::size_t line, const Row& row)
+      : path_(path), line_(line), row_(row) {}
+
+  [[noreturn]] void Fault(const std::string& column, const std::string& why) const {
+    std::string where = path_ + ":" + std::to_string(line_);
+    if (!column.empty()) where += ": column " + column;
+    throw UsageError(where + ": " + why);
+  }
+
+  std::optional<std::int64_t> Int(const std::string& column, bool required) const {
+    if (row_.IsJson()) {
+      const Json* v = row_.Value(column);
+      if (v == nullptr || v->is_null()) return Missing<std::int64_t>(column, required);
+      if (!v->is_number_integer()) Fault(column, "is no integer: " + v->dump());
+      return v->get<std::int64_t>();
+    }
+    const auto text = row_.Text(column);
+    if (!text) return Missing<std::int64_t>(column, required);
+    std::int64_t value = 0;
+    const char* end = text->data() + text->size();
+    const auto result = std::from_chars(text->data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end) {
+      Fault(column, "is no integer: '" + *text + "'");
+    }
+    return value;
+  }
+
+  // A finite number, or NaN where the value may be missing.
+  double Real(const std::string& column, bool mayBeMissing) const {
+    if (row_.IsJson()) {
+      const Json* v = row_.Value(column);
+      if (v == nullptr || v->is_null()) return MissingReal(column, mayBeMissing);
+      return Finite(column, *v);
+    }
+    const auto text = row_.Text(column);
+    if (!text) return MissingReal(column, mayBeMissing);
+    return FiniteText(column, *text);
+  }
+
+  double Finite(const std::string& column, const Json& v) const {
+    if (!v.is_number()) Fault(column, "is no number: " + v.dump());
+    const double d = v.get<double>();
+    if (!std::isfinite(d)) Fault(column, "is no finite number: " + v.dump());
+    return d;
+  }
+
+  double FiniteText(const std::string& column, const std::string& text) const {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+      Fault(column, "is no finite number: '" + text + "'");
+    }
+    return value;
+  }
+
+  void Empty(const std::string& column) const {
+    if (row_.IsJson() ? row_.Value(column) != nullptr : row_.Text(column).has_value()) {
+      Fault(column, "must be empty in this row");
+    }
+  }
+
+  // A list of per-group numbers: CSV columns <name>_1 … <name>_maxGroups, JSON an array; the
+  // first `groups` may hold a value or be empty, the rest must be empty (CSV).
+  std::vector<double> Groups(const std::string& name, std::size_t groups,
+                             std::size_t maxGroups) const {
+    std::vector<double> values;
+    if (row_.IsJson()) {
+      const Json* v = row_.Value(name);
+      if (v == nullptr) Fault(name, "is missing");
+      if (!v->is_array() || v->size() != groups) {
+        Fault(name, "must be a list of " + std::to_string(groups) + " numbers");
+      }
+      for (const Json& item : *v) values.push_back(item.is_null() ? kNaN : Finite(name, item));
+      return values;
+    }
+    for (std::size_t g = 1; g <= maxGroups; ++g) {
+      const std::string column = name + "_" + std::to_string(g);
+      if (g <= groups) values.push_back(Real(column, true));
+      else Empty(column);
+    }
+    return values;
+  }
+
+private:
+  template <typename T>
+  std::optional<T> Missing(const std::string& column, bool required) const {
+    if (required) Fault(column, "is empty");
+    return std::nullopt;
+  }
+  double MissingReal(const std::string& column, bool mayBeMissing) const {
+    if (!mayBeMissing) Fault(column, "is empty");
+    return kNaN;
+  }
+
+  const std::string& path_;
+  std::size_t line_;
+  const Row& row_;
+};
+
+SweepOptions OptionsOfCommand(const std::string& path, const std::string& command) {
+  std::vector<std::string> args;
+  for (std::size_t start = 0; start < command.size();) {
+    const std::size_t space = command.find(' ', start);
+    const std::size_t end = space == std::string::npos ? command.size() : space;
+    if (end > start) args.push_back(command.substr(start, end - start));
+    start = end + 1;
+  }
+  SweepOptions options;
+  try {
+    options = ParseSweepOptions(args);
+  } catch (const UsageError& e) {
+    throw UsageError(path + ": its sweep row holds no sweep that can run: " + e.what());
+  }
+  if (!options.params.Seed) throw UsageError(path + ": its sweep row's command has no --seed");
+  return options;
+}
+
+// The keys a JSON row of this kind may have.
+std::set<std::string> JsonKeys(const std::string& kind, const SweepPlan& plan) {
+  std::set<std::string> keys = {"kind"};
+  if (plan.AxisCount() == 1) {
+    keys.insert("param");
+    keys.insert("value");
+    keys.insert("applied");
+  } else {
+    for (const SweepAxis& a : plan.Spec().axes) {
+      keys.insert(ParamName(a.param));
+      keys.insert(std::string(ParamName(a.param)) + "_applied");
+    }
+  }
+  if (kind == "sweep") return {"kind", "param", "seed", "note"};
+  for (const char* k : {"run", "seed", "clusters", "mean_is", "segregation", "satisfaction",
+                        "note"}) {
+    keys.insert(k);
+  }
+  return keys;
+}
+
+class FileReader {
+public:
+  FileReader(const std::string& path, SweepFile& file) : path_(path), file_(file) {}
+
+  void Read() {
+    const std::vector<std::string> lines = ReadFileLines(path_);
+    std::size_t n = 0;
+    while (n < lines.size() && lines[n].empty()) ++n;
+    if (n == lines.size()) throw UsageError(path_ + ": is empty");
+    file_.format = lines[n].front() == '{' ? OutputFormat::Jsonl : OutputFormat::Csv;
+    if (file_.format == OutputFormat::Csv) {
+      const auto header = SplitCsv(lines[n]);
+      if (!header || header->empty() || (*header)[0] != "kind") {
+        throw UsageError(path_ + ":" + std::to_string(n + 1) +
+                         ": is no output of segsim-cli sweep (no header row)");
+      }
+      header_ = *header;
+      headerLine_ = n + 1;
+      ++n;
+    }
+    for (; n < lines.size(); ++n) {
+      if (lines[n].empty()) continue;
+      ReadLine(lines[n], n + 1);
+    }
+    if (!file_.plan) throw UsageError(path_ + ": has no sweep row");
+  }
+
+private:
+  Row Parse(const std::string& text, std::size_t line) const {
+    if (file_.format == OutputFormat::Jsonl) {
+      Json object;
+      try {
+        object = Json::parse(text);
+      } catch (const Json::exception& e) {
+        throw UsageError(path_ + ":" + std::to_string(line) + ": is no JSON object: " +
+                         e.what());
+      }
+      if (!object.is_object()) {
+        throw UsageError(path_ + ":" + std::to_string(line) + ": is no JSON object");
+      }
+      return Row(std::move(object));
+    }
+    auto cells = SplitCsv(text);
+    if (!cells || cells->size() != header_.size()) {
+      throw UsageError(path_ + ":" + std::to_string(line) + ": has " +
+                       (cells ? std::to_string(cells->size()) : std::string("unbalanced")) +
+                       " columns where the header has " + std::to_string(header_.size()));
+    }
+    return Row(header_, std::move(*cells));
+  }
+
+  void ReadLine(const std::string& text, std::size_t line) {
+    const Row row = Parse(text, line);
+    const RowCheck check(path_, line, row);
+    const auto kind = row.Text("kind");
+    if (!kind) check.Fault("kind", "is empty");
+    if (!file_.plan) {
+      if (*kind != "sweep") check.Fault("kind", "the file does not begin with the sweep row");
+      ReadSweepRow(row, check);
+      return;
+    }
+    if (row.IsJson()) {
+      const std::set<std::string> keys = JsonKeys(*kind, *file_.plan);
+      for (const auto& [key, value] : row.Object().items()) {
+        if (!keys.contains(key)) check.Fault(key, "does not belong to a " + *kind + " row");
+      }
+    }
+    if (*kind == "sweep") check.Fault("kind", "a second sweep row");
+    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
+      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
+    }
+    if (*kind == "run") {
+      ReadRun(check, text);
+    } else {
+      ReadSummary(*kind, check);
+    }
+  }
+
+  SweepParam Axis0() const { return file_.plan->Spec().axes.front().param; }
+
+  void ReadSweepRow(const Row& row, const RowCheck& check) {
+    const auto note = row.Text("note");
+    if (!note) check.Fault("note", "holds no command");
+    file_.options = OptionsOfCommand(path_, *note);
+    SweepOptions whole = file_.options;
+    whole.shard = {};
+    file_.plan = std::make_unique<SweepPlan>(PlanOf(whole));
+    if (file_.options.format != file_.format) {
+      check.Fault("note", "its command's --format is not the file's format");
+    }
+    if (SweepCommand(file_.options, true) != *note) {
+      check.Fault("note", "is not the command the sweep writes");
+    }
+    const RowFormat expected(file_.format, *file_.plan);
+    if (file_.format == OutputFormat::Csv) {
+      std::string header;
+      for (std::size_t i = 0; i < header_.size(); ++i) header += (i ? "," : "") + header_[i];
+      if (header != expected.Header()) {
+        throw UsageError(path_ + ":" + std::to_string(headerLine_) +
+                         ": the header row does not fit the sweep of its sweep row");
+      }
+    }
+    const auto seed = check.Int("seed", true);
+    if (*seed != static_cast<std::int64_t>(*file_.options.params.Seed)) {
+      check.Fault("seed", "is not the seed of its command");
+    }
+    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
+      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
+    }
+    for (const char* column : {"value", "run", "clusters", "mean_is", "applied"}) {
+      check.Empty(column);
+    }
+    for (const SweepAxis& a : file_.plan->Spec().axes) {
+      check.Empty(ParamName(a.param));
+      check.Empty(std::string(ParamName(a.param)) + "_applied");
+    }
+    NoGroups(check);
+  }
+
+  std::size_t GroupsOfRun(std::int64_t combination) const {
+    const SweepPlan& plan = *file_.plan;
+    for (std::size_t a = 0; a < plan.AxisCount(); ++a) {
+      if (plan.Spec().axes[a].param == SweepParam::Groups) {
+        return static_cast<std::size_t>(plan.AppliedAt(combination, a));
+      }
+    }
+    return static_cast<std::size_t>(plan.Spec().params.GroupCount);
+  }
+
+  void ReadAxes(const RowCheck& check, std::int64_t combination, std::vector<std::int32_t>& values,
+                std::vector<std::int32_t>& applied) const {
+    const SweepPlan& plan = *file_.plan;
+    for (std::size_t a = 0; a < plan.AxisCount(); ++a) {
+      const std::string name = ParamName(plan.Spec().axes[a].param);
+      const std::string valueColumn = plan.AxisCount() == 1 ? "value" : name;
+      const std::string appliedColumn = plan.AxisCount() == 1 ? "applied" : name + "_applied";
+      const std::int64_t v = *check.Int(valueColumn, true);
+      if (v != plan.ValueAt(combination, a)) {
+        check.Fault(valueColumn, "has a value that this sweep does not give it (" +
+                                     std::to_string(v) + "; the sweep has " +
+                                     std::to_string(plan.ValueAt(combination, a)) + ")");
+      }
+      const std::int64_t w = *check.Int(appliedColumn, true);
+      if (w != plan.AppliedAt(combination, a)) {
+        check.Fault(appliedColumn, "is " + std::to_string(w) + " where the field limits give " +
+                                       std::to_string(plan.AppliedAt(combination, a)));
+      }
+      values.push_back(static_cast<std::int32_t>(v));
+      applied.push_back(static_cast<std::int32_t>(w));
+    }
+  }
+
+  void ReadRun(const RowCheck& check, const std::string& text) {
+    const SweepPlan& plan = *file_.plan;
+    const ShardSpec shard = file_.options.shard;
+    RunRow r;
+    r.run = *check.Int("run", true);
+    if (r.run < 0 || r.run >= plan.TotalRuns()) {
+      check.Fault("run", std::to_string(r.run) + " is not a run of this sweep of " +
+                             std::to_string(plan.TotalRuns()) + " runs");
+    }
+    if (r.run % shard.count != shard.index) {
+      check.Fault("run", std::to_string(r.run) + " does not belong to shard " +
+                             std::to_string(shard.index) + "/" + std::to_string(shard.count));
+    }
+    const std::int64_t combination = r.run / plan.RunsPerValue();
+    const std::int64_t seed = *check.Int("seed", true);
+    const std::uint32_t expected = *file_.options.params.Seed + static_cast<std::uint32_t>(r.run);
+    if (seed != expected) {
+      check.Fault("seed", std::to_string(seed) + " is not S + " + std::to_string(r.run) + " = " +
+                              std::to_string(expected));
+    }
+    r.seed = expected;
+    ReadAxes(check, combination, r.values, r.applied);
+    const std::int64_t clusters = *check.Int("clusters", true);
+    if (clusters < 0 || clusters > std::numeric_limits<std::int32_t>::max()) {
+      check.Fault("clusters", "is no count of clusters: " + std::to_string(clusters));
+    }
+    r.clusters = static_cast<std::int32_t>(clusters);
+    r.meanIs = check.Real("mean_is", true);
+    const std::size_t groups = GroupsOfRun(combination);
+    const auto maxGroups = static_cast<std::size_t>(plan.MaxGroups());
+    r.segregation = check.Groups("segregation", groups, maxGroups);
+    r.satisfaction = check.Groups("satisfaction", groups, maxGroups);
+    check.Empty("note");
+    file_.runs.push_back(std::move(r));
+    file_.runLines.push_back(text);
+  }
+
+  void NoGroups(const RowCheck& check) const {
+    if (file_.format == OutputFormat::Jsonl) {
+      check.Empty("segregation");
+      check.Empty("satisfaction");
+      return;
+    }
+    const auto maxGroups = static_cast<std::size_t>(file_.plan->MaxGroups());
+    check.Groups("segregation", 0, maxGroups);
+    check.Groups("satisfaction", 0, maxGroups);
+  }
+
+  void ReadSummary(const std::string& kind, const RowCheck& check) {
+    const SweepPlan& plan = *file_.plan;
+    const auto maxGroups = static_cast<std::size_t>(plan.MaxGroups());
+    for (const char* column : {"run", "seed"}) check.Empty(column);
+    if (plan.AxisCount() > 1) {
+      if (kind != "mean") check.Fault("kind", "'" + kind + "' is no row of this sweep");
+      const std::int64_t combination = meanRows_++;
+      if (combination >= plan.CombinationCount()) check.Fault("kind", "one mean row too many");
+      std::vector<std::int32_t> values, applied;
+      ReadAxes(check, combination, values, applied);
+      check.Real("clusters", false);
+      check.Real("mean_is", true);
+      const std::size_t groups = GroupsOfRun(combination);
+      check.Groups("segregation", groups, maxGroups);
+      check.Groups("satisfaction", groups, maxGroups);
+      check.Empty("note");
+      return;
+    }
+    check.Empty("applied");
+    NoGroups(check);
+    for (const char* result : {"clusters", "mean_is"}) {
+      const std::string other = std::string(result) == "clusters" ? "mean_is" : "clusters";
+      const std::string prefix = std::string(result) + "_";
+      if (kind.rfind(prefix, 0) != 0) continue;
+      const std::string derived = kind.substr(prefix.size());
+      if (derived == "no_fit") {
+        for (const std::string& column : {std::string("value"), other, std::string(result)}) {
+          check.Empty(column);
+        }
+        return;
+      }
+      if (derived != "average" && derived != "trend" && derived != "fit") break;
+      check.Real("value", false);
+      check.Real(result, false);
+      check.Empty(other);
+      check.Empty("note");
+      return;
+    }
+    check.Fault("kind", "'" + kind + "' is no row of segsim-cli sweep");
+  }
+
+  const std::string& path_;
+  SweepFile& file_;
+  std::vector<std::string> header_;
+  std::size_t headerLine_ = 0;
+  std::int64_t meanRows_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> ReadFileLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw UsageError(path + ": cannot be read");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  if (in.bad()) throw UsageError(path + ": cannot be read");
+  return lines;
+}
+
+SweepFile ReadSweepFile(const std::string& path) {
+  SweepFile file;
+  file.path = path;
+  FileReader(path, file).Read();
+  return file;
+}
+
+}  // namespace segsim
