@@ -7,5 +7,7 @@ namespace segsim::python {
 
 // segsim.Simulation: one model stepped from Python, with its measures.
 void BindSimulation(pybind11::module_& module);
+// segsim.sweep: segsim-cli sweep's rows as a DataFrame.
+void BindSweep(pybind11::module_& module);
 
 }  // namespace segsim::python

@@ -42,5 +42,6 @@ PYBIND11_MODULE(segsim, m) {
   py::options options;
   options.disable_function_signatures();
   segsim::python::BindSimulation(m);
+  segsim::python::BindSweep(m);
   m.attr("__version__") = "0.1";
 }

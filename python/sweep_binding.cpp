@@ -74,9 +74,10 @@ py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle 
     args.emplace_back("--seed");
     args.push_back(OptionText(seed));
   }
-  if (!(PyIndex_Check(jobs.ptr()) && py::int_(jobs).cast<long long>() == 0)) {
+  // 0, every core, is the command line's default: it has no --jobs for it.
+  if (const std::string jobsText = OptionText(jobs); jobsText != "0") {
     args.emplace_back("--jobs");
-    args.push_back(OptionText(jobs));
+    args.push_back(jobsText);
   }
   for (const auto& [name, value] : settings) {
     const std::string key = py::str(name);
