@@ -18,10 +18,11 @@ import segsim  # noqa: E402
 def main(out="phase_diagram.png", runs=5, steps=200, seed=1):
     rows = segsim.sweep({"threshold": range(10, 81, 10), "groups": range(2, 9)},
                         runs=runs, steps=steps, seed=seed)
-    # The mean of a run's groups' indices, averaged over the runs of each combination.
-    runs_only = rows[rows["kind"] == "run"]
-    means = runs_only.pivot_table(index="threshold", columns="groups", values="mean_is",
-                                  aggfunc="mean")
+    # One "mean" row per combination: mean_is averaged over its runs.
+    means = rows[rows["kind"] == "mean"].pivot(index="threshold", columns="groups",
+                                               values="mean_is")
+    means.index = means.index.astype(int)
+    means.columns = means.columns.astype(int)
 
     fig, ax = plt.subplots(figsize=(6.4, 4.8), dpi=100)
     image = ax.imshow(means.to_numpy(), origin="lower", aspect="auto", cmap="viridis",
@@ -39,7 +40,7 @@ def main(out="phase_diagram.png", runs=5, steps=200, seed=1):
     fig.colorbar(image, ax=ax, label="mean segregation index (%)")
     fig.tight_layout()
     fig.savefig(out)
-    print(f"{out}: {len(runs_only)} runs")
+    print(f"{out}: {(rows['kind'] == 'run').sum()} runs, seed {seed}")
 
 
 if __name__ == "__main__":

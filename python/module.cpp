@@ -21,8 +21,10 @@ PYBIND11_MODULE(segsim, m) {
       "    >>> sim.grid.shape                # numpy array: group per cell, -1 where empty\n"
       "    (116, 116)\n"
       "\n"
-      "Groups are numbered from 0 as in segsim-cli's output. Bad settings raise ValueError with\n"
-      "segsim-cli's message; a world too large for memory raises MemoryError.";
+      "Simulation numbers the groups from 0, as the positions in segsim-cli run's arrays (and the\n"
+      "analysis window's table); sweep keeps the CSV's columns segregation_1, ... Bad settings\n"
+      "raise ValueError with segsim-cli's message; a world too large for memory raises\n"
+      "MemoryError.";
 
   // Settings refused by the command line's checks or by the model are the caller's values: a
   // ValueError with the same message. A grid whose size cannot even be requested is memory.

@@ -281,7 +281,7 @@ threshold     tolerance threshold in percent, 0 to 100: satisfied means strictly
 tile_size     tile edge in cells for the dissimilarity and segregation index
 panel         the drawing panel's width and height in pixels
 
-Groups are numbered from 0, as in segsim-cli's output. The long calls (the constructor, step,
+Groups are numbered from 0, as the positions in segsim-cli run's arrays. The long calls (the constructor, step,
 run) release the GIL, so several simulations can run at once in several Python threads; one
 simulation used from several threads serves them one at a time.)";
 

@@ -84,3 +84,19 @@ def test_ctrl_c_stops_a_sweep():
     # The engine is free for the next sweep.
     assert (segsim.sweep({"groups": [2, 3, 4]}, runs=1, steps=2, seed=1, degree=2, **SMALL)
             ["kind"] == "run").sum() == 3
+
+
+def test_phase_diagram_example_draws_its_picture(tmp_path):
+    import importlib.util
+    import pathlib
+
+    path = pathlib.Path(__file__).parents[2] / "examples" / "phase_diagram.py"
+    spec = importlib.util.spec_from_file_location("phase_diagram", path)
+    example = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(example)
+    out = tmp_path / "phase.png"
+    example.main(str(out), runs=1, steps=1)
+    data = out.read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    width, height = int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big")
+    assert (width, height) == (640, 480)
