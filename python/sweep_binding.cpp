@@ -121,9 +121,9 @@ py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle 
   return py::module_::import("pandas").attr("read_csv")(io.attr("StringIO")(text));
 }
 
-const char* const kSweepDoc = R"(Runs a sweep as ``segsim-cli sweep`` does and returns its rows.
+const char* const kSweepDoc = R"(sweep(params: dict, runs: int, steps: int, seed: int | None = None, jobs: int = 0, **settings) -> pandas.DataFrame
 
-sweep(params, runs, steps, seed=None, jobs=0, **settings)
+Runs a sweep as ``segsim-cli sweep`` does and returns its rows.
 
 params    maps each swept parameter to its values: a range (range(10, 81, 10)), a list
           ([2, 4, 6]), one integer, or the command line's text ("10:80:10"). Names: groups,
