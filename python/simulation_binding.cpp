@@ -271,7 +271,7 @@ ValueError with the command line's message (for example "--threshold must be fro
 not 120"). A world too large for memory raises MemoryError.
 
 seed          generator seed (0 to 2**32 - 1, or a negative 32-bit value as on the command
-              line); None takes it from the clock. The seed in use is ``seed``.
+              line); None takes it from the clock. The attribute ``seed`` gives the value used.
 agents        number of agents; more than there are cells is capped to leave 5 % free
 cell_size     cell size in pixels, at least 1
 groups        number of groups, 1 to 2000
