@@ -1,10 +1,20 @@
 #include "charts/chart_view.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QRubberBand>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+
+#include "charts/data_table.h"
+#include "charts/export.h"
 
 namespace segsim {
 
@@ -161,6 +171,22 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent), title_(new QCPTextE
   replotTimer_.setSingleShot(true);
   replotTimer_.setInterval(kReplotIntervalMs);
   connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotIfShown);
+  for (QCPAxis* axis : {xAxis, yAxis, xAxis2, yAxis2}) emptyRanges_.emplace_back(axis, axis->range());
+  BuildContextMenu();
+}
+
+void ChartView::BuildContextMenu() {
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  const auto add = [this](const char* name, const QString& caption, auto handler) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, handler);
+    addAction(action);
+  };
+  add("SavePicture", "Save picture...", [this] { SavePicture(); });
+  add("SaveData", "Save data as CSV...", [this] { SaveData(); });
+  add("CopyData", "Copy data", [this] { CopyData(); });
+  add("ResetZoom", "Reset zoom", [this] { UndoZoom(); });
 }
 
 LineSeries* ChartView::AddLineSeries(bool onRightAxis) {
@@ -198,6 +224,7 @@ void ChartView::SetLogBottomAxis(bool on) {
     xAxis->setScaleType(QCPAxis::stLogarithmic);
     xAxis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
     xAxis->setRange(1, 1000);
+    emptyRanges_[0].second = xAxis->range();
   } else {
     xAxis->setScaleType(QCPAxis::stLinear);
     xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
@@ -258,7 +285,11 @@ void ChartView::RescaleToData() {
     p->getKeyRange(found);
     if (found) any = true;
   }
-  if (!any) return;
+  if (!any) {
+    // Nothing to show: the ranges the chart was built with, not those of its last data.
+    for (const auto& [axis, range] : emptyRanges_) axis->setRange(range);
+    return;
+  }
   rescaleAxes(true);
   for (QCPAxis* axis : {xAxis, yAxis, yAxis2}) {
     const double share = axis == xAxis ? keyMargin_ : valueMargin_;
@@ -278,8 +309,97 @@ void ChartView::RescaleToData() {
     const QCPRange r = axis->range();
     axis->setRangeUpper(r.upper + r.size() * kMarkRoom);
     roomMade.push_back(axis);
+    if (bars) MakeKeyRoomForMarks(bars);
   }
 }
+
+// Marks beside horizontal bars are centred on the bars: the key range leaves at least half a
+// mark's height in pixels beyond the first and last bar's centre, whatever the number of bars.
+void ChartView::MakeKeyRoomForMarks(const BarSeries* bars) {
+  QCPAxis* key = bars->keyAxis();
+  if (key->orientation() != Qt::Vertical || bars->Count() == 0) return;
+  updateLayout();  // the axis rect's height as it will be drawn
+  const double pixels = axisRect()->height();
+  const double half = (QFontMetrics(font()).height() + 2) / 2.0 + 1;
+  if (pixels <= 2 * half + 1) return;
+  const double first = 0, last = bars->Count() - 1;  // bar centres, at positions 0 .. n - 1
+  const double needed = half * (last - first) / (pixels - 2 * half);
+  const QCPRange r = key->range();
+  const double margin = std::max({needed, first - r.lower, r.upper - last});
+  key->setRange(first - margin, last + margin);
+}
+
+// --- results out ----------------------------------------------------------------------------------
+
+QString ChartView::DataTable(char separator) {
+  std::vector<NamedSeries> columns;
+  for (int i = 0; i < plottableCount(); ++i) {
+    QCPAbstractPlottable* p = plottable(i);
+    if (!p->visible()) continue;
+    NamedSeries column{p->name().toStdString(), {}};
+    if (const auto* line = dynamic_cast<const LineSeries*>(p)) {
+      for (int k = 0; k < line->Count(); ++k) column.points.emplace_back(line->X(k), line->Y(k));
+    } else if (const auto* bars = dynamic_cast<const BarSeries*>(p)) {
+      for (int k = 0; k < bars->Count(); ++k) column.points.emplace_back(k, bars->Value(k));
+    }
+    columns.push_back(std::move(column));
+  }
+  return QString::fromStdString(SeriesTable(keyTitle_.toStdString(), columns, separator));
+}
+
+QByteArray ChartView::Picture(const QString& format) {
+  if (dirty_) ReplotNow();
+  const int w = width(), h = height();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (format == "png") {
+    toPixmap(w, h).save(&buffer, "PNG");
+  } else if (format == "pdf") {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(72);  // one pixel a point
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(w, h), QPageSize::Point),
+                                     QPageLayout::Portrait, QMarginsF()));
+    writer.setCreator(QCoreApplication::applicationName());
+    QCPPainter painter(&writer);
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    toPainter(&painter, w, h);
+  } else if (format == "svg") {
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(w, h));
+    generator.setViewBox(QRect(0, 0, w, h));
+    generator.setTitle(Title());
+    QCPPainter painter(&generator);
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    toPainter(&painter, w, h);
+  }
+  return bytes;
+}
+
+void ChartView::SavePicture() {
+  QString path = ChooseFileName(this, "Save picture",
+                                "PNG image (*.png);;PDF document (*.pdf);;SVG image (*.svg)");
+  if (path.isEmpty()) return;
+  QString format = QFileInfo(path).suffix().toLower();
+  if (format.isEmpty()) {
+    format = "png";
+    path += ".png";
+  }
+  if (format != "png" && format != "pdf" && format != "svg") format = "png";
+  WriteWholeFile(this, path, Picture(format));
+}
+
+void ChartView::SaveData() {
+  QString path = ChooseFileName(this, "Save data as CSV", "CSV file (*.csv)");
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += ".csv";
+  WriteWholeFile(this, path, DataTable(',').toUtf8());
+}
+
+void ChartView::CopyData() { CopyText(DataTable('\t')); }
 
 void ChartView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {

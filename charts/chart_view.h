@@ -5,6 +5,7 @@
 // second and never while the chart is hidden.
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QPoint>
 #include <QString>
@@ -86,6 +87,9 @@ private:
   bool marks_ = false;
 };
 
+// A chart with a context menu: "Save picture..." (PNG, PDF or SVG by the file's type), "Save
+// data as CSV..." (every series shown, one column each, with a header), "Copy data" (the same,
+// tab-separated) and "Reset zoom".
 class ChartView : public QCustomPlot {
 public:
   explicit ChartView(QWidget* parent = nullptr);
@@ -124,6 +128,20 @@ public:
   void ReplotNow();
   bool ReplotPending() const { return dirty_; }
 
+  // --- results out --------------------------------------------------------------------------
+  // The header of the data's key column ("x" unless set); each series' header is its name().
+  void SetKeyTitle(const QString& title) { keyTitle_ = title; }
+  // The points of every visible series, one column per series (SeriesTable).
+  QString DataTable(char separator);
+  // The chart as drawn, at its own size: format "png", "pdf" or "svg"; empty for another.
+  QByteArray Picture(const QString& format);
+  // The context menu's commands. The save commands ask for a file name (ChooseFileName); the
+  // picture's format follows the name's suffix (none: PNG, added to the name). A file that
+  // cannot be written is reported and left as it was.
+  void SavePicture();
+  void SaveData();
+  void CopyData();
+
 protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -133,7 +151,9 @@ protected:
 
 private:
   void RescaleToData();
+  void MakeKeyRoomForMarks(const BarSeries* bars);
   void ReplotIfShown();
+  void BuildContextMenu();
 
   QCPTextElement* title_;
   QRubberBand* band_ = nullptr;
@@ -145,6 +165,9 @@ private:
   double keyMargin_ = 0;
   double valueMargin_ = 0;
   QTimer replotTimer_;
+  QString keyTitle_ = "x";
+  // The ranges an empty chart shows (those it was built with), per axis.
+  std::vector<std::pair<QCPAxis*, QCPRange>> emptyRanges_;
 };
 
 }  // namespace segsim

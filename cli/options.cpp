@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <cstdint>
 #include <limits>
 
 #include "model/error.h"
@@ -88,6 +89,23 @@ const OptionTable<RunOptions>& RunOptionTable() {
                     },
                     [](const O& o) { return One(o.steps); }});
     AppendModelOptions(defs, &O::params);
+    defs.push_back({{"--set", "STEP:NAME=VALUE",
+                     "changes a setting before step STEP's relocation pass, as the window "
+                     "applies a change made while the model runs; NAME is threshold, tile-size "
+                     "or agents (T of the segregation index); repeatable",
+                     "none"},
+                    [](O& o, const std::string& v) {
+                      try {
+                        o.changes.push_back(ParseSetArgument(v, UINT32_MAX));
+                      } catch (const SegsimError& e) {
+                        throw UsageError(e.what());
+                      }
+                    },
+                    [](const O& o) {
+                      std::vector<std::string> values;
+                      for (const SettingChange& c : o.changes) values.push_back(SetArgument(c));
+                      return values;
+                    }});
     defs.push_back(FlagOption<O>({"--summary", "", "a short readable summary instead of the trace"},
                                  &O::summary));
     defs.push_back(HelpOption(&O::help));
@@ -101,7 +119,14 @@ const OptionTable<RunOptions>& RunOptionTable() {
 
 RunOptions ParseRunOptions(std::span<const std::string> args) {
   const RunOptions options = RunOptionTable().Parse(args);
-  if (!options.help) CheckModelOptions(options.params);
+  if (options.help) return options;
+  CheckModelOptions(options.params);
+  for (const SettingChange& c : options.changes) {
+    if (c.step > static_cast<std::uint32_t>(options.steps)) {
+      throw UsageError("the step of --set " + SetArgument(c) + " must be from 1 to " +
+                       std::to_string(options.steps) + " (--steps)");
+    }
+  }
   return options;
 }
 

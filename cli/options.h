@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/option_table.h"
+#include "measures/run_changes.h"
 #include "model/settings.h"
 
 namespace segsim {
@@ -14,6 +15,8 @@ namespace segsim {
 struct RunOptions {
   SetupParams params;         // the window's defaults unless given
   std::int32_t steps = 500;   // timesteps after the setup, at least 0
+  // --set: changes made while the model runs, in the order given; each step from 1 to steps.
+  std::vector<SettingChange> changes;
   bool summary = false;       // a short human-readable summary instead of the trace
   bool help = false;
 };

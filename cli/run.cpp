@@ -6,6 +6,7 @@
 #include "cli/stop_signals.h"
 #include "cli/trace.h"
 #include "measures/simulation.h"
+#include "model/error.h"
 #include "model/numeric.h"
 
 namespace segsim {
@@ -54,12 +55,21 @@ RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomi
   RunOutcome outcome;
   Simulation sim;
   sim.InitSetup(options.params);
+  // Every change is checked against the model before anything is written.
+  for (const SettingChange& c : options.changes) {
+    try {
+      CheckRunSetting(sim.model(), c.setting, c.value);
+    } catch (const SegsimError& e) {
+      throw UsageError("--set " + SetArgument(c) + ": " + e.what());
+    }
+  }
   if (!options.summary) out.WriteLine(SetupLine(sim.model()));
   for (std::int32_t t = 1; t <= options.steps; ++t) {
     if (stop && stop->load()) {
       outcome.interrupted = true;
       break;
     }
+    ApplyChangesAt(sim, options.changes, static_cast<std::uint32_t>(t));
     sim.Step();
     outcome.stepsDone = t;
     if (!options.summary) out.WriteLine(StepLine(sim));

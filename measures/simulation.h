@@ -50,6 +50,10 @@ public:
   void SetPopulationTotalSource(std::function<std::int32_t()> source) {
     populationTotal_ = std::move(source);
   }
+  // A fixed T from now on (a change made while the model runs).
+  void SetPopulationTotal(std::int32_t total) {
+    populationTotal_ = [total] { return total; };
+  }
 
   void InitSetup(const SetupParams& params) { model_.InitSetup(params); }
   // New model, then the sink's charts reset for it.

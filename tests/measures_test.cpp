@@ -9,6 +9,7 @@
 
 #include "measures/clusters.h"
 #include "measures/dissimilarity.h"
+#include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "measures/statistics.h"
 #include "model/error.h"
@@ -303,6 +304,52 @@ TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
   EXPECT_THROW(sim.CountTiles(), SegsimError);
   EXPECT_TRUE(sink.table.empty());
   EXPECT_EQ(sink.segregation[0].size(), points);
+}
+
+// The log of a run keeps one change per setting and step, drops changes back to the value in
+// force, and places each before the next relocation pass.
+TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {
+  SetupParams setup;
+  setup.Threshold = 20;
+  setup.TileSize = 0;  // counts as 1
+  RunLog log;
+  log.Reset(setup);
+  log.Record(RunSetting::Threshold, 35);  // dragged past several positions before step 1
+  log.Record(RunSetting::Threshold, 40);
+  log.Record(RunSetting::TileSize, 1);  // what the setup's 0 already means: no change
+  log.CountStep();
+  log.CountStep();
+  log.Record(RunSetting::Threshold, 20);
+  log.Record(RunSetting::TileSize, 7);
+  log.CountStep();
+  log.Record(RunSetting::Threshold, 40);
+  log.Record(RunSetting::Threshold, 20);  // the value in force before step 4: dropped
+  EXPECT_EQ(log.Steps(), 3u);
+  const std::vector<SettingChange> expected = {{1, RunSetting::Threshold, 40},
+                                               {3, RunSetting::Threshold, 20},
+                                               {3, RunSetting::TileSize, 7}};
+  EXPECT_EQ(log.Changes(), expected);
+  EXPECT_EQ(SetArgument(expected[2]), "3:tile-size=7");
+  log.Reset(setup);
+  EXPECT_TRUE(log.Changes().empty());
+  EXPECT_EQ(log.Steps(), 0u);
+}
+
+TEST(RunLog, AppliedChangesAreCheckedAgainstTheModel) {
+  SetupParams p;
+  p.Seed = 5;
+  p.CellSize = 34;  // 20 x 20 cells
+  Simulation sim;
+  sim.InitSetup(p);
+  ApplyRunSetting(sim, RunSetting::Agents, 400);
+  EXPECT_EQ(sim.PopulationTotal(), 400);
+  EXPECT_THROW(ApplyRunSetting(sim, RunSetting::Agents, 401), SegsimError);
+  EXPECT_THROW(ApplyRunSetting(sim, RunSetting::Threshold, -1), SegsimError);
+  EXPECT_EQ(sim.PopulationTotal(), 400);
+  ApplyChangesAt(sim, {{2, RunSetting::Threshold, 90}, {3, RunSetting::Threshold, 10}}, 2);
+  EXPECT_EQ(sim.model().Settings().Threshold, 90u);
+  EXPECT_THROW(RunSettingNamed("radius"), SegsimError);
+  EXPECT_EQ(RunSettingNamed("tile-size"), RunSetting::TileSize);
 }
 
 }  // namespace

@@ -100,7 +100,10 @@ private slots:
     QTest::newRow("radius 59, a third") << "Edit_nRad" << true << "59" << "37" << none;
     QTest::newRow("radius 0") << "Edit_nRad" << true << "0" << "1" << none;
     QTest::newRow("hex accepted") << "Edit_mDist" << false << "$1F" << "$1F" << none;
-    QTest::newRow("tile size 0") << "E_nbSize" << true << "0" << "1" << none;
+    QTest::newRow("tile size 0 kept as typed") << "E_nbSize" << true << "0" << "0" << none;
+    QTest::newRow("tile size 015") << "E_nbSize" << true << "015" << "015" << none;
+    QTest::newRow("tile size 05") << "E_nbSize" << true << "05" << "05" << none;
+    QTest::newRow("tile size -3") << "E_nbSize" << true << "-3" << "-3" << minus;
     QTest::newRow("stop step -1") << "E_stopT" << true << "-1" << "-1" << minus;
     QTest::newRow("letters") << "Edit_nRad" << true << "a" << "a" << QStringList{"'a' ist kein gültiger Integerwert"};
   }

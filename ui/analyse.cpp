@@ -9,6 +9,7 @@
 #include "model/numeric.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
+#include "ui/frozen_table.h"
 #include "ui/window_font.h"
 
 namespace segsim {
@@ -35,6 +36,7 @@ ChartView* MakeChart(QWidget* parent, const char* name, QRect place) {
 // A time chart: lines on the right axis over a logarithmic time axis; left and top axes hidden.
 void SetUpTimeChart(ChartView* chart, const QString& valueTitle) {
   chart->SetLogBottomAxis(true);
+  chart->SetKeyTitle("timestep");
   chart->xAxis->setLabel("time in log10");
   chart->yAxis->setVisible(false);
   chart->yAxis2->setVisible(true);
@@ -67,10 +69,14 @@ void TForm2::BuildCharts() {
   Chart2 = MakeChart(this, "Chart2", QRect(279, 263, 505, 234));
   Chart2->SetIntegerSteps(Chart2->xAxis);
   ClusterBarSeries = Chart2->AddBarSeries(Qt::Vertical);
+  ClusterBarSeries->setName("cluster size");
+  Chart2->SetKeyTitle("bar");
   Chart3 = MakeChart(this, "Chart3", QRect(8, 263, 265, 234));
   Chart3->SetIntegerSteps(Chart3->xAxis);
   Chart3->SetIntegerSteps(Chart3->yAxis);
   Series3 = Chart3->AddBarSeries(Qt::Horizontal);
+  Series3->setName("agents");
+  Chart3->SetKeyTitle("group");
   Series3->SetMarksVisible(true);
   Chart4 = MakeChart(this, "Chart4", QRect(8, 503, 442, 234));
   SetUpTimeChart(Chart4, "segregation index");
@@ -93,6 +99,8 @@ void TForm2::BuildTable() {
   DissimiGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
   DissimiGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
+  FreezeFirstRowAndColumn(DissimiGrid);
+  AddTableCopy(DissimiGrid);
 }
 
 void TForm2::BindMainWindowFields(const QLineEdit* tileSize, const QLineEdit* clusterThreshold) {
@@ -108,6 +116,7 @@ void TForm2::ResetCharts(const Model& model) {
   for (std::int32_t g = 0; g < groups; ++g) {
     LineSeries* series = Chart1->AddLineSeries(true);
     series->SetColor(GroupColor(model, static_cast<std::size_t>(g)));
+    series->setName(QString("group %1").arg(g));
     SatisfactionSeries.push_back(series);
   }
   SegregationSeries.clear();
@@ -118,6 +127,7 @@ void TForm2::ResetCharts(const Model& model) {
   for (std::int32_t g = 0; g < groups; ++g) {
     LineSeries* series = Chart4->AddLineSeries(true);
     series->SetColor(GroupColor(model, static_cast<std::size_t>(g)));
+    series->setName(QString("group %1").arg(g));
     SegregationSeries.push_back(series);
   }
   Chart2->SetTitle("cluster sizes");
@@ -171,6 +181,7 @@ void TForm2::ShowClusterSizes(const Model& model, const ClusterSizes& sizes) {
       StrToInt(clusterThresholdField_ ? clusterThresholdField_->text().toStdString() : "1");
   Chart2->RemoveAllSeries();
   ClusterBarSeries = Chart2->AddBarSeries(Qt::Vertical);
+  ClusterBarSeries->setName("cluster size");
   Chart2->UndoZoom();
   Chart2->SetTitle("cluster sizes at timestep " + QString::number(model.TimeStep()));
   ClusterBarSeries->Clear();

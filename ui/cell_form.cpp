@@ -13,6 +13,7 @@
 #include "ui/analyse.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
+#include "ui/window_place.h"
 
 namespace segsim {
 
@@ -149,6 +150,12 @@ void TForm1::Button1Click() {
 
 void TForm1::Button3Click() {
   if (sweepWindow_) {
+    // The first time, beside the main and analysis windows rather than over them.
+    if (!sweepWindowPlaced_) {
+      QWidget* const others[] = {this, analysisWindow_};
+      OpenBeside(sweepWindow_, std::span(others, analysisWindow_ ? 2 : 1));
+      sweepWindowPlaced_ = true;
+    }
     sweepWindow_->show();
     sweepWindow_->raise();
   }
@@ -181,12 +188,8 @@ void TForm1::Edit_nRadChange() { ApplyLimits(Edit_nRad, LimitedField::NeighbourR
 
 void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDistance); }
 
-// The tile count needs at least one cell per tile: smaller sizes are corrected like the lower
-// limits of the setup fields.
-void TForm1::E_nbSizeChange() {
-  if (ReadInt(E_nbSize) < 1) WriteInt(E_nbSize, 1);
-  sim_.model().SetTileSize(ReadInt(E_nbSize));
-}
+// The field keeps its text as typed ("015", "0"): the tile count takes a size below 1 as 1.
+void TForm1::E_nbSizeChange() { sim_.model().SetTileSize(ReadInt(E_nbSize)); }
 
 void TForm1::E_stopTChange() { sim_.model().SetStopStep(ReadInt(E_stopT)); }
 

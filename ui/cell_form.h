@@ -135,6 +135,7 @@ private:
   Simulation sim_;
   QString failingStepMessage_;  // message of the last tick, while ticks keep failing with it
   QWidget* sweepWindow_ = nullptr;
+  bool sweepWindowPlaced_ = false;  // opened once beside the other windows
   TForm2* analysisWindow_ = nullptr;
 };
 

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <algorithm>
 
@@ -32,6 +34,20 @@ QLabel* MakeRightLabel(QWidget* parent, const char* name, QPoint at) {
   label->setGeometry(right - kWidth, at.y(), kWidth, label->height());
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   return label;
+}
+
+// A caption wider than its button's face takes a point less, as often as needed (down to 6
+// points), so that it fits without moving the button.
+void FitCaption(QPushButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+  QFont font = button->font();
+  while (QFontMetrics(font).horizontalAdvance(button->text()) + margin > button->width() &&
+         font.pointSizeF() > 6) {
+    font.setPointSizeF(font.pointSizeF() - 1);
+  }
+  button->setFont(font);
 }
 
 }  // namespace
@@ -90,6 +106,7 @@ void TForm1::BuildRunControls() {
   B_repaint = MakeButton(this, "B_repaint", "repaint all", QRect(792, 227, 82, 25));
   Button1 = MakeButton(this, "Button1", "show charts", QRect(708, 277, 75, 25));
   B_cluster = MakeButton(this, "B_cluster", "cluster analysis", QRect(708, 310, 75, 26));
+  FitCaption(B_cluster);
   E_clusterT = MakeField(this, "E_clusterT", "1", QRect(789, 313, 25, 20));
   Label7 = MakeLabel(this, "Label7", ": cluster thr.", QPoint(817, 317));
   Button2 = MakeButton(this, "Button2", "dissimilar", QRect(708, 344, 75, 25));

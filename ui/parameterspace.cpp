@@ -122,14 +122,19 @@ void TForm3::StopSweep(SweepPhase phase) {
   phase_ = phase;
 }
 
-// Timer2 goes off before any box opens: a box's own event loop would deliver further ticks.
+// A failing tick leaves Timer2 on, as a failing step leaves the main window's timer on: the
+// message shows once while the ticks keep failing with it, and the sweep goes on by itself once
+// the field is mended. A tick that succeeds ends the series.
 void TForm3::Timer2Timer() {
   try {
     Tick();
+    failingTickMessage_.clear();
   } catch (const std::exception& e) {
-    StopSweep(SweepPhase::Paused);
     ShowResults();
-    ShowError(QString::fromUtf8(e.what()));
+    const QString message = QString::fromUtf8(e.what());
+    if (message == failingTickMessage_) return;
+    failingTickMessage_ = message;
+    ShowError(message);
     return;
   }
   ShowResults();

@@ -53,9 +53,9 @@ public:
   void B_startClick();
   void B_breakClick();
   // One tick: a run-end tick records the run and sets up the next (or finishes the sweep), and
-  // every tick but the finishing one makes one model step. Raises nothing: an error pauses the
-  // sweep (Timer2 off, counters where the error left them; a field read failing leaves them
-  // untouched) and shows once. "start / stop" resumes.
+  // every tick but the finishing one makes one model step. Raises nothing: an error leaves the
+  // counters where it left them (a field read failing leaves them untouched) and Timer2 on; its
+  // message shows once while the following ticks fail with it.
   void Timer2Timer();
   void PrepareCharts();
   void RecordResults();
@@ -157,6 +157,7 @@ private:
   PolynomialFit initialSegFit_;
   SweepPhase phase_ = SweepPhase::Ready;  // read while Timer2 is off
   bool resultsChanged_ = true;            // the result series changed since ShowResults
+  QString failingTickMessage_;            // message of the last tick, while ticks keep failing
   struct Shown {
     const ChartSeries* series;
     LineSeries* graph;

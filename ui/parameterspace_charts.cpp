@@ -45,13 +45,15 @@ ChartView* MakeResultChart(QWidget* parent, const char* name, int top, const cha
   chart->SetBorder(true);
   chart->SetMargins(kKeyMargin, kValueMargin);
   chart->xAxis->setLabel("values");
+  chart->SetKeyTitle("value");
   chart->SetIntegerSteps(chart->xAxis);
   chart->yAxis->setLabel(valueTitle);
   return chart;
 }
 
-LineSeries* MakeGraph(ChartView* chart, Look look) {
+LineSeries* MakeGraph(ChartView* chart, Look look, const char* name) {
   LineSeries* graph = chart->AddLineSeries(false);
+  graph->setName(name);
   switch (look) {
     case Look::Points:
       graph->SetColor(kPointColor);
@@ -81,14 +83,14 @@ void TForm3::BuildCharts() {
   Chart_Cluster = MakeResultChart(this, "Chart_Cluster", 8, "clusters");
   Chart_Cluster->SetIntegerSteps(Chart_Cluster->yAxis);
   Chart_IS = MakeResultChart(this, "Chart_IS", 354, "segregation index (IS)");
-  shown_ = {Shown{&Series_Avg, MakeGraph(Chart_Cluster, Look::Points)},
-            Shown{&Series_AvgClust, MakeGraph(Chart_Cluster, Look::Average)},
-            Shown{&Series_AvgFit, MakeGraph(Chart_Cluster, Look::Fit)},
-            Shown{&Series_AvgTrend, MakeGraph(Chart_Cluster, Look::Trend)},
-            Shown{&Series_IS, MakeGraph(Chart_IS, Look::Points)},
-            Shown{&Series_IS_Avg, MakeGraph(Chart_IS, Look::Average)},
-            Shown{&Series_IS_Fit, MakeGraph(Chart_IS, Look::Fit)},
-            Shown{&Series_IS_Trend, MakeGraph(Chart_IS, Look::Trend)}};
+  shown_ = {Shown{&Series_Avg, MakeGraph(Chart_Cluster, Look::Points, "clusters")},
+            Shown{&Series_AvgClust, MakeGraph(Chart_Cluster, Look::Average, "average")},
+            Shown{&Series_AvgFit, MakeGraph(Chart_Cluster, Look::Fit, "curve fitting")},
+            Shown{&Series_AvgTrend, MakeGraph(Chart_Cluster, Look::Trend, "trend")},
+            Shown{&Series_IS, MakeGraph(Chart_IS, Look::Points, "segregation index")},
+            Shown{&Series_IS_Avg, MakeGraph(Chart_IS, Look::Average, "average")},
+            Shown{&Series_IS_Fit, MakeGraph(Chart_IS, Look::Fit, "curve fitting")},
+            Shown{&Series_IS_Trend, MakeGraph(Chart_IS, Look::Trend, "trend")}};
 }
 
 LineSeries* TForm3::Graph(const ChartSeries& series) const {

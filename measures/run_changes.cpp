@@ -1,0 +1,144 @@
+#include "measures/run_changes.h"
+
+#include <algorithm>
+
+#include "measures/simulation.h"
+#include "model/error.h"
+#include "model/numeric.h"
+
+namespace segsim {
+
+namespace {
+
+struct Named {
+  const char* name;
+  RunSetting setting;
+};
+constexpr Named kSettings[] = {{"threshold", RunSetting::Threshold},
+                               {"tile-size", RunSetting::TileSize},
+                               {"agents", RunSetting::Agents}};
+// Options of a run that only a setup reads.
+constexpr const char* kSetupOnly[] = {"seed", "cell-size", "groups", "radius", "move-distance",
+                                      "panel", "steps"};
+
+void Refuse(RunSetting setting, const std::string& range, std::int32_t value) {
+  throw SegsimError(RunSettingName(setting) + " must be " + range + ", not " +
+                    std::to_string(value));
+}
+
+}  // namespace
+
+RunSetting RunSettingNamed(std::string_view name) {
+  for (const Named& n : kSettings) {
+    if (name == n.name) return n.setting;
+  }
+  for (const char* n : kSetupOnly) {
+    if (name == n) {
+      throw SegsimError(std::string(name) +
+                        " is read only at a setup: a running model cannot change it");
+    }
+  }
+  throw SegsimError("unknown setting '" + std::string(name) +
+                    "'; a run can change threshold, tile-size and agents");
+}
+
+std::string RunSettingName(RunSetting setting) {
+  for (const Named& n : kSettings) {
+    if (n.setting == setting) return n.name;
+  }
+  return "?";
+}
+
+void CheckRunSetting(const Model& model, RunSetting setting, std::int32_t value) {
+  switch (setting) {
+    case RunSetting::Threshold:
+      if (value < 0 || value > 100) Refuse(setting, "from 0 to 100", value);
+      break;
+    case RunSetting::TileSize:
+      if (value < 1) Refuse(setting, "at least 1", value);
+      break;
+    case RunSetting::Agents: {
+      const std::int64_t cells = std::int64_t{model.Settings().Cols} * model.Settings().Rows;
+      if (value < 2 || value > cells) {
+        Refuse(setting, "from 2 to the number of cells, " + std::to_string(cells), value);
+      }
+      break;
+    }
+  }
+}
+
+void ApplyRunSetting(Simulation& simulation, RunSetting setting, std::int32_t value) {
+  Model& model = simulation.model();
+  CheckRunSetting(model, setting, value);
+  switch (setting) {
+    case RunSetting::Threshold: model.SetThreshold(static_cast<std::uint32_t>(value)); break;
+    case RunSetting::TileSize: model.SetTileSize(value); break;
+    case RunSetting::Agents: simulation.SetPopulationTotal(value); break;
+  }
+}
+
+std::string SetArgument(const SettingChange& change) {
+  return std::to_string(change.step) + ":" + RunSettingName(change.setting) + "=" +
+         std::to_string(change.value);
+}
+
+SettingChange ParseSetArgument(const std::string& text, std::uint32_t lastStep) {
+  const std::size_t colon = text.find(':');
+  const std::size_t equals = text.find('=', colon == std::string::npos ? 0 : colon);
+  if (colon == std::string::npos || equals == std::string::npos) {
+    throw SegsimError("--set takes STEP:NAME=VALUE, not '" + text + "'");
+  }
+  std::int32_t step = 0;
+  std::int32_t value = 0;
+  const std::string stepText = text.substr(0, colon);
+  const std::string valueText = text.substr(equals + 1);
+  if (!TryStrToInt(stepText, step)) {
+    throw SegsimError("the step of --set " + text + " is no integer: '" + stepText + "'");
+  }
+  if (step < 1 || static_cast<std::uint32_t>(step) > lastStep) {
+    throw SegsimError("the step of --set " + text + " must be from 1 to " +
+                      std::to_string(lastStep) + " (--steps)");
+  }
+  const RunSetting setting = RunSettingNamed(text.substr(colon + 1, equals - colon - 1));
+  if (!TryStrToInt(valueText, value)) {
+    throw SegsimError("the value of --set " + text + " is no integer: '" + valueText + "'");
+  }
+  return {static_cast<std::uint32_t>(step), setting, value};
+}
+
+void ApplyChangesAt(Simulation& simulation, const std::vector<SettingChange>& changes,
+                    std::uint32_t step) {
+  for (const SettingChange& c : changes) {
+    if (c.step == step) ApplyRunSetting(simulation, c.setting, c.value);
+  }
+}
+
+void RunLog::Reset(const SetupParams& setup) {
+  setup_ = setup;
+  steps_ = 0;
+  changes_.clear();
+}
+
+std::int32_t RunLog::ValueBefore(RunSetting setting, std::uint32_t step) const {
+  std::int32_t value = 0;
+  switch (setting) {
+    case RunSetting::Threshold: value = static_cast<std::int32_t>(setup_.Threshold); break;
+    case RunSetting::TileSize: value = std::max(setup_.TileSize, 1); break;
+    case RunSetting::Agents: value = setup_.AgentCount; break;
+  }
+  for (const SettingChange& c : changes_) {
+    if (c.setting == setting && c.step < step) value = c.value;
+  }
+  return value;
+}
+
+void RunLog::Record(RunSetting setting, std::int32_t value) {
+  const std::uint32_t step = steps_ + 1;
+  std::erase_if(changes_, [&](const SettingChange& c) {
+    return c.step == step && c.setting == setting;
+  });
+  if (value == ValueBefore(setting, step)) return;
+  changes_.push_back({step, setting, value});
+}
+
+}  // namespace segsim

@@ -1,0 +1,80 @@
+// Settings a running simulation takes between steps, and the log of a run that repeats it: its
+// setup and every such change, each at the step before whose relocation pass it acts. The window
+// logs what a person changes while the model runs, segsim-cli run --set replays it, and the
+// Python module's attribute setters apply the same changes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/settings.h"
+
+namespace segsim {
+
+class Model;
+class Simulation;
+
+// The settings a step reads afresh, named as segsim-cli run's options without "--".
+enum class RunSetting {
+  Threshold,  // "threshold": percent 0..100; satisfied means strictly above it
+  TileSize,   // "tile-size": tile edge in cells, at least 1
+  Agents,     // "agents": T, the number of agents the segregation index divides by, 2..cells
+};
+
+// The setting of a name. Raises SegsimError for a name that is no run option, or one a setup
+// alone reads (a running model cannot change it).
+RunSetting RunSettingNamed(std::string_view name);
+std::string RunSettingName(RunSetting setting);
+
+// Raises SegsimError, naming the setting and its range, for a value it refuses in this model.
+void CheckRunSetting(const Model& model, RunSetting setting, std::int32_t value);
+// Checks the value, then makes the simulation use it from its next step on.
+void ApplyRunSetting(Simulation& simulation, RunSetting setting, std::int32_t value);
+
+// A change that acts before the relocation pass of step `step` (1 for one made after the setup
+// and before the first step).
+struct SettingChange {
+  std::uint32_t step = 1;
+  RunSetting setting = RunSetting::Threshold;
+  std::int32_t value = 0;
+  bool operator==(const SettingChange&) const = default;
+};
+
+// "STEP:NAME=VALUE", as segsim-cli run --set takes it.
+std::string SetArgument(const SettingChange& change);
+// Reads "STEP:NAME=VALUE". Raises SegsimError for another form, a step below 1 or above
+// lastStep, or a name RunSettingNamed refuses. The value is checked when it is applied.
+SettingChange ParseSetArgument(const std::string& text, std::uint32_t lastStep);
+
+// Applies, in order, the changes that act before step `step`.
+void ApplyChangesAt(Simulation& simulation, const std::vector<SettingChange>& changes,
+                    std::uint32_t step);
+
+// One run from its setup: the settings it was built with (its seed included), the relocation
+// passes made since, and the changes made to it.
+class RunLog {
+public:
+  // A new setup: no step, no change.
+  void Reset(const SetupParams& setup);
+  // One more relocation pass was made.
+  void CountStep() { ++steps_; }
+  // A change made now acts before the next pass. A change of the same setting before the same
+  // pass replaces it, and one that gives back the value in force before that pass is dropped.
+  void Record(RunSetting setting, std::int32_t value);
+
+  const SetupParams& Setup() const { return setup_; }
+  std::uint32_t Steps() const { return steps_; }
+  const std::vector<SettingChange>& Changes() const { return changes_; }
+
+private:
+  // The value in force before the next pass, without the changes made before it.
+  std::int32_t ValueBefore(RunSetting setting, std::uint32_t step) const;
+
+  SetupParams setup_;
+  std::uint32_t steps_ = 0;
+  std::vector<SettingChange> changes_;
+};
+
+}  // namespace segsim
