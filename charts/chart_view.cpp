@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace segsim {
 
@@ -52,14 +53,71 @@ LineSeries::LineSeries(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis,
 }
 
 void LineSeries::Add(double x, double y) {
-  points_.emplace_back(x, y);
-  // A logarithmic axis has no place for x <= 0: the point stays in the series, undrawn.
-  if (x > 0 || keyAxis()->scaleType() != QCPAxis::stLogarithmic) addData(x, y);
+  points_.Add(x, y);
+  ++version_;
 }
 
 void LineSeries::Clear() {
-  points_.clear();
+  points_.Clear();
+  ++version_;
   data()->clear();
+}
+
+void LineSeries::SetThinned(bool on) {
+  thinned_ = on;
+  points_ = LogThinnedSeries(on ? kThinningPixels : 0);
+  ++version_;
+  data()->clear();
+}
+
+double LineSeries::X(int k) const {
+  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
+  return p ? p->x : std::numeric_limits<double>::quiet_NaN();
+}
+
+double LineSeries::Y(int k) const {
+  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
+  return p ? p->y : std::numeric_limits<double>::quiet_NaN();
+}
+
+QCPRange LineSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const {
+  SyncDrawData();
+  return QCPGraph::getKeyRange(foundRange, inSignDomain);
+}
+
+QCPRange LineSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
+                                   const QCPRange& inKeyRange) const {
+  SyncDrawData();
+  return QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
+}
+
+// Over a logarithmic axis the drawn data are the points of each band of log time narrower than
+// a pixel that can change the line (ReduceToBands): the same whether the series holds every point
+// or only those its thinning kept, since the bands drawn are never narrower than the kept ones.
+// The reduction keeps the lowest and highest points and the ends, so the ranges are the data's.
+// A logarithmic axis has no place for x <= 0: such points stay in the series, undrawn.
+void LineSeries::SyncDrawData() const {
+  const QCPAxis* keys = keyAxis();
+  const bool logarithmic = keys && keys->scaleType() == QCPAxis::stLogarithmic;
+  double bandWidth = 0;
+  if (logarithmic) {
+    const QCPRange range = keys->range();
+    const double pixels = keys->axisRect() ? keys->axisRect()->width() : 0;
+    bandWidth = range.lower > 0 ? BandWidthFor(std::log(range.upper / range.lower), pixels) : 0;
+    bandWidth = std::max(bandWidth, points_.BandWidth());
+  }
+  if (drawnVersion_ == version_ && drawnBandWidth_ == bandWidth) return;
+  drawnVersion_ = version_;
+  drawnBandWidth_ = bandWidth;
+  const std::vector<ThinPoint> drawn = ReduceToBands(points_.Kept(), bandWidth);
+  QVector<QCPGraphData> data;
+  data.reserve(static_cast<qsizetype>(drawn.size()));
+  for (const ThinPoint& p : drawn) {
+    if (!logarithmic || p.x > 0) data.append(QCPGraphData(p.x, p.y));
+  }
+  // In the order added where x repeats.
+  std::stable_sort(data.begin(), data.end(), qcpLessThanSortKey<QCPGraphData>);
+  mDataContainer->set(data, true);
 }
 
 void LineSeries::SetColor(const QColor& color) {
@@ -91,6 +149,7 @@ void LineSeries::ApplyMarkers() {
 }
 
 void LineSeries::draw(QCPPainter* painter) {
+  SyncDrawData();
   QCPGraph::draw(painter);
   if (!markFormat_ || !mKeyAxis || !mValueAxis) return;
   const QCPRange keys = keyAxis()->range();

@@ -9,18 +9,24 @@
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include <qcustomplot.h>
+
+#include "charts/log_thinning.h"
 
 class QRubberBand;
 
 namespace segsim {
 
-// A line series. It keeps every point in the order added, so that readers can take point k back
+// A line series. It keeps its points in the order added, so that readers can take point k back
 // by position; the chart draws those its bottom axis can place (a logarithmic axis leaves out
-// points whose x is not above 0). A NaN y is kept and drawn as a gap.
+// points whose x is not above 0). A NaN y is kept and drawn as a gap. On a logarithmic bottom
+// axis the line is drawn from the first, lowest, highest and last point of each band of log time
+// narrower than a pixel (see charts/log_thinning.h); a thinned series keeps only those points.
 class LineSeries : public QCPGraph {
 public:
   // The text of a value mark for a point's y.
@@ -30,6 +36,10 @@ public:
 
   void Add(double x, double y);
   void Clear();
+  // Keep only the points that can change the line drawn over a logarithmic bottom axis at up to
+  // kThinningPixels across, so that a long run holds a few thousand points. Empties the series.
+  void SetThinned(bool on);
+  bool Thinned() const { return thinned_; }
   // Colour of the line and of the point markers; the pen width in pixels (1 by default).
   void SetColor(const QColor& color);
   void SetPenWidth(double width);
@@ -46,17 +56,31 @@ public:
   void SetMarks(MarkFormat format) { markFormat_ = std::move(format); }
   bool MarksVisible() const { return static_cast<bool>(markFormat_); }
 
-  int Count() const { return static_cast<int>(points_.size()); }
-  double X(int k) const { return points_[static_cast<std::size_t>(k)].x(); }  // 0 <= k < Count()
-  double Y(int k) const { return points_[static_cast<std::size_t>(k)].y(); }
+  // Points added since the last Clear; point k (0 <= k < Count()) by position. A point that
+  // thinning left out reads as NaN; the last point added is always kept.
+  int Count() const { return static_cast<int>(points_.Count()); }
+  double X(int k) const;
+  double Y(int k) const;
+  // The points held, in the order added.
+  std::span<const ThinPoint> KeptPoints() const { return points_.Kept(); }
+
+  QCPRange getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth) const override;
+  QCPRange getValueRange(bool& foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth,
+                         const QCPRange& inKeyRange = QCPRange()) const override;
 
 protected:
   void draw(QCPPainter* painter) override;
 
 private:
   void ApplyMarkers();
+  // Brings the drawn data up to date with the points and the bottom axis's present scale.
+  void SyncDrawData() const;
 
-  std::vector<QPointF> points_;
+  LogThinnedSeries points_{0};
+  bool thinned_ = false;
+  std::uint64_t version_ = 0;                // changes with every Add and Clear
+  mutable std::uint64_t drawnVersion_ = ~0ULL;  // of the drawn data
+  mutable double drawnBandWidth_ = -1;
   QCPScatterStyle::ScatterShape markerShape_ = QCPScatterStyle::ssNone;
   double markerSize_ = 0;
   MarkFormat markFormat_;
