@@ -10,8 +10,6 @@ namespace segsim {
 namespace {
 
 constexpr int kFinestExponent = -40;  // bands no narrower than 2^-40 in ln x
-// Points the last band may gather before it is thinned; it is thinned again when it closes.
-constexpr std::size_t kTailLimit = 12;
 constexpr std::int64_t kNoBand = std::numeric_limits<std::int64_t>::min();
 
 // The band of x; a power-of-two width makes floor(ln x / 2w) = floor(floor(ln x / w) / 2), so
@@ -95,32 +93,34 @@ void LogThinnedSeries::Add(double x, double y) {
     havePositive_ = true;
   }
   const double width = havePositive_ ? BandWidthFor(lnMax_ - lnMin_, pixels_) : 0;
+  kept_.push_back(point);
   if (width != width_) {
     // The span only grows, so the bands only widen: thin everything kept at the new width.
     width_ = width;
-    kept_.push_back(point);
     kept_ = ReduceToBands(kept_, width_);
+    tailBand_ = BandOf(kept_.back().x, width_);
     tailStart_ = kept_.size() - 1;
-    const std::int64_t band = BandOf(kept_.back().x, width_);
-    while (tailStart_ > 0 && BandOf(kept_[tailStart_ - 1].x, width_) == band) --tailStart_;
+    while (tailStart_ > 0 && BandOf(kept_[tailStart_ - 1].x, width_) == tailBand_) --tailStart_;
     return;
   }
-  if (kept_.empty() || BandOf(x, width_) != BandOf(kept_[tailStart_].x, width_)) {
-    ReduceTail();  // the last band is closed: thin it for good
-    kept_.push_back(point);
+  const std::int64_t band = width_ > 0 ? BandOf(x, width_) : kNoBand;
+  if (kept_.size() == 1 || band != tailBand_) {
+    tailBand_ = band;
     tailStart_ = kept_.size() - 1;
     return;
   }
-  kept_.push_back(point);
-  if (kept_.size() - tailStart_ > kTailLimit) ReduceTail();
+  // Thinned at once, so that Kept() is at every moment what thinning all points gives.
+  if (kept_.size() - tailStart_ >= 3) ReduceTail();
 }
 
 void LogThinnedSeries::ReduceTail() {
-  if (tailStart_ >= kept_.size() || !(width_ > 0)) return;
-  std::vector<ThinPoint> tail;
-  AppendBand(std::span<const ThinPoint>(kept_).subspan(tailStart_), tail);
+  if (!(width_ > 0)) return;  // no positive x yet: the points the axis cannot place are kept
+  const std::span<const ThinPoint> tail = std::span<const ThinPoint>(kept_).subspan(tailStart_);
+  thinnedTail_.clear();
+  AppendBand(tail, thinnedTail_);
+  if (thinnedTail_.size() == tail.size()) return;
   kept_.resize(tailStart_);
-  kept_.insert(kept_.end(), tail.begin(), tail.end());
+  kept_.insert(kept_.end(), thinnedTail_.begin(), thinnedTail_.end());
 }
 
 void LogThinnedSeries::Clear() {
@@ -131,6 +131,7 @@ void LogThinnedSeries::Clear() {
   lnMin_ = lnMax_ = 0;
   havePositive_ = false;
   tailStart_ = 0;
+  tailBand_ = 0;
 }
 
 const ThinPoint* LogThinnedSeries::Find(std::uint64_t index) const {

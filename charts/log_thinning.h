@@ -67,7 +67,9 @@ private:
   double lnMin_ = 0;  // of the positive x added; valid when havePositive_
   double lnMax_ = 0;
   bool havePositive_ = false;
-  std::size_t tailStart_ = 0;  // first kept point of the last band
+  std::size_t tailStart_ = 0;     // first kept point of the last band
+  std::int64_t tailBand_ = 0;     // that band
+  std::vector<ThinPoint> thinnedTail_;  // scratch
 };
 
 }  // namespace segsim
