@@ -1,5 +1,6 @@
 #include "charts/chart_view.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QRubberBand>
 #include <algorithm>
@@ -11,7 +12,9 @@ namespace segsim {
 
 namespace {
 
-constexpr int kReplotIntervalMs = 33;  // at most about 30 replots a second
+constexpr int kReplotIntervalMs = 33;      // at most about 30 replots a second
+constexpr int kSlowReplotIntervalMs = 500;  // at least 2 a second, however slow a replot is
+constexpr double kReplotShare = 0.01;       // of the time a chart that is fed at every step takes
 constexpr int kMinDragPixels = 3;      // smaller drags are clicks, not zooms
 constexpr double kBarWidth = 0.7;      // in key units: 70 % of the pitch
 constexpr double kMinOutlinedBar = 4;  // pixels across
@@ -295,10 +298,17 @@ void ChartView::RequestReplot() {
   if (!replotTimer_.isActive()) replotTimer_.start();
 }
 
+// A chart fed at every step replots at the interval's pace; a slow replot widens the interval so
+// that replots take no more than kReplotShare of the time and the run keeps its step rate.
 void ChartView::ReplotNow() {
+  QElapsedTimer clock;
+  clock.start();
   if (!zoomed_) RescaleToData();
   replot(QCustomPlot::rpQueuedRefresh);
   dirty_ = false;
+  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  replotTimer_.setInterval(
+      std::clamp(static_cast<int>(ms / kReplotShare), kReplotIntervalMs, kSlowReplotIntervalMs));
 }
 
 void ChartView::ReplotIfShown() {

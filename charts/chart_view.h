@@ -2,7 +2,8 @@
 // that keep every point they are given (drawn as a line, as point markers or both, optionally
 // with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
 // in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
-// second and never while the chart is hidden.
+// second (less often when replots are slow: they take at most about 1 % of the time, and come at
+// least twice a second) and never while the chart is hidden.
 #pragma once
 
 #include <QColor>
@@ -142,7 +143,8 @@ public:
   void UndoZoom();
   bool IsZoomed() const { return zoomed_; }
 
-  // Marks the chart as changed: the replot follows within about 33 ms, or when it is shown.
+  // Marks the chart as changed: the replot follows within about 33 ms (up to 500 ms when
+  // replots are slow), or when it is shown.
   void RequestReplot();
   // Rescales (unless zoomed) and replots at once.
   void ReplotNow();
