@@ -119,7 +119,8 @@ void LineSeries::SyncDrawData() const {
     if (!logarithmic || p.x > 0) data.append(QCPGraphData(p.x, p.y));
   }
   // In the order added where x repeats.
-  std::stable_sort(data.begin(), data.end(), qcpLessThanSortKey<QCPGraphData>);
+  if (!std::is_sorted(data.cbegin(), data.cend(), qcpLessThanSortKey<QCPGraphData>))
+    std::stable_sort(data.begin(), data.end(), qcpLessThanSortKey<QCPGraphData>);
   mDataContainer->set(data, true);
 }
 
