@@ -110,7 +110,7 @@ void LogThinnedSeries::Add(double x, double y) {
     return;
   }
   // Thinned at once, so that Kept() is at every moment what thinning all points gives.
-  if (kept_.size() - tailStart_ >= 3) ReduceTail();
+  if (kept_.size() - tailStart_ >= 2) ReduceTail();
 }
 
 void LogThinnedSeries::ReduceTail() {

@@ -127,6 +127,24 @@ TEST(LogThinnedSeries, HoldsWhatThinningAllPointsGives) {
   }
 }
 
+// The same holds for points in any order of x, repeated x and x the axis cannot place.
+TEST(LogThinnedSeries, HoldsWhatThinningAllPointsGivesInAnyOrder) {
+  LineSource source(true);
+  LogThinnedSeries series;
+  std::vector<ThinPoint> all;
+  std::uint64_t state = 3;
+  for (std::uint64_t i = 0; i < 20000; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const std::uint64_t r = state >> 33;
+    const double x = r % 50 == 0 ? 0.0 : static_cast<double>(1 + (i + r % 300) % 5000);
+    const double y = source.Next(i + 1);
+    series.Add(x, y);
+    all.push_back({x, y, i});
+  }
+  ExpectSame(ReduceToBands(all, series.BandWidth()), series.Kept());
+  EXPECT_LT(series.Kept().size(), all.size());
+}
+
 TEST(LogThinnedSeries, ALongRunHoldsAFewThousandPointsAndItsLastPoint) {
   LineSource source(true);
   LogThinnedSeries series;
