@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 
 namespace segsim {
@@ -14,7 +15,7 @@ namespace {
 
 constexpr int kReplotIntervalMs = 33;      // at most about 30 replots a second
 constexpr int kSlowReplotIntervalMs = 500;  // at least 2 a second, however slow a replot is
-constexpr double kReplotShare = 0.01;       // of the time a chart that is fed at every step takes
+constexpr double kReplotShare = 0.01;       // of the program's processor time, per chart
 constexpr int kMinDragPixels = 3;      // smaller drags are clicks, not zooms
 constexpr double kBarWidth = 0.7;      // in key units: 70 % of the pitch
 constexpr double kMinOutlinedBar = 4;  // pixels across
@@ -223,7 +224,8 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent), title_(new QCPTextE
   xAxis2->setVisible(false);
   replotTimer_.setSingleShot(true);
   replotTimer_.setInterval(kReplotIntervalMs);
-  connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotIfShown);
+  connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotWhenDue);
+  sinceReplot_.start();
 }
 
 LineSeries* ChartView::AddLineSeries(bool onRightAxis) {
@@ -299,17 +301,31 @@ void ChartView::RequestReplot() {
   if (!replotTimer_.isActive()) replotTimer_.start();
 }
 
-// A chart fed at every step replots at the interval's pace; a slow replot widens the interval so
-// that replots take no more than kReplotShare of the time and the run keeps its step rate.
 void ChartView::ReplotNow() {
-  QElapsedTimer clock;
-  clock.start();
+  const double cpuBefore = ProcessorMs();
   if (!zoomed_) RescaleToData();
   replot(QCustomPlot::rpQueuedRefresh);
   dirty_ = false;
-  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-  replotTimer_.setInterval(
-      std::clamp(static_cast<int>(ms / kReplotShare), kReplotIntervalMs, kSlowReplotIntervalMs));
+  cpuAtReplot_ = ProcessorMs();
+  replotCpuMs_ = cpuAtReplot_ - cpuBefore;
+  sinceReplot_.restart();
+}
+
+// A chart fed at every step would replot about 30 times a second. A replot is due once the
+// program has used a hundred times the processor time the last replot took (so replots cost the
+// run at most about 1 % of its step rate, on a busy machine too), and at the latest after 500 ms.
+void ChartView::ReplotWhenDue() {
+  const bool due = ProcessorMs() - cpuAtReplot_ >= replotCpuMs_ / kReplotShare ||
+                   sinceReplot_.elapsed() >= kSlowReplotIntervalMs;
+  if (due || !isVisible()) {
+    ReplotIfShown();
+  } else {
+    replotTimer_.start();  // look again in kReplotIntervalMs
+  }
+}
+
+double ChartView::ProcessorMs() {
+  return static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
 }
 
 void ChartView::ReplotIfShown() {

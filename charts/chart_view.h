@@ -2,11 +2,12 @@
 // that keep every point they are given (drawn as a line, as point markers or both, optionally
 // with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
 // in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
-// second (less often when replots are slow: they take at most about 1 % of the time, and come at
-// least twice a second) and never while the chart is hidden.
+// second (less often when replots are slow: they take at most about 1 % of the program's processor
+// time, and come at least twice a second) and never while the chart is hidden.
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
@@ -160,6 +161,8 @@ protected:
 private:
   void RescaleToData();
   void ReplotIfShown();
+  void ReplotWhenDue();
+  static double ProcessorMs();  // processor time the program has used
 
   QCPTextElement* title_;
   QRubberBand* band_ = nullptr;
@@ -171,6 +174,9 @@ private:
   double keyMargin_ = 0;
   double valueMargin_ = 0;
   QTimer replotTimer_;
+  QElapsedTimer sinceReplot_;
+  double cpuAtReplot_ = 0;  // ProcessorMs() after the last replot
+  double replotCpuMs_ = 0;  // processor time the last replot took
 };
 
 }  // namespace segsim
