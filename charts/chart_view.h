@@ -1,6 +1,6 @@
 // The thin Qt chart layer the windows draw their charts with, on top of QCustomPlot: line series
-// that keep every point they are given (drawn as a line, as point markers or both, optionally
-// with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
+// that keep every point they are given, or when thinned the points a logarithmic axis can draw
+// (drawn as a line, as point markers or both, optionally with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
 // in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
 // second (less often when replots are slow: they take at most about 1 % of the program's processor
 // time, and come at least twice a second) and never while the chart is hidden.
@@ -80,9 +80,9 @@ private:
 
   LogThinnedSeries points_{0};
   bool thinned_ = false;
-  std::uint64_t version_ = 0;                // changes with every Add and Clear
+  std::uint64_t version_ = 0;                   // changes with every Add and Clear
   mutable std::uint64_t drawnVersion_ = ~0ULL;  // of the drawn data
-  mutable double drawnBandWidth_ = -1;
+  mutable double drawnBandWidth_ = -1;          // of the drawn data
   QCPScatterStyle::ScatterShape markerShape_ = QCPScatterStyle::ssNone;
   double markerSize_ = 0;
   MarkFormat markFormat_;

@@ -54,7 +54,7 @@ public:
   std::span<const ThinPoint> Kept() const { return kept_; }
   // Point `index` (from 0) when it is kept; nullptr when it was thinned away or index >= Count().
   const ThinPoint* Find(std::uint64_t index) const;
-  // The present band width in ln x; 0 while nothing has been thinned.
+  // The present band width in ln x; 0 before the first positive x, and always when pixels is 0.
   double BandWidth() const { return width_; }
 
 private:
@@ -67,8 +67,8 @@ private:
   double lnMin_ = 0;  // of the positive x added; valid when havePositive_
   double lnMax_ = 0;
   bool havePositive_ = false;
-  std::size_t tailStart_ = 0;     // first kept point of the last band
-  std::int64_t tailBand_ = 0;     // that band
+  std::size_t tailStart_ = 0;           // first kept point of the last band
+  std::int64_t tailBand_ = 0;           // that band
   std::vector<ThinPoint> thinnedTail_;  // scratch
 };
 
