@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRubberBand>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
+#include <limits>
 
 #include "charts/data_table.h"
 #include "charts/export.h"
@@ -20,7 +23,9 @@ namespace segsim {
 
 namespace {
 
-constexpr int kReplotIntervalMs = 33;  // at most about 30 replots a second
+constexpr int kReplotIntervalMs = 33;      // at most about 30 replots a second
+constexpr int kSlowReplotIntervalMs = 500;  // at least 2 a second, however slow a replot is
+constexpr double kReplotShare = 0.01;       // of the program's processor time, per chart
 constexpr int kMinDragPixels = 3;      // smaller drags are clicks, not zooms
 constexpr double kBarWidth = 0.7;      // in key units: 70 % of the pitch
 constexpr double kMinOutlinedBar = 4;  // pixels across
@@ -62,14 +67,72 @@ LineSeries::LineSeries(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis,
 }
 
 void LineSeries::Add(double x, double y) {
-  points_.emplace_back(x, y);
-  // A logarithmic axis has no place for x <= 0: the point stays in the series, undrawn.
-  if (x > 0 || keyAxis()->scaleType() != QCPAxis::stLogarithmic) addData(x, y);
+  points_.Add(x, y);
+  ++version_;
 }
 
 void LineSeries::Clear() {
-  points_.clear();
+  points_.Clear();
+  ++version_;
   data()->clear();
+}
+
+void LineSeries::SetThinned(bool on) {
+  thinned_ = on;
+  points_ = LogThinnedSeries(on ? kThinningPixels : 0);
+  ++version_;
+  data()->clear();
+}
+
+double LineSeries::X(int k) const {
+  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
+  return p ? p->x : std::numeric_limits<double>::quiet_NaN();
+}
+
+double LineSeries::Y(int k) const {
+  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
+  return p ? p->y : std::numeric_limits<double>::quiet_NaN();
+}
+
+QCPRange LineSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const {
+  SyncDrawData();
+  return QCPGraph::getKeyRange(foundRange, inSignDomain);
+}
+
+QCPRange LineSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
+                                   const QCPRange& inKeyRange) const {
+  SyncDrawData();
+  return QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
+}
+
+// Over a logarithmic axis the drawn data are the points of each band of log time narrower than
+// a pixel that can change the line (ReduceToBands): the same whether the series holds every point
+// or only those its thinning kept, since the bands drawn are never narrower than the kept ones.
+// The reduction keeps the lowest and highest points and the ends, so the ranges are the data's.
+// A logarithmic axis has no place for x <= 0: such points stay in the series, undrawn.
+void LineSeries::SyncDrawData() const {
+  const QCPAxis* keys = keyAxis();
+  const bool logarithmic = keys && keys->scaleType() == QCPAxis::stLogarithmic;
+  double bandWidth = 0;
+  if (logarithmic) {
+    const QCPRange range = keys->range();
+    const double pixels = keys->axisRect() ? keys->axisRect()->width() : 0;
+    bandWidth = range.lower > 0 ? BandWidthFor(std::log(range.upper / range.lower), pixels) : 0;
+    bandWidth = std::max(bandWidth, points_.BandWidth());
+  }
+  if (drawnVersion_ == version_ && drawnBandWidth_ == bandWidth) return;
+  drawnVersion_ = version_;
+  drawnBandWidth_ = bandWidth;
+  const std::vector<ThinPoint> drawn = ReduceToBands(points_.Kept(), bandWidth);
+  QVector<QCPGraphData> data;
+  data.reserve(static_cast<qsizetype>(drawn.size()));
+  for (const ThinPoint& p : drawn) {
+    if (!logarithmic || p.x > 0) data.append(QCPGraphData(p.x, p.y));
+  }
+  // In the order added where x repeats.
+  if (!std::is_sorted(data.cbegin(), data.cend(), qcpLessThanSortKey<QCPGraphData>))
+    std::stable_sort(data.begin(), data.end(), qcpLessThanSortKey<QCPGraphData>);
+  mDataContainer->set(data, true);
 }
 
 void LineSeries::SetColor(const QColor& color) {
@@ -101,6 +164,7 @@ void LineSeries::ApplyMarkers() {
 }
 
 void LineSeries::draw(QCPPainter* painter) {
+  SyncDrawData();
   QCPGraph::draw(painter);
   if (!markFormat_ || !mKeyAxis || !mValueAxis) return;
   const QCPRange keys = keyAxis()->range();
@@ -170,7 +234,8 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent), title_(new QCPTextE
   xAxis2->setVisible(false);
   replotTimer_.setSingleShot(true);
   replotTimer_.setInterval(kReplotIntervalMs);
-  connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotIfShown);
+  connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotWhenDue);
+  sinceReplot_.start();
   for (QCPAxis* axis : {xAxis, yAxis, xAxis2, yAxis2}) emptyRanges_.emplace_back(axis, axis->range());
   BuildContextMenu();
 }
@@ -264,9 +329,30 @@ void ChartView::RequestReplot() {
 }
 
 void ChartView::ReplotNow() {
+  const double cpuBefore = ProcessorMs();
   if (!zoomed_) RescaleToData();
   replot(QCustomPlot::rpQueuedRefresh);
   dirty_ = false;
+  cpuAtReplot_ = ProcessorMs();
+  replotCpuMs_ = cpuAtReplot_ - cpuBefore;
+  sinceReplot_.restart();
+}
+
+// A chart fed at every step would replot about 30 times a second. A replot is due once the
+// program has used a hundred times the processor time the last replot took (so replots cost the
+// run at most about 1 % of its step rate, on a busy machine too), and at the latest after 500 ms.
+void ChartView::ReplotWhenDue() {
+  const bool due = ProcessorMs() - cpuAtReplot_ >= replotCpuMs_ / kReplotShare ||
+                   sinceReplot_.elapsed() >= kSlowReplotIntervalMs;
+  if (due || !isVisible()) {
+    ReplotIfShown();
+  } else {
+    replotTimer_.start();  // look again in kReplotIntervalMs
+  }
+}
+
+double ChartView::ProcessorMs() {
+  return static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
 }
 
 void ChartView::ReplotIfShown() {

@@ -1,27 +1,35 @@
 // The thin Qt chart layer the windows draw their charts with, on top of QCustomPlot: line series
-// that keep every point they are given (drawn as a line, as point markers or both, optionally
-// with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
+// that keep every point they are given, or when thinned the points a logarithmic axis can draw
+// (drawn as a line, as point markers or both, optionally with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
 // in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
-// second and never while the chart is hidden.
+// second (less often when replots are slow: they take at most about 1 % of the program's processor
+// time, and come at least twice a second) and never while the chart is hidden.
 #pragma once
 
 #include <QByteArray>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include <qcustomplot.h>
+
+#include "charts/log_thinning.h"
 
 class QRubberBand;
 
 namespace segsim {
 
-// A line series. It keeps every point in the order added, so that readers can take point k back
+// A line series. It keeps its points in the order added, so that readers can take point k back
 // by position; the chart draws those its bottom axis can place (a logarithmic axis leaves out
-// points whose x is not above 0). A NaN y is kept and drawn as a gap.
+// points whose x is not above 0). A NaN y is kept and drawn as a gap. On a logarithmic bottom
+// axis the line is drawn from the first, lowest, highest and last point of each band of log time
+// narrower than a pixel (see charts/log_thinning.h); a thinned series keeps only those points.
 class LineSeries : public QCPGraph {
 public:
   // The text of a value mark for a point's y.
@@ -31,6 +39,10 @@ public:
 
   void Add(double x, double y);
   void Clear();
+  // Keep only the points that can change the line drawn over a logarithmic bottom axis at up to
+  // kThinningPixels across, so that a long run holds a few thousand points. Empties the series.
+  void SetThinned(bool on);
+  bool Thinned() const { return thinned_; }
   // Colour of the line and of the point markers; the pen width in pixels (1 by default).
   void SetColor(const QColor& color);
   void SetPenWidth(double width);
@@ -47,17 +59,31 @@ public:
   void SetMarks(MarkFormat format) { markFormat_ = std::move(format); }
   bool MarksVisible() const { return static_cast<bool>(markFormat_); }
 
-  int Count() const { return static_cast<int>(points_.size()); }
-  double X(int k) const { return points_[static_cast<std::size_t>(k)].x(); }  // 0 <= k < Count()
-  double Y(int k) const { return points_[static_cast<std::size_t>(k)].y(); }
+  // Points added since the last Clear; point k (0 <= k < Count()) by position. A point that
+  // thinning left out reads as NaN; the last point added is always kept.
+  int Count() const { return static_cast<int>(points_.Count()); }
+  double X(int k) const;
+  double Y(int k) const;
+  // The points held, in the order added.
+  std::span<const ThinPoint> KeptPoints() const { return points_.Kept(); }
+
+  QCPRange getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth) const override;
+  QCPRange getValueRange(bool& foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth,
+                         const QCPRange& inKeyRange = QCPRange()) const override;
 
 protected:
   void draw(QCPPainter* painter) override;
 
 private:
   void ApplyMarkers();
+  // Brings the drawn data up to date with the points and the bottom axis's present scale.
+  void SyncDrawData() const;
 
-  std::vector<QPointF> points_;
+  LogThinnedSeries points_{0};
+  bool thinned_ = false;
+  std::uint64_t version_ = 0;                   // changes with every Add and Clear
+  mutable std::uint64_t drawnVersion_ = ~0ULL;  // of the drawn data
+  mutable double drawnBandWidth_ = -1;          // of the drawn data
   QCPScatterStyle::ScatterShape markerShape_ = QCPScatterStyle::ssNone;
   double markerSize_ = 0;
   MarkFormat markFormat_;
@@ -122,7 +148,8 @@ public:
   void UndoZoom();
   bool IsZoomed() const { return zoomed_; }
 
-  // Marks the chart as changed: the replot follows within about 33 ms, or when it is shown.
+  // Marks the chart as changed: the replot follows within about 33 ms (up to 500 ms when
+  // replots are slow), or when it is shown.
   void RequestReplot();
   // Rescales (unless zoomed) and replots at once.
   void ReplotNow();
@@ -154,6 +181,8 @@ private:
   void MakeKeyRoomForMarks(const BarSeries* bars);
   void ReplotIfShown();
   void BuildContextMenu();
+  void ReplotWhenDue();
+  static double ProcessorMs();  // processor time the program has used
 
   QCPTextElement* title_;
   QRubberBand* band_ = nullptr;
@@ -168,6 +197,9 @@ private:
   QString keyTitle_ = "x";
   // The ranges an empty chart shows (those it was built with), per axis.
   std::vector<std::pair<QCPAxis*, QCPRange>> emptyRanges_;
+  QElapsedTimer sinceReplot_;
+  double cpuAtReplot_ = 0;  // ProcessorMs() after the last replot
+  double replotCpuMs_ = 0;  // processor time the last replot took
 };
 
 }  // namespace segsim

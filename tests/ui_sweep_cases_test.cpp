@@ -150,6 +150,23 @@ private slots:
     QCOMPARE(errors_, QStringList{"Cannot process fitting"});  // one value cannot carry a fit
   }
 
+  // Runs long enough for the analysis lines to be thinned still read each group's last point.
+  void longRunsReadTheirLastPoint() {
+    Set("E_valFrom", "2");
+    Set("E_valTo", "3");
+    Set("E_toSteps", "3000");
+    Set("E_calcVals", "1");
+    Start();
+    Sweep();
+    QCOMPARE(runs_.size(), 2u);
+    for (const Run& r : runs_) QCOMPARE(r.timeStep, 3000u);
+    CheckRecorded();
+    for (const LineSeries* line : F2()->SegregationSeries) {
+      QCOMPARE(line->Count(), 3000);
+      QVERIFY(line->KeptPoints().size() < 1500);
+    }
+  }
+
   // The value reaches the model through the main window's control, whose limits apply.
   void valueGoesThroughTheMainWindowsControl_data() {
     QTest::addColumn<int>("item");

@@ -427,12 +427,14 @@ private slots:
 
 // The drawing image and the chart layer (ui_drawing_test.cpp).
 int RunDrawingTests(int argc, char** argv);
+// Thinned time lines (ui_thinning_test.cpp).
+int RunThinningTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   UiTest windows;
   const int failed = QTest::qExec(&windows, argc, argv);
-  return failed + RunDrawingTests(argc, argv);
+  return failed + RunDrawingTests(argc, argv) + RunThinningTests(argc, argv);
 }
 
 #include "ui_test.moc"

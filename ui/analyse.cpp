@@ -115,6 +115,7 @@ void TForm2::ResetCharts(const Model& model) {
   Chart1->SetTitle("average satisfaction of the agents");
   for (std::int32_t g = 0; g < groups; ++g) {
     LineSeries* series = Chart1->AddLineSeries(true);
+    series->SetThinned(true);  // a long run keeps a few thousand points, drawn unchanged
     series->SetColor(GroupColor(model, static_cast<std::size_t>(g)));
     series->setName(QString("group %1").arg(g));
     SatisfactionSeries.push_back(series);
@@ -126,6 +127,7 @@ void TForm2::ResetCharts(const Model& model) {
   Chart4->SetTitle("segregation measure in " + tile + "x" + tile + " tiles");
   for (std::int32_t g = 0; g < groups; ++g) {
     LineSeries* series = Chart4->AddLineSeries(true);
+    series->SetThinned(true);
     series->SetColor(GroupColor(model, static_cast<std::size_t>(g)));
     series->setName(QString("group %1").arg(g));
     SegregationSeries.push_back(series);

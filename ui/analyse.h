@@ -38,7 +38,9 @@ public:
   void B_undoZClick();
 
   // What the sweep reads back: the number of cluster bars (clusters above the threshold), and
-  // point k (from 0, in order added since ResetCharts) of group index g's segregation line.
+  // point k (from 0, in order added since ResetCharts) of group index g's segregation line. The
+  // lines are thinned (LineSeries::SetThinned): the last point is always there, a point thinned
+  // away reads as NaN.
   int ClusterBarCount() const;
   int GroupSeriesCount() const { return static_cast<int>(SegregationSeries.size()); }
   int SegregationCount(int g) const;
