@@ -66,7 +66,7 @@ TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t
       // Columns beyond the grid (or beyond tiles x tileSize) belong to no tile.
       const std::int64_t colEnd = std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
       for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
-        const std::int32_t* states = grid.StateRow(static_cast<std::int32_t>(row));
+        const std::uint16_t* states = grid.StateRow(static_cast<std::int32_t>(row));
         for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd; ++column) {
           const std::int32_t state = states[column];
           if (state > 0) ++counts.At(b, a, state - 1);

@@ -1,22 +1,27 @@
 #include "model/grid.h"
 
+#include <algorithm>
+
 namespace segsim {
 
-void Grid::Reset(std::int32_t cols, std::int32_t rows) {
-  cells_.clear();
-  cells_.shrink_to_fit();
+void Grid::Reset(std::int32_t cols, std::int32_t rows, CellGeometry geometry) {
+  counts_.Clear();
   cols_ = cols;
   rows_ = rows;
+  geometry_ = geometry;
   const std::size_t count = static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows);
-  cells_.reserve(count);
+  // Each array is freed before its successor is made, so that two grids never coexist.
+  states_ = {};
+  occupied_ = {};
+  satisfaction_ = {};
+  visited_ = {};
   states_.assign(count, 0);
   occupied_.assign(count, 0);
-  counts_.Clear();
+  satisfaction_.assign(count, 0.0);
+  visited_.assign(count, false);
 }
 
-TCell& Grid::CreateCell(std::int32_t x, std::int32_t y, std::int32_t size, Color fillColor) {
-  return cells_.emplace_back(x, y, size, fillColor);
-}
+void Grid::ClearVisited() { std::fill(visited_.begin(), visited_.end(), false); }
 
 void Grid::SetState(GridPos p, std::int32_t state) {
   const std::size_t i = IndexOf(p.column, p.row);
@@ -24,14 +29,13 @@ void Grid::SetState(GridPos p, std::int32_t state) {
     const bool occupied = occupied_[i] != 0;
     counts_.Change(p, {states_[i], occupied}, {state, occupied});
   }
-  cells_[i].state_ = state;
-  states_[i] = state;
+  // States are 0..G with G at most kMaxGroupCount (Model::CheckSetup).
+  states_[i] = static_cast<std::uint16_t>(state);
 }
 
 void Grid::SetOccupied(GridPos p, bool occupied) {
   const std::size_t i = IndexOf(p.column, p.row);
   if (counts_.Active()) counts_.Change(p, {states_[i], occupied_[i] != 0}, {states_[i], occupied});
-  cells_[i].occupied_ = occupied;
   occupied_[i] = occupied ? 1 : 0;
 }
 

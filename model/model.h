@@ -22,6 +22,13 @@ namespace segsim {
 // sums wherever they can serve at all, paying or not (tests, measurements).
 enum class CountMethod { kFast, kDirect, kSums };
 
+// The counts of one square: cells of the centre's State (itself included) and occupied cells of
+// another State.
+struct NeighbourCount {
+  std::int32_t same = 0;
+  std::int32_t other = 0;
+};
+
 // What the last relocation pass did.
 struct PassCounts {
   std::int32_t moved = 0;        // MoveAgentTo calls
@@ -72,26 +79,36 @@ public:
   }
 
   // --- satisfaction -------------------------------------------------------------------------
-  // Counts the (2r + 1)^2 square round the cell into its SameCount and OtherCount, by the
-  // method in force.
-  void CountNeighbours(std::int32_t column, std::int32_t row);
+  // Counts the (2r + 1)^2 square round the cell (SameCount and OtherCount), by the method in
+  // force. The counts are handed back, not kept: the window sums hold them for every cell.
+  NeighbourCount CountNeighbours(std::int32_t column, std::int32_t row) const;
   // The same counts by walking the square, whatever the method: the definition.
-  void CountNeighboursDirect(std::int32_t column, std::int32_t row);
+  NeighbourCount CountNeighboursDirect(std::int32_t column, std::int32_t row) const;
   // Chooses the method for the present model and every later setup (kFast by default).
   void SetCountMethod(CountMethod method);
-  CountMethod GetCountMethod() const { return countMethod_; }
   // Whether counts are read from window sums now: kFast chosen and the sums pay for this model.
   bool FastCountsInUse() const { return grid_.Counts().Active(); }
   // Percentage of same cells among those counted; stored in the cell and returned in s.
   void CalcSatisfaction(std::int32_t column, std::int32_t row, double& s);
 
   // --- relocation ---------------------------------------------------------------------------
-  // One pass over all agents in list order.
+  // One pass over all agents in list order (AgentTurn for each).
   void MoveAgents();
   void MoveAgentTo(GridPos from, GridPos to, TAgent& agent);
   const PassCounts& LastPass() const { return lastPass_; }
 
   // --- drawing ------------------------------------------------------------------------------
+  // An agent's disc: its group's colour, centred on its cell, AgentRadius wide.
+  Color AgentColor(const TAgent& agent) const {
+    return groupColors_[static_cast<std::size_t>(agent.Group - 1)];
+  }
+  std::int32_t CentreX(const TAgent& agent) const {
+    return agent.GridX * settings_.CellSize + settings_.CellOffset;
+  }
+  std::int32_t CentreY(const TAgent& agent) const {
+    return agent.GridY * settings_.CellSize + settings_.CellOffset;
+  }
+  void DrawAgent(const TAgent& agent);
   // Every cell (rows outer, columns inner), then every agent in list order.
   void RepaintAll();
 
@@ -122,6 +139,15 @@ private:
   GridPos FindFreeCell(TAgent& agent);
   void SettleAgent(TAgent& agent, GridPos p, std::int32_t group);
   void FreeModel();
+  // One agent's turn of MoveAgents: threshold test, search, evaluation, move, drawing.
+  void AgentTurn(TAgent& agent);
+  // Up to 1000 random jumps from `here` (two draws each); the first free cell hit, if any.
+  std::optional<GridPos> SearchFreeCell(TAgent& agent, GridPos here);
+  // The agent's satisfaction at the free cell `target`, counted as if it stood there while its
+  // old cell stays occupied with State 0; both cells are restored afterwards.
+  double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
+  // Asks the memory system for what the turn of the agent at `index` will read (a hint).
+  void PrefetchTurn(std::size_t index) const;
   // Builds the window sums when the method and the model call for them, else drops them.
   void ApplyCountMethod();
   // The percentages of every count a square of the present radius can give, when it is small.

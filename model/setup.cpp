@@ -72,7 +72,7 @@ void Model::InitSetup(const SetupParams& params) {
   s.GroupCount = params.GroupCount;
   fixedSeed_ = params.Seed;
   agentList_.clear();
-  grid_.Reset(s.Cols, s.Rows);
+  grid_.Reset(s.Cols, s.Rows, {s.CellSize, s.CellOffset});
   CreateImage();
   CreateCells();
   CreateAgents(params.AgentCount);
@@ -91,26 +91,14 @@ void Model::CreateImage() {
   if (canvas_) canvas_->CreateImage(panelWidth_, panelHeight_);
 }
 
-void Model::CreateCells() {
-  const ModelSettings& s = settings_;
-  for (std::int32_t row = 0; row < s.Rows; ++row) {
-    for (std::int32_t column = 0; column < s.Cols; ++column) {
-      grid_.CreateCell(column * s.CellSize + s.CellOffset, row * s.CellSize + s.CellOffset,
-                       s.CellOffset, 0);
-    }
-  }
-  ResetCells();
-}
+// The grid's Reset made the cells, free and unmarked, with State 0 and the one grey level.
+void Model::CreateCells() { ResetCells(); }
 
 void Model::ResetCells() {
+  if (!canvas_) return;
   for (std::int32_t row = 0; row < settings_.Rows; ++row) {
     for (std::int32_t column = 0; column < settings_.Cols; ++column) {
-      grid_.SetOccupied({column, row}, false);
-      TCell& cell = grid_[column][row];
-      cell.Gray = 180;
-      grid_.SetState({column, row}, 0);
-      cell.Visited = false;
-      if (canvas_) cell.DrawCell(*canvas_);
+      grid_[column][row].DrawCell(*canvas_);
     }
   }
 }
@@ -139,7 +127,7 @@ void Model::PlaceAgents() {
 }
 
 TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
-  if (group < 1 || group > settings_.GroupCount || grid_.At(p).Occupied()) {
+  if (group < 1 || group > settings_.GroupCount || grid_.IsOccupied(p)) {
     throw SegsimError("No agent of group " + std::to_string(group) + " can stand on cell (" +
                       std::to_string(p.column) + ", " + std::to_string(p.row) + ")");
   }
@@ -151,16 +139,11 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
 // The agent of the group stands on the free cell p: its pixel centre and colour, the drawing of
 // its disc, the cell taken and the group counted.
 void Model::SettleAgent(TAgent& agent, GridPos p, std::int32_t group) {
-  const ModelSettings& s = settings_;
   agent.GridX = p.column;
   agent.GridY = p.row;
-  agent.SetCentreX(agent.GridX * s.CellSize + s.CellOffset);
-  agent.SetCentreY(agent.GridY * s.CellSize + s.CellOffset);
-  agent.SetRadius(s.AgentRadius);
   agent.Satisfied = false;
-  agent.Group = group;
-  agent.SetAgentColor(groupColors_[static_cast<std::size_t>(group - 1)]);
-  if (canvas_) agent.DrawAgent(*canvas_);
+  agent.Group = static_cast<std::int16_t>(group);
+  DrawAgent(agent);
   grid_.SetOccupied(p, true);
   grid_.SetState(p, group);
   ++groupSizes_[static_cast<std::size_t>(group - 1)];
@@ -175,11 +158,11 @@ GridPos Model::FindFreeCell(TAgent& agent) {
   for (int t = 0; t < kPlacementTries; ++t) {
     agent.GridX = static_cast<std::int32_t>(random_.Below(cols));
     agent.GridY = static_cast<std::int32_t>(random_.Below(rows));
-    if (!grid_[agent.GridX][agent.GridY].Occupied()) return {agent.GridX, agent.GridY};
+    if (!grid_.IsOccupied({agent.GridX, agent.GridY})) return {agent.GridX, agent.GridY};
   }
   for (std::int32_t row = 0; row < settings_.Rows; ++row) {
     for (std::int32_t column = 0; column < settings_.Cols; ++column) {
-      if (!grid_[column][row].Occupied()) return {column, row};
+      if (!grid_.IsOccupied({column, row})) return {column, row};
     }
   }
   return {agent.GridX, agent.GridY};  // unreachable while agents <= cells
