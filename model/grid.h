@@ -102,6 +102,7 @@ public:
   const double* SatisfactionRow(std::int32_t row) const {
     return &satisfaction_[IndexOf(0, row)];
   }
+  void PrefetchOccupied(GridPos p) const { PrefetchLine(&occupied_[IndexOf(p.column, p.row)]); }
   // Asks the memory system for a cell's State, Occupied flag and Satisfaction (a hint).
   void Prefetch(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);

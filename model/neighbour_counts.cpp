@@ -84,7 +84,7 @@ std::size_t NeighbourCounts::BytesFor(std::int32_t cols, std::int32_t rows, std:
 bool NeighbourCounts::Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                            std::int32_t groups) {
   if (cols < 1 || rows < 1 || groups < 1 || radius < 0 || radius > kMaxRadius) return false;
-  return SumsPay(cols, rows, radius, groups);
+  return SumsPay(radius, groups);
 }
 
 void NeighbourCounts::Clear() {
@@ -262,6 +262,13 @@ void NeighbourCounts::Flush() {
 
 void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   if (!active_ || before == after) return;
+  // The planes take the change at a later Flush, a turn or two from now: time for the strip
+  // entries, one cache line per row, to arrive.
+  if (before.state != after.state) {
+    if (IsGroup(before.state)) PrefetchStrips(before.state, p);
+    if (IsGroup(after.state)) PrefetchStrips(after.state, p);
+  }
+  if (before.occupied != after.occupied) PrefetchStrips(0, p);
   for (std::size_t i = 0; i < pendingCount_; ++i) {
     Pending& e = pending_[i];
     if (e.p == p) {
@@ -273,13 +280,6 @@ void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   }
   if (pendingCount_ == kMaxPending) Flush();
   pending_[pendingCount_++] = {p, before, after};
-  // The planes take the change at a later Flush, a turn or two from now: time for the strip
-  // entries, one cache line per row, to arrive.
-  if (before.state != after.state) {
-    if (IsGroup(before.state)) PrefetchStrips(before.state, p);
-    if (IsGroup(after.state)) PrefetchStrips(after.state, p);
-  }
-  if (before.occupied != after.occupied) PrefetchStrips(0, p);
 }
 
 void NeighbourCounts::PrefetchStrips(std::int32_t k, GridPos p) const {

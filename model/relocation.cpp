@@ -7,7 +7,9 @@ namespace {
 constexpr int kSearchTries = 1000;
 // Agents stand at random places, so each turn starts with cache misses on its cell and on the
 // count rows about it; they are fetched this many turns ahead.
-constexpr std::size_t kPrefetchAhead = 16;
+constexpr std::size_t kPrefetchAhead = 20;
+// Tries of a search whose cells are asked for before the search reaches them.
+constexpr int kProbesAhead = 3;
 
 }  // namespace
 
@@ -44,19 +46,36 @@ void Model::AgentTurn(TAgent& agent) {
   }
   ++lastPass_.unsatisfied;
   const std::optional<GridPos> target = SearchFreeCell(agent, here);
-  if (target) grid_.Counts().Prefetch(*target, agent.Group);
+  if (target) {
+    grid_.Prefetch(*target);
+    grid_.Counts().Prefetch(*target, agent.Group);
+  }
   CalcSatisfaction(here.column, here.row, own);
   // Only a strict improvement moves the agent.
   if (target && own < EvaluateCandidate(agent, here, *target)) MoveAgentTo(here, *target, agent);
   if (settings_.GraphicUpdate && canvas_) DrawAgent(agent);
 }
 
+// A copy of the generator runs kProbesAhead tries ahead of the search and asks for the cells its
+// targets will probe; the search itself draws from the generator in the documented order.
 std::optional<GridPos> Model::SearchFreeCell(TAgent& agent, GridPos here) {
+  const std::int32_t d = settings_.MoveDistance;
+  TAgent scout;
+  RandomGenerator ahead = random_;
+  auto jump = [&](const TAgent& a) {
+    return grid_.Wrapped(static_cast<std::int64_t>(here.column) + a.HeadingX(),
+                         static_cast<std::int64_t>(here.row) + a.HeadingY());
+  };
+  for (int k = 0; k < kProbesAhead; ++k) {
+    scout.ChangeHeading(ahead, d);
+    grid_.PrefetchOccupied(jump(scout));
+  }
   for (int t = 0; t < kSearchTries; ++t) {
-    agent.ChangeHeading(random_, settings_.MoveDistance);
-    const GridPos target = grid_.Wrapped(static_cast<std::int64_t>(here.column) + agent.HeadingX(),
-                                         static_cast<std::int64_t>(here.row) + agent.HeadingY());
+    agent.ChangeHeading(random_, d);
+    const GridPos target = jump(agent);
     if (!grid_.IsOccupied(target)) return target;
+    scout.ChangeHeading(ahead, d);
+    grid_.PrefetchOccupied(jump(scout));
   }
   return std::nullopt;
 }

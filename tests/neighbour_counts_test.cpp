@@ -309,6 +309,33 @@ TEST(NeighbourCounts, DefaultModelsRunAsWithTheWalk) {
   ExpectSameRuns(manyGroups, CountMethod::kFast, 2, false);
 }
 
+TEST(NeighbourCounts, LargeGridsRunAsWithTheWalk) {
+  // Cell size 1 on the default panel (694 x 694, 80 % occupied) and on a 2048 x 2048 panel, a
+  // few steps each: the busy first steps, moves everywhere, the one-byte strips at full size.
+  SetupParams large;
+  large.GraphicUpdate = false;
+  large.CellSize = 1;
+  large.AgentCount = 385308;
+  large.Seed = 1;
+  EXPECT_GT(ExpectSameRuns(large, CountMethod::kFast, 3, true), 100000);
+
+  SetupParams veryLarge = large;
+  veryLarge.PanelWidth = veryLarge.PanelHeight = 2048;
+  veryLarge.AgentCount = 3355443;
+  veryLarge.Seed = 2;
+  EXPECT_GT(ExpectSameRuns(veryLarge, CountMethod::kFast, 2, true), 1000000);
+
+  // Strips taller than 255 rows: two-byte entries.
+  SetupParams wide = large;
+  wide.PanelWidth = wide.PanelHeight = 300;
+  wide.AgentCount = 3000;
+  wide.NeighbourRadius = 130;
+  wide.MoveDistance = 140;
+  wide.Threshold = 60;
+  wide.Seed = 3;
+  EXPECT_GT(ExpectSameRuns(wide, CountMethod::kSums, 2, true), 0);
+}
+
 TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
   // A run that changes method every few steps, and again right after a new setup, goes as the
   // walked run does.
@@ -388,7 +415,24 @@ TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
   p.GroupCount = 1000;
   m.NewSetup(p);
   EXPECT_FALSE(m.FastCountsInUse());
+  // The line of the cost model: 2 (G + 1) against (2r + 1)^2, whatever the grid's size.
+  p.GroupCount = 59;
+  m.NewSetup(p);
+  EXPECT_TRUE(m.FastCountsInUse());
+  p.GroupCount = 60;
+  m.NewSetup(p);
+  EXPECT_FALSE(m.FastCountsInUse());
+  p.CellSize = 1;
+  p.GroupCount = 59;
+  m.NewSetup(p);
+  EXPECT_TRUE(m.FastCountsInUse());
+  p.CellSize = 6;
+  p.NeighbourRadius = 0;
+  p.GroupCount = 1;
+  m.NewSetup(p);
+  EXPECT_FALSE(m.FastCountsInUse());
   // The cell size 2 grid of the benchmarks keeps the sums at the default 6 groups.
+  p.NeighbourRadius = 5;
   p.GroupCount = 6;
   p.CellSize = 2;
   m.NewSetup(p);
