@@ -30,11 +30,11 @@ std::int32_t TAgent::RandomBetween(RandomGenerator& random, std::int32_t lo, std
 }
 
 void TAgent::SetHeadingX(RandomGenerator& random, std::int32_t d) {
-  headingX_ = RandomBetween(random, -d - 1, d);
+  headingX_ = static_cast<std::int16_t>(RandomBetween(random, -d - 1, d));
 }
 
 void TAgent::SetHeadingY(RandomGenerator& random, std::int32_t d) {
-  headingY_ = RandomBetween(random, -d - 1, d);
+  headingY_ = static_cast<std::int16_t>(RandomBetween(random, -d - 1, d));
 }
 
 void TAgent::ChangeHeading(RandomGenerator& random, std::int32_t d) {

@@ -8,7 +8,7 @@
 
 namespace segsim {
 
-// 20 bytes: what an agent alone knows. Its disc's colour, centre and radius follow from its group,
+// 16 bytes: what an agent alone knows. Its disc's colour, centre and radius follow from its group,
 // its cell and the setup (Model::AgentColor, Model::CentreX, ...), so they are not kept.
 class TAgent {
 public:
@@ -17,6 +17,7 @@ public:
   std::int16_t Group = 0;   // 1..G (G at most kMaxGroupCount), fixed at placement
   bool Satisfied = false;   // result of the last threshold test; false after placement
 
+  // Jumps are at most 32767 cells per axis (Model::CheckSetup refuses longer move distances).
   std::int32_t HeadingX() const { return headingX_; }
   std::int32_t HeadingY() const { return headingY_; }
 
@@ -34,9 +35,10 @@ public:
                         std::int32_t radius, Color color);
 
 private:
-  std::int32_t headingX_ = 0;
-  std::int32_t headingY_ = 0;
+  // Within -(d + 1) .. d + 1 for a move distance d of at most kMaxMoveDistance.
+  std::int16_t headingX_ = 0;
+  std::int16_t headingY_ = 0;
 };
-static_assert(sizeof(TAgent) == 20);
+static_assert(sizeof(TAgent) == 16);
 
 }  // namespace segsim

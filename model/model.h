@@ -41,6 +41,9 @@ struct PassCounts {
 // at most 694 x 694 cells can show apart.
 inline constexpr std::int32_t kMaxNeighbourRadius = 23169;
 inline constexpr std::int32_t kMaxGroupCount = 2000;
+// A jump component runs from -(d + 1) to d + 1 and is kept in 16 bits. Longer jumps would only
+// matter on grids more than 65534 cells wide, far beyond any memory.
+inline constexpr std::int32_t kMaxMoveDistance = 32766;
 
 class Model {
 public:
@@ -55,8 +58,19 @@ public:
 
   // --- setup --------------------------------------------------------------------------------
   // Raises SegsimError, before anything changes, for settings no model can be built from (a cell
-  // size or group count below 1, a panel smaller than one cell).
+  // size or group count below 1, a panel smaller than one cell, a grid whose model would need
+  // more memory than MemoryLimitBytes).
   static void CheckSetup(const SetupParams& params);
+  // The same, against a given memory limit in bytes.
+  static void CheckSetup(const SetupParams& params, double memoryLimitBytes);
+  // The bytes a model of these settings takes at its peak: its cells, agents, window sums (where
+  // they serve) and the measures of a step. Exact up to the allocator's and the program's own
+  // few megabytes. The settings must pass the other checks of CheckSetup.
+  static double SetupBytes(const SetupParams& params);
+  // The memory a setup may take: what the machine has available now (MemAvailable of
+  // /proc/meminfo), or kDefaultMemoryLimit where that cannot be read.
+  static double MemoryLimitBytes();
+  static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.
   void InitSetup(const SetupParams& params);
   // Frees the present model and builds a new one; the model in force stays whole when the

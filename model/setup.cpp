@@ -1,6 +1,13 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "model/colors.h"
+#include "model/count_cost.h"
 #include "model/error.h"
 #include "model/model.h"
 #include "model/numeric.h"
@@ -21,7 +28,59 @@ std::int32_t AgentLimitFor(std::int64_t cellCount) {
   return static_cast<std::int32_t>(cellCount - Round(static_cast<Extended>(cellCount) * 0.05L));
 }
 
-void Model::CheckSetup(const SetupParams& params) {
+void Model::CheckSetup(const SetupParams& params) { CheckSetup(params, MemoryLimitBytes()); }
+
+namespace {
+
+// "1.5 GB" and the like: bytes in decimal units, two significant decimals at most.
+std::string ByteText(double bytes) {
+  const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+  int u = 0;
+  while (bytes >= 1000 && u < 6) {
+    bytes /= 1000;
+    ++u;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, u == 0 ? "%.0f %s" : "%.3g %s", bytes, units[u]);
+  return text;
+}
+
+}  // namespace
+
+double Model::SetupBytes(const SetupParams& p) {
+  const double cols = CellsAcross(p.PanelWidth, p.CellSize);
+  const double rows = CellsAcross(p.PanelHeight, p.CellSize);
+  const double cells = cols * rows;
+  const double agents = p.AgentCount <= 0 ? 0 : std::min<double>(p.AgentCount, cells);
+  const double groups = p.GroupCount;
+  double bytes = cells * Grid::kBytesPerCell + agents * sizeof(TAgent);
+  if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
+    bytes += static_cast<double>(NeighbourCounts::BytesFor(
+        static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows), p.NeighbourRadius,
+        p.GroupCount));
+  }
+  // A step's measures: the tile counts, the G x G dissimilarity sums and results, and the
+  // cluster sizes (one entry per cluster, at most one per agent, in growing vectors).
+  const double tiles = std::ceil(rows / std::max(p.TileSize, 1));
+  bytes += tiles * tiles * groups * sizeof(std::int32_t);
+  bytes += groups * groups * (sizeof(long double) + sizeof(double));
+  bytes += agents * 2 * sizeof(std::int32_t);
+  return bytes;
+}
+
+double Model::MemoryLimitBytes() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string line;
+  while (std::getline(meminfo, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    double kib = 0;
+    if (fields >> name >> kib && name == "MemAvailable:") return kib * 1024;
+  }
+  return kDefaultMemoryLimit;
+}
+
+void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
   if (params.CellSize < 1) {
     throw SegsimError("The cell size must be at least 1, not " + std::to_string(params.CellSize));
   }
@@ -38,10 +97,21 @@ void Model::CheckSetup(const SetupParams& params) {
                       std::to_string(kMaxNeighbourRadius) + ", not " +
                       std::to_string(params.NeighbourRadius));
   }
+  if (params.MoveDistance > kMaxMoveDistance || params.MoveDistance < -kMaxMoveDistance) {
+    throw SegsimError("The move distance must be at most " + std::to_string(kMaxMoveDistance) +
+                      ", not " + std::to_string(params.MoveDistance));
+  }
   if (CellsAcross(params.PanelWidth, params.CellSize) < 1 ||
       CellsAcross(params.PanelHeight, params.CellSize) < 1) {
     throw SegsimError("The drawing panel is too small for one cell of size " +
                       std::to_string(params.CellSize));
+  }
+  const double need = SetupBytes(params);
+  if (need > memoryLimitBytes) {
+    throw SegsimError("A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) +
+                      " x " + std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) +
+                      " cells needs about " + ByteText(need) + " of memory, more than the " +
+                      ByteText(memoryLimitBytes) + " available");
   }
 }
 
