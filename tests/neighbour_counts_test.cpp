@@ -487,16 +487,22 @@ Dissimilarity DissimilarityByDefinition(const TileCounts& counts, std::span<cons
 TEST(StepMeasures, DissimilarityIsBitForBitAsDefined) {
   // Random tile counts, with empty groups, a group that is the whole population, and totals
   // other than the sum of the group sizes (the window's agent-count field may differ).
+  // Every third trial is sparse, as with many groups on small tiles: most groups absent from a
+  // tile, many tiles empty, which the computation skips.
   std::mt19937 random(3);
-  for (int trial = 0; trial < 200; ++trial) {
-    const auto groups = static_cast<std::int32_t>(1 + random() % 45);
-    const auto tiles = static_cast<std::int32_t>(1 + random() % 9);
+  for (int trial = 0; trial < 300; ++trial) {
+    const bool sparse = trial % 3 == 0;
+    const auto groups = static_cast<std::int32_t>(1 + random() % (sparse ? 300 : 45));
+    const auto tiles = static_cast<std::int32_t>(1 + random() % (sparse ? 14 : 9));
     TileCounts counts(tiles, groups);
     std::vector<std::int32_t> sizes(static_cast<std::size_t>(groups), 0);
     for (std::int32_t a = 0; a < tiles; ++a) {
       for (std::int32_t b = 0; b < tiles; ++b) {
+        const bool emptyTile = sparse && random() % 3 == 0;
         for (std::int32_t k = 0; k < groups; ++k) {
-          const std::int32_t c = random() % 5 == 0 ? 0 : static_cast<std::int32_t>(random() % 400);
+          bool absent = random() % 5 == 0;
+          if (sparse) absent = emptyTile || random() % 40 != 0;
+          const std::int32_t c = absent ? 0 : static_cast<std::int32_t>(random() % 400);
           counts.At(b, a, k) = c;
           sizes[static_cast<std::size_t>(k)] += c;
         }
