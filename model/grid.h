@@ -26,6 +26,8 @@ public:
   // Bytes a grid of this many cells takes.
   static constexpr double kBytesPerCell = sizeof(std::uint16_t) + sizeof(std::uint8_t) +
                                           sizeof(double) + 1.0 / 8;
+  // And with fresh marks.
+  static constexpr double kFreshBytesPerCell = sizeof(std::uint8_t);
 
   class Column {
   public:
@@ -64,10 +66,29 @@ public:
   // in step while they are kept.
   void SetState(GridPos p, std::int32_t state);
   void SetOccupied(GridPos p, bool occupied);
-  void SetSatisfaction(GridPos p, double s) { satisfaction_[IndexOf(p.column, p.row)] = s; }
+  // Stores a cell's Satisfaction. `fresh`: the value is the count of the cell's square as it
+  // stands, for the cell's own State (see KeepFreshMarks); any other value (a candidate's, one
+  // set by hand) is not.
+  void SetSatisfaction(GridPos p, double s, bool fresh = false) {
+    const std::size_t i = IndexOf(p.column, p.row);
+    satisfaction_[i] = s;
+    if (!fresh_.empty()) fresh_[i] = fresh ? 1 : 0;
+  }
   void SetVisited(GridPos p, bool visited) { visited_[IndexOf(p.column, p.row)] = visited; }
   // Clears every cell's cluster mark.
   void ClearVisited();
+
+  // Fresh marks: a cell is fresh while its stored Satisfaction is what a count of its square
+  // would give now, so that the count can be skipped. Every change of a State or an Occupied flag
+  // clears the marks of the cells whose square of this radius holds the changed cell (2r + 1 rows
+  // of 2r + 1 bytes). Kept from this call until DropFreshMarks or the next Reset; all clear at
+  // first.
+  void KeepFreshMarks(std::int32_t radius);
+  void DropFreshMarks() { fresh_ = {}; }
+  bool KeepsFreshMarks() const { return !fresh_.empty(); }
+  bool IsFresh(GridPos p) const {
+    return !fresh_.empty() && fresh_[IndexOf(p.column, p.row)] != 0;
+  }
 
   // Per-group window sums for fast neighbourhood counts (see NeighbourCounts): built from the
   // cells as they stand, then kept in step by every SetState and SetOccupied until dropped or
@@ -109,9 +130,13 @@ public:
     PrefetchLine(&states_[i]);
     PrefetchLine(&occupied_[i]);
     PrefetchLine(&satisfaction_[i]);
+    if (!fresh_.empty()) PrefetchLine(&fresh_[i]);
   }
 
 private:
+  // Clears the fresh marks of every cell whose square holds p.
+  void ClearFreshAround(GridPos p);
+
   static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
     if (v < 0) v += period;
     else if (v > period - 1) v -= period;
@@ -130,6 +155,8 @@ private:
   std::vector<std::uint8_t> occupied_;
   std::vector<double> satisfaction_;
   std::vector<bool> visited_;
+  std::vector<std::uint8_t> fresh_;  // empty while no marks are kept
+  std::int32_t freshRadius_ = 0;
   NeighbourCounts counts_;
 };
 

@@ -106,6 +106,13 @@ void Model::ApplyCountMethod() {
   } else {
     grid_.DropNeighbourCounts();
   }
+  // The fast methods also skip the counts whose squares have not changed since; the direct
+  // method counts every time.
+  if (countMethod_ == CountMethod::kDirect) {
+    grid_.DropFreshMarks();
+  } else if (!grid_.KeepsFreshMarks()) {
+    grid_.KeepFreshMarks(s.NeighbourRadius);
+  }
 }
 
 namespace {
@@ -146,9 +153,14 @@ double Model::Percent(std::int32_t same, std::int32_t total) const {
 }
 
 void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
+  // A fresh cell's stored value is what the count would give.
+  if (grid_.IsFresh({column, row})) {
+    s = grid_.At({column, row}).Satisfaction();
+    return;
+  }
   const NeighbourCount c = CountNeighbours(column, row);
   s = Percent(c.same, c.same + c.other);
-  grid_.SetSatisfaction({column, row}, s);
+  grid_.SetSatisfaction({column, row}, s, true);
 }
 
 }  // namespace segsim

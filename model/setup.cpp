@@ -53,18 +53,18 @@ double Model::SetupBytes(const SetupParams& p) {
   const double cells = cols * rows;
   const double agents = p.AgentCount <= 0 ? 0 : std::min<double>(p.AgentCount, cells);
   const double groups = p.GroupCount;
-  double bytes = cells * Grid::kBytesPerCell + agents * sizeof(TAgent);
+  double bytes = cells * (Grid::kBytesPerCell + Grid::kFreshBytesPerCell) + agents * sizeof(TAgent);
   if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
     bytes += static_cast<double>(NeighbourCounts::BytesFor(
         static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows), p.NeighbourRadius,
         p.GroupCount));
   }
   // A step's measures: the tile counts, the G x G dissimilarity sums and results, and the
-  // cluster sizes (one entry per cluster, at most one per agent, in growing vectors).
+  // cluster sizes (one entry per cluster, at most one per agent).
   const double tiles = std::ceil(rows / std::max(p.TileSize, 1));
   bytes += tiles * tiles * groups * sizeof(std::int32_t);
   bytes += groups * groups * (sizeof(long double) + sizeof(double));
-  bytes += agents * 2 * sizeof(std::int32_t);
+  bytes += agents * sizeof(std::int32_t);
   return bytes;
 }
 

@@ -116,6 +116,39 @@ TEST(SetupMemory, TheCommandLineRefusesAGridThatDoesNotFitBeforePrintingAnything
   }
 }
 
+TEST(FreshMarks, ACountIsSkippedOnlyWhileItsSquareStandsUnchanged) {
+  Model m;
+  m.InitSetup(Panel(694, 6, 0));  // 116 x 116, radius 5
+  m.AddAgent({10, 10}, 1);
+  m.AddAgent({12, 10}, 1);
+  double s = 0;
+  m.CalcSatisfaction(10, 10, s);
+  EXPECT_EQ(s, 100.0);
+  EXPECT_TRUE(m.grid().IsFresh({10, 10}));
+  // A change outside the square keeps the mark; one inside (at the square's corner, across no
+  // edge) clears it, and the next count sees the stranger.
+  m.AddAgent({16, 10}, 2);
+  EXPECT_TRUE(m.grid().IsFresh({10, 10}));
+  m.AddAgent({15, 15}, 2);
+  EXPECT_FALSE(m.grid().IsFresh({10, 10}));
+  m.CalcSatisfaction(10, 10, s);
+  EXPECT_DOUBLE_EQ(s, 2.0 / 3 * 100);
+  // Across the torus's edge: a cell at column 0 is in the square of a cell at column Cols - 1.
+  m.AddAgent({115, 50}, 1);
+  m.CalcSatisfaction(115, 50, s);
+  EXPECT_TRUE(m.grid().IsFresh({115, 50}));
+  m.AddAgent({4, 55}, 2);
+  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  // A value set by hand, or a candidate's, is not fresh; the direct method keeps no marks.
+  m.grid().SetSatisfaction({115, 50}, 12);
+  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  m.CalcSatisfaction(115, 50, s);
+  EXPECT_EQ(s, 50.0);
+  m.SetCountMethod(CountMethod::kDirect);
+  m.CalcSatisfaction(115, 50, s);
+  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+}
+
 TEST(CompactModel, JumpsBeyondSixteenBitsAreRefused) {
   SetupParams p = Panel(694, 6, 100);
   p.MoveDistance = kMaxMoveDistance;
