@@ -17,9 +17,10 @@ namespace segsim {
 
 // How the model counts neighbourhoods; all give the same counts. kDirect walks the
 // (2r + 1)^2 square at every count (the definition). kFast reads per-group window sums kept in
-// step with every change (NeighbourCounts) where they pay (NeighbourCounts::Pays: enough radius,
-// not too many groups for the grid), and walks the square where they do not. kSums reads the
-// sums wherever they can serve at all, paying or not (tests, measurements).
+// step with every change (NeighbourCounts) where they pay (the cost model of count_cost.h), and
+// walks the square where they do not. kSums reads the sums wherever they can serve at all,
+// paying or not (tests, measurements). Both fast methods also skip, in quiet passes, the counts
+// of squares that have not changed since (Grid::KeepFreshMarks).
 enum class CountMethod { kFast, kDirect, kSums };
 
 // The counts of one square: cells of the centre's State (itself included) and occupied cells of
@@ -160,6 +161,8 @@ private:
   // The agent's satisfaction at the free cell `target`, counted as if it stood there while its
   // old cell stays occupied with State 0; both cells are restored afterwards.
   double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
+  // Keeps or drops the grid's fresh marks for the coming pass (relocation.cpp).
+  void KeepFreshMarksWhenQuiet();
   // Asks the memory system for what the turn of the agent at `index` will read (a hint).
   void PrefetchTurn(std::size_t index) const;
   // Builds the window sums when the method and the model call for them, else drops them.

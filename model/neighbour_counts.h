@@ -28,9 +28,9 @@ namespace segsim {
 // Changes wait. A change of a cell's State or Occupied flag is first kept in a short list of
 // pending cells, each with the content the planes hold for it and its content now; a count
 // corrects for them cell by cell. A cell that returns to the content the planes hold leaves the
-// list without touching a plane: the evaluation of a move, which gives two cells another State
-// for one count and restores them, costs no plane update. When the list is full, its cells are
-// written into the planes.
+// list without touching a plane. When the list is full, its cells are written into the planes;
+// the strip entries they will change are fetched when the change is recorded. The evaluation of
+// a move records nothing: CountCandidate corrects a count for the two cells it changes.
 // Each row of a plane carries, after its Cols entries, copies of its first 2r entries, so that
 // the run of a square that crosses the right edge is still one contiguous run (while the square
 // is no wider than the grid).

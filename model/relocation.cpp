@@ -21,7 +21,22 @@ void Model::PrefetchTurn(std::size_t index) const {
   grid_.Counts().Prefetch(p, ahead.Group);
 }
 
+// Fresh marks (Grid::KeepFreshMarks) let the fast methods skip the count of a square that has
+// not changed since the cell's last count, but every move clears the marks of two squares. They
+// are kept in a quiet pass, one after a pass whose moves cleared less than half the grid's marks;
+// after a busy pass they would be cleared before they are used, and are dropped.
+void Model::KeepFreshMarksWhenQuiet() {
+  if (countMethod_ == CountMethod::kDirect) return;
+  const double w = 2.0 * settings_.NeighbourRadius + 1;
+  const double cleared = 2.0 * lastPass_.moved * w * w;
+  const bool quiet =
+      settings_.TimeStep > 0 && cleared < static_cast<double>(grid_.CellCount()) / 2;
+  if (quiet && !grid_.KeepsFreshMarks()) grid_.KeepFreshMarks(settings_.NeighbourRadius);
+  if (!quiet && grid_.KeepsFreshMarks()) grid_.DropFreshMarks();
+}
+
 void Model::MoveAgents() {
+  KeepFreshMarksWhenQuiet();
   lastPass_ = {};
   // Changes made since the last pass (its last moves, agents added by hand) go into the sums
   // now rather than being corrected for at every count of this pass.

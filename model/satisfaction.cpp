@@ -106,13 +106,9 @@ void Model::ApplyCountMethod() {
   } else {
     grid_.DropNeighbourCounts();
   }
-  // The fast methods also skip the counts whose squares have not changed since; the direct
-  // method counts every time.
-  if (countMethod_ == CountMethod::kDirect) {
-    grid_.DropFreshMarks();
-  } else if (!grid_.KeepsFreshMarks()) {
-    grid_.KeepFreshMarks(s.NeighbourRadius);
-  }
+  // The direct method counts every time (the fast ones keep fresh marks in quiet passes,
+  // MoveAgents).
+  if (countMethod_ == CountMethod::kDirect) grid_.DropFreshMarks();
 }
 
 namespace {

@@ -121,6 +121,12 @@ TEST(FreshMarks, ACountIsSkippedOnlyWhileItsSquareStandsUnchanged) {
   m.InitSetup(Panel(694, 6, 0));  // 116 x 116, radius 5
   m.AddAgent({10, 10}, 1);
   m.AddAgent({12, 10}, 1);
+  // The first pass after a setup counts everything afresh: no marks; a quiet pass keeps them.
+  m.MoveAgents();
+  EXPECT_FALSE(m.grid().KeepsFreshMarks());
+  m.SetTimeStep(1);
+  m.MoveAgents();
+  EXPECT_TRUE(m.grid().KeepsFreshMarks());
   double s = 0;
   m.CalcSatisfaction(10, 10, s);
   EXPECT_EQ(s, 100.0);
@@ -145,8 +151,26 @@ TEST(FreshMarks, ACountIsSkippedOnlyWhileItsSquareStandsUnchanged) {
   m.CalcSatisfaction(115, 50, s);
   EXPECT_EQ(s, 50.0);
   m.SetCountMethod(CountMethod::kDirect);
+  EXPECT_FALSE(m.grid().KeepsFreshMarks());
   m.CalcSatisfaction(115, 50, s);
   EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  m.MoveAgents();
+  EXPECT_FALSE(m.grid().KeepsFreshMarks());
+}
+
+TEST(FreshMarks, ASettledRunKeepsThem) {
+  // 58 x 58 cells: the run settles within 80 steps; from then on the passes keep fresh marks,
+  // and the model goes on exactly as the walked one (NeighbourCounts tests compare every step).
+  Simulation sim;
+  SetupParams p = Panel(694, 12, 2800);
+  p.Seed = 9;
+  sim.InitSetup(p);
+  int kept = 0;
+  for (int t = 0; t < 80; ++t) {
+    sim.Step();
+    kept += sim.model().grid().KeepsFreshMarks();
+  }
+  EXPECT_GT(kept, 20);
 }
 
 TEST(CompactModel, JumpsBeyondSixteenBitsAreRefused) {
