@@ -69,7 +69,8 @@ public:
   // few megabytes. The settings must pass the other checks of CheckSetup.
   static double SetupBytes(const SetupParams& params);
   // The memory a setup may take: what the machine has available now (MemAvailable of
-  // /proc/meminfo), or kDefaultMemoryLimit where that cannot be read.
+  // /proc/meminfo), or kDefaultMemoryLimit where that cannot be read; lower still when the
+  // environment variable SEGSIM_MEMORY_LIMIT_MB gives a smaller number of megabytes.
   static double MemoryLimitBytes();
   static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.

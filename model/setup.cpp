@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -69,15 +70,25 @@ double Model::SetupBytes(const SetupParams& p) {
 }
 
 double Model::MemoryLimitBytes() {
+  double limit = kDefaultMemoryLimit;
   std::ifstream meminfo("/proc/meminfo");
   std::string line;
   while (std::getline(meminfo, line)) {
     std::istringstream fields(line);
     std::string name;
     double kib = 0;
-    if (fields >> name >> kib && name == "MemAvailable:") return kib * 1024;
+    if (fields >> name >> kib && name == "MemAvailable:") {
+      limit = kib * 1024;
+      break;
+    }
   }
-  return kDefaultMemoryLimit;
+  // A lower limit of one's own, in megabytes (a shared machine, a test).
+  if (const char* own = std::getenv("SEGSIM_MEMORY_LIMIT_MB")) {
+    char* end = nullptr;
+    const double mb = std::strtod(own, &end);
+    if (end != own && *end == '\0' && mb > 0) limit = std::min(limit, mb * 1e6);
+  }
+  return limit;
 }
 
 void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
