@@ -18,36 +18,66 @@ struct Accumulators {
   std::vector<Extended> segregation;
 };
 
-// One tile's terms, added to the accumulators. The shares are computed once per group and tile
-// (the same extended expression the terms use), and the count of the other groups in the tile
-// is the tile's total less the group's: sums of integers, exact in extended precision, so equal
-// to adding the other groups' counts one by one.
+// Per computation: each group's share in the tile being added (0 for a group absent from it)
+// and the groups present in it, ascending.
+struct TileScratch {
+  std::vector<Extended> shares;
+  std::vector<std::int32_t> present;
+};
+
+// One tile's terms, added to the accumulators. Only the terms that can differ from zero are
+// added: adding +0 leaves an extended sum of non-negative terms as it was, so skipping a pair of
+// groups that are both absent from the tile, and every term of an empty tile, changes no bit,
+// and the cost follows the groups present (|present| x G) instead of G^2. The shares are
+// computed once per group and tile (the same extended expression the terms use), and the count
+// of the other groups in the tile is the tile's total less the group's: sums of integers, exact
+// in extended precision, so equal to adding the other groups' counts one by one.
 void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
                     std::span<const std::int32_t> n, std::int32_t total, Accumulators& acc,
-                    std::vector<Extended>& shares) {
+                    TileScratch& scratch) {
   const std::int32_t g = counts.Groups();
+  std::vector<Extended>& shares = scratch.shares;
+  std::vector<std::int32_t>& present = scratch.present;
+  present.clear();
   std::int64_t tileTotal = 0;
   for (std::int32_t k = 0; k < g; ++k) {
     const std::int32_t c = counts.At(b, a, k);
+    if (c == 0) continue;
+    present.push_back(k);
     tileTotal += c;
     if (n[static_cast<std::size_t>(k)] != 0) {
       shares[static_cast<std::size_t>(k)] =
           static_cast<Extended>(c) / n[static_cast<std::size_t>(k)] * 100;
     }
   }
-  for (std::int32_t i = 0; i < g; ++i) {
-    if (n[static_cast<std::size_t>(i)] == 0) continue;  // an empty group has no value
+  if (tileTotal == 0) return;  // every term is |0 - 0|
+  auto hasValue = [&](std::int32_t k) { return n[static_cast<std::size_t>(k)] != 0; };
+  for (const std::int32_t i : present) {
+    if (!hasValue(i)) continue;  // an empty group has no value
     const Extended pi = shares[static_cast<std::size_t>(i)];
+    // Pairs (i, j > i): every j, present or not.
     Extended* pair = &acc.pair[static_cast<std::size_t>(i) * g];
     for (std::int32_t j = i + 1; j < g; ++j) {
-      if (n[static_cast<std::size_t>(j)] == 0) continue;
-      pair[j] += std::fabs(pi - shares[static_cast<std::size_t>(j)]);
+      if (hasValue(j)) pair[j] += std::fabs(pi - shares[static_cast<std::size_t>(j)]);
     }
+    // Pairs (j < i, i) with j absent; those with j present were added as j's pairs.
+    for (std::int32_t j = 0; j < i; ++j) {
+      if (hasValue(j) && counts.At(b, a, j) == 0) {
+        acc.pair[static_cast<std::size_t>(j) * g + i] +=
+            std::fabs(shares[static_cast<std::size_t>(j)] - pi);
+      }
+    }
+  }
+  for (std::int32_t i = 0; i < g; ++i) {
+    if (!hasValue(i)) continue;
     const std::int32_t others = total - n[static_cast<std::size_t>(i)];
     if (others == 0) continue;
     const auto rest = static_cast<Extended>(tileTotal - counts.At(b, a, i));
-    acc.segregation[static_cast<std::size_t>(i)] += std::fabs(pi - rest / others * 100);
+    acc.segregation[static_cast<std::size_t>(i)] +=
+        std::fabs(shares[static_cast<std::size_t>(i)] - rest / others * 100);
   }
+  // Back to 0 for the next tile.
+  for (const std::int32_t k : present) shares[static_cast<std::size_t>(k)] = 0;
 }
 
 }  // namespace
@@ -66,7 +96,7 @@ TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t
       // Columns beyond the grid (or beyond tiles x tileSize) belong to no tile.
       const std::int64_t colEnd = std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
       for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
-        const std::int32_t* states = grid.StateRow(static_cast<std::int32_t>(row));
+        const std::uint16_t* states = grid.StateRow(static_cast<std::int32_t>(row));
         for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd; ++column) {
           const std::int32_t state = states[column];
           if (state > 0) ++counts.At(b, a, state - 1);
@@ -83,10 +113,10 @@ Dissimilarity ComputeDissimilarity(const TileCounts& counts,
   const std::int32_t g = counts.Groups();
   const auto gs = static_cast<std::size_t>(g);
   Accumulators acc{std::vector<Extended>(gs * gs, 0), std::vector<Extended>(gs, 0)};
-  std::vector<Extended> shares(gs, 0);
+  TileScratch scratch{std::vector<Extended>(gs, 0), {}};
   for (std::int32_t a = 0; a < counts.TilesPerSide(); ++a) {
     for (std::int32_t b = 0; b < counts.TilesPerSide(); ++b) {
-      AccumulateTile(counts, a, b, groupSizes, populationTotal, acc, shares);
+      AccumulateTile(counts, a, b, groupSizes, populationTotal, acc, scratch);
     }
   }
   Dissimilarity result{g, std::vector<double>(gs * gs, 0.0), std::vector<double>(gs, 0.0)};

@@ -11,11 +11,13 @@ std::vector<double> GroupSatisfaction(const Grid& grid, std::int32_t groupCount)
   std::vector<double> sum(g, 0.0);
   std::vector<std::int32_t> count(g, 0);
   for (std::int32_t row = 0; row < grid.Rows(); ++row) {
+    const std::uint16_t* states = grid.StateRow(row);
+    const std::uint8_t* occupied = grid.OccupiedRow(row);
+    const double* satisfaction = grid.SatisfactionRow(row);
     for (std::int32_t column = 0; column < grid.Cols(); ++column) {
-      const TCell& cell = grid[column][row];
-      if (!cell.Occupied()) continue;
-      const auto k = static_cast<std::size_t>(cell.State() - 1);
-      sum[k] = static_cast<double>(static_cast<Extended>(sum[k]) + cell.Satisfaction);
+      if (!occupied[column]) continue;
+      const auto k = static_cast<std::size_t>(states[column] - 1);
+      sum[k] = static_cast<double>(static_cast<Extended>(sum[k]) + satisfaction[column]);
       ++count[k];
     }
   }

@@ -23,19 +23,18 @@ std::int32_t TAgent::RandomBetween(RandomGenerator& random, std::int32_t lo, std
   // The span in 64 bits, so that no distance can overflow it.
   const std::int64_t span = static_cast<std::int64_t>(hi) - lo + 1;
   if (span >= 0 && span <= kExactSpan) {
-    random.Fraction();  // advances the state; the draw is the state itself
-    return RoundedDraw(random.State(), span, lo);
+    return RoundedDraw(random.NextState(), span, lo);
   }
   const Extended u = random.Fraction();
   return static_cast<std::int32_t>(Round(u * static_cast<Extended>(span) + lo));
 }
 
 void TAgent::SetHeadingX(RandomGenerator& random, std::int32_t d) {
-  headingX_ = RandomBetween(random, -d - 1, d);
+  headingX_ = static_cast<std::int16_t>(RandomBetween(random, -d - 1, d));
 }
 
 void TAgent::SetHeadingY(RandomGenerator& random, std::int32_t d) {
-  headingY_ = RandomBetween(random, -d - 1, d);
+  headingY_ = static_cast<std::int16_t>(RandomBetween(random, -d - 1, d));
 }
 
 void TAgent::ChangeHeading(RandomGenerator& random, std::int32_t d) {
@@ -43,11 +42,12 @@ void TAgent::ChangeHeading(RandomGenerator& random, std::int32_t d) {
   SetHeadingY(random, d);
 }
 
-void TAgent::DrawAgent(Canvas& canvas) const {
+void TAgent::DrawAgent(Canvas& canvas, std::int32_t centreX, std::int32_t centreY,
+                       std::int32_t radius, Color color) {
   canvas.SetPenWidth(1);
-  canvas.SetPenColor(agentColor_);
-  canvas.SetBrushColor(agentColor_);
-  canvas.Ellipse(centreX_ - radius_, centreY_ - radius_, centreX_ + radius_, centreY_ + radius_);
+  canvas.SetPenColor(color);
+  canvas.SetBrushColor(color);
+  canvas.Ellipse(centreX - radius, centreY - radius, centreX + radius, centreY + radius);
 }
 
 }  // namespace segsim

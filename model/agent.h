@@ -8,24 +8,18 @@
 
 namespace segsim {
 
+// 16 bytes: what an agent alone knows. Its disc's colour, centre and radius follow from its group,
+// its cell and the setup (Model::AgentColor, Model::CentreX, ...), so they are not kept.
 class TAgent {
 public:
-  bool Satisfied = false;   // result of the last threshold test; false after placement
   std::int32_t GridX = 0;   // column of the agent's cell
   std::int32_t GridY = 0;   // row of the agent's cell
-  std::int32_t Group = 0;   // 1..G, fixed at placement
+  std::int16_t Group = 0;   // 1..G (G at most kMaxGroupCount), fixed at placement
+  bool Satisfied = false;   // result of the last threshold test; false after placement
 
-  Color AgentColor() const { return agentColor_; }
-  std::int32_t CentreX() const { return centreX_; }  // pixel x of the disc's centre
-  std::int32_t CentreY() const { return centreY_; }
-  std::int32_t Radius() const { return radius_; }    // disc radius, pixels
+  // Jumps are at most 32767 cells per axis (Model::CheckSetup refuses longer move distances).
   std::int32_t HeadingX() const { return headingX_; }
   std::int32_t HeadingY() const { return headingY_; }
-
-  void SetAgentColor(Color v) { agentColor_ = v; }
-  void SetCentreX(std::int32_t v) { centreX_ = v; }
-  void SetCentreY(std::int32_t v) { centreY_ = v; }
-  void SetRadius(std::int32_t v) { radius_ = v; }
 
   // Round(u * (hi - lo + 1) + lo) with u a random fraction: a value in lo .. hi + 1, the two end
   // values each half as likely as the ones between.
@@ -36,16 +30,15 @@ public:
   // HeadingX, then HeadingY: two draws in this order.
   void ChangeHeading(RandomGenerator& random, std::int32_t d);
 
-  // Disc filled and outlined in the agent's colour.
-  void DrawAgent(Canvas& canvas) const;
+  // Disc of the given radius about (centreX, centreY), filled and outlined in the colour.
+  static void DrawAgent(Canvas& canvas, std::int32_t centreX, std::int32_t centreY,
+                        std::int32_t radius, Color color);
 
 private:
-  Color agentColor_ = 0;
-  std::int32_t centreX_ = 0;
-  std::int32_t centreY_ = 0;
-  std::int32_t radius_ = 0;
-  std::int32_t headingX_ = 0;
-  std::int32_t headingY_ = 0;
+  // Within -(d + 1) .. d + 1 for a move distance d of at most kMaxMoveDistance.
+  std::int16_t headingX_ = 0;
+  std::int16_t headingY_ = 0;
 };
+static_assert(sizeof(TAgent) == 16);
 
 }  // namespace segsim

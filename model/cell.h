@@ -1,8 +1,8 @@
 // One square of the grid.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "model/canvas.h"
 
@@ -17,43 +17,35 @@ struct GridPos {
 
 class Grid;
 
+// Grey level of every cell's square; no operation changes it.
+inline constexpr std::int32_t kCellGray = 180;
+
+// A view of one cell. What a cell holds lives in the grid's compact per-cell arrays (State,
+// Occupied, the cluster mark and Satisfaction: 11 bytes and a bit); its pixel geometry follows
+// from its position and the setup's cell size, and its grey level and fill colour are the same
+// for every cell. A view is two words, copied freely; it stays valid while the grid keeps its
+// size. Changes go through the Grid.
 class TCell {
 public:
-  // The cell's centre in pixels, its half edge and its fill colour, in this order.
-  TCell(std::int32_t x, std::int32_t y, std::int32_t size, Color fillColor)
-      : positionX_(x), positionY_(y), size_(size), fillColor_(fillColor) {}
+  double Satisfaction() const;  // percent, 0..100: last value computed at this position
+  bool Visited() const;         // cluster-analysis mark
+  std::int32_t State() const;   // group 1..G on this cell, 0 for none
+  bool Occupied() const;        // an agent stands here
 
-  double Satisfaction = 0;               // percent, 0..100: last value computed at this position
-  std::vector<GridPos> ClusterLinks;     // cluster-growth edges; scratch of the cluster analysis
-  bool Visited = false;                  // cluster-analysis mark
-  std::int32_t SameCount = 0;            // neighbourhood cells of this cell's State, itself included
-  std::int32_t OtherCount = 0;           // occupied neighbourhood cells of another State
-  std::int32_t Gray = 0;                 // grey level of the square; only the low byte is used
-
-  std::int32_t PositionX() const { return positionX_; }  // pixel x of the centre
-  std::int32_t PositionY() const { return positionY_; }  // pixel y of the centre
-  std::int32_t Size() const { return size_; }            // half edge of the square, pixels
-  Color FillColor() const { return fillColor_; }         // given at creation; never drawn
-  std::int32_t State() const { return state_; }          // group 1..G on this cell, 0 for none
-  bool Occupied() const { return occupied_; }            // an agent stands here
-
-  void SetPositionX(std::int32_t v) { positionX_ = v; }
-  void SetPositionY(std::int32_t v) { positionY_ = v; }
-  void SetSize(std::int32_t v) { size_ = v; }
-  void SetFillColor(Color v) { fillColor_ = v; }
+  std::int32_t PositionX() const;  // pixel x of the centre
+  std::int32_t PositionY() const;  // pixel y of the centre
+  std::int32_t Size() const;       // half edge of the square, pixels
+  std::int32_t Gray() const { return kCellGray; }  // only the low byte is drawn
+  Color FillColor() const { return 0; }            // never drawn
 
   // Grey square with a 0x808080 one-pixel outline.
   void DrawCell(Canvas& canvas) const;
 
 private:
-  // State and Occupied change only through the Grid, which keeps its counting arrays in step.
   friend class Grid;
-  std::int32_t positionX_;
-  std::int32_t positionY_;
-  std::int32_t size_;
-  Color fillColor_;
-  std::int32_t state_ = 0;
-  bool occupied_ = false;
+  TCell(const Grid* grid, std::size_t index) : grid_(grid), index_(index) {}
+  const Grid* grid_;
+  std::size_t index_;
 };
 
 }  // namespace segsim

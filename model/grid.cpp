@@ -1,37 +1,65 @@
 #include "model/grid.h"
 
+#include <algorithm>
+
 namespace segsim {
 
-void Grid::Reset(std::int32_t cols, std::int32_t rows) {
-  cells_.clear();
-  cells_.shrink_to_fit();
+void Grid::Reset(std::int32_t cols, std::int32_t rows, CellGeometry geometry) {
+  counts_.Clear();
   cols_ = cols;
   rows_ = rows;
+  geometry_ = geometry;
   const std::size_t count = static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows);
-  cells_.reserve(count);
+  // Each array is freed before its successor is made, so that two grids never coexist.
+  fresh_ = {};
+  states_ = {};
+  occupied_ = {};
+  satisfaction_ = {};
+  visited_ = {};
   states_.assign(count, 0);
   occupied_.assign(count, 0);
-  counts_.Clear();
+  satisfaction_.assign(count, 0.0);
+  visited_.assign(count, false);
 }
 
-TCell& Grid::CreateCell(std::int32_t x, std::int32_t y, std::int32_t size, Color fillColor) {
-  return cells_.emplace_back(x, y, size, fillColor);
+void Grid::ClearVisited() { std::fill(visited_.begin(), visited_.end(), false); }
+
+void Grid::KeepFreshMarks(std::int32_t radius) {
+  freshRadius_ = radius;
+  fresh_.assign(states_.size(), 0);
+}
+
+void Grid::ClearFreshAround(GridPos p) {
+  const std::int64_t w = 2 * static_cast<std::int64_t>(freshRadius_) + 1;
+  const std::int32_t down = static_cast<std::int32_t>(std::min<std::int64_t>(w, rows_));
+  const std::int32_t across = static_cast<std::int32_t>(std::min<std::int64_t>(w, cols_));
+  const GridPos corner = Wrapped(static_cast<std::int64_t>(p.column) - freshRadius_,
+                                 static_cast<std::int64_t>(p.row) - freshRadius_);
+  const std::int32_t first = std::min(across, cols_ - corner.column);
+  std::int32_t y = corner.row;
+  for (std::int32_t k = 0; k < down; ++k) {
+    std::uint8_t* row = &fresh_[IndexOf(0, y)];
+    std::fill_n(row + corner.column, first, std::uint8_t{0});
+    std::fill_n(row, across - first, std::uint8_t{0});
+    if (++y == rows_) y = 0;
+  }
 }
 
 void Grid::SetState(GridPos p, std::int32_t state) {
   const std::size_t i = IndexOf(p.column, p.row);
+  if (!fresh_.empty() && states_[i] != state) ClearFreshAround(p);
   if (counts_.Active()) {
     const bool occupied = occupied_[i] != 0;
     counts_.Change(p, {states_[i], occupied}, {state, occupied});
   }
-  cells_[i].state_ = state;
-  states_[i] = state;
+  // States are 0..G with G at most kMaxGroupCount (Model::CheckSetup).
+  states_[i] = static_cast<std::uint16_t>(state);
 }
 
 void Grid::SetOccupied(GridPos p, bool occupied) {
   const std::size_t i = IndexOf(p.column, p.row);
+  if (!fresh_.empty() && (occupied_[i] != 0) != occupied) ClearFreshAround(p);
   if (counts_.Active()) counts_.Change(p, {states_[i], occupied_[i] != 0}, {states_[i], occupied});
-  cells_[i].occupied_ = occupied;
   occupied_[i] = occupied ? 1 : 0;
 }
 

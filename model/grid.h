@@ -5,62 +5,90 @@
 #include <vector>
 
 #include "model/cell.h"
+#include "model/prefetch.h"
 #include "model/neighbour_counts.h"
 
 namespace segsim {
 
-// Cells are stored row by row in one vector (index row * Cols + column), the order in which they
-// are created. Beside them the grid keeps each cell's State and Occupied flag in two compact
-// arrays, so that a neighbourhood count streams through a few cache lines per row.
+// The pixel geometry of a setup's cells: centre = position x CellSize + CellOffset, half edge
+// CellOffset.
+struct CellGeometry {
+  std::int32_t cellSize = 0;
+  std::int32_t cellOffset = 0;
+};
+
+// What a cell holds is kept in compact row-major arrays (index row * Cols + column): its State
+// (16 bits: groups are at most kMaxGroupCount), its Occupied flag (a byte), its Satisfaction (a
+// double) and its cluster mark (a bit). A neighbourhood count streams through a few cache lines
+// per row of them. Grid[column][row] and At hand out views (TCell).
 class Grid {
 public:
+  // Bytes a grid of this many cells takes.
+  static constexpr double kBytesPerCell = sizeof(std::uint16_t) + sizeof(std::uint8_t) +
+                                          sizeof(double) + 1.0 / 8;
+  // And with fresh marks.
+  static constexpr double kFreshBytesPerCell = sizeof(std::uint8_t);
+
   class Column {
   public:
-    TCell& operator[](std::int32_t row) const { return grid_->cells_[grid_->IndexOf(column_, row)]; }
+    TCell operator[](std::int32_t row) const { return grid_->At({column_, row}); }
 
   private:
     friend class Grid;
-    Column(Grid* grid, std::int32_t column) : grid_(grid), column_(column) {}
-    Grid* grid_;
-    std::int32_t column_;
-  };
-  class ConstColumn {
-  public:
-    const TCell& operator[](std::int32_t row) const {
-      return grid_->cells_[grid_->IndexOf(column_, row)];
-    }
-
-  private:
-    friend class Grid;
-    ConstColumn(const Grid* grid, std::int32_t column) : grid_(grid), column_(column) {}
+    Column(const Grid* grid, std::int32_t column) : grid_(grid), column_(column) {}
     const Grid* grid_;
     std::int32_t column_;
   };
 
   std::int32_t Cols() const { return cols_; }
   std::int32_t Rows() const { return rows_; }
-  std::size_t CellCount() const { return cells_.size(); }
+  std::size_t CellCount() const { return states_.size(); }
+  const CellGeometry& Geometry() const { return geometry_; }
 
-  Column operator[](std::int32_t column) { return Column(this, column); }
-  ConstColumn operator[](std::int32_t column) const { return ConstColumn(this, column); }
-  TCell& At(GridPos p) { return cells_[IndexOf(p.column, p.row)]; }
-  const TCell& At(GridPos p) const { return cells_[IndexOf(p.column, p.row)]; }
+  Column operator[](std::int32_t column) const { return Column(this, column); }
+  TCell At(GridPos p) const { return TCell(this, IndexOf(p.column, p.row)); }
 
   std::size_t IndexOf(std::int32_t column, std::int32_t row) const {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
            static_cast<std::size_t>(column);
   }
+  GridPos PosOf(std::size_t index) const {
+    return {static_cast<std::int32_t>(index % static_cast<std::size_t>(cols_)),
+            static_cast<std::int32_t>(index / static_cast<std::size_t>(cols_))};
+  }
 
-  // Frees every cell and sets the size; CreateCell then appends the cells in row-major order.
-  void Reset(std::int32_t cols, std::int32_t rows);
-  void ClearAll() { Reset(0, 0); }
-  TCell& CreateCell(std::int32_t x, std::int32_t y, std::int32_t size, Color fillColor);
-  bool Complete() const { return cells_.size() == static_cast<std::size_t>(cols_) * rows_; }
+  // Frees the cells and makes cols x rows new ones: free, State 0, Satisfaction 0, unmarked.
+  void Reset(std::int32_t cols, std::int32_t rows, CellGeometry geometry);
+  void ClearAll() { Reset(0, 0, {}); }
+  bool Complete() const { return cols_ > 0 && rows_ > 0; }
 
   // The only ways to change a cell's State and Occupied flag. Both keep the neighbourhood counts
   // in step while they are kept.
   void SetState(GridPos p, std::int32_t state);
   void SetOccupied(GridPos p, bool occupied);
+  // Stores a cell's Satisfaction. `fresh`: the value is the count of the cell's square as it
+  // stands, for the cell's own State (see KeepFreshMarks); any other value (a candidate's, one
+  // set by hand) is not.
+  void SetSatisfaction(GridPos p, double s, bool fresh = false) {
+    const std::size_t i = IndexOf(p.column, p.row);
+    satisfaction_[i] = s;
+    if (!fresh_.empty()) fresh_[i] = fresh ? 1 : 0;
+  }
+  void SetVisited(GridPos p, bool visited) { visited_[IndexOf(p.column, p.row)] = visited; }
+  // Clears every cell's cluster mark.
+  void ClearVisited();
+
+  // Fresh marks: a cell is fresh while its stored Satisfaction is what a count of its square
+  // would give now, so that the count can be skipped. Every change of a State or an Occupied flag
+  // clears the marks of the cells whose square of this radius holds the changed cell (2r + 1 rows
+  // of 2r + 1 bytes). Kept from this call until DropFreshMarks or the next Reset; all clear at
+  // first.
+  void KeepFreshMarks(std::int32_t radius);
+  void DropFreshMarks() { fresh_ = {}; }
+  bool KeepsFreshMarks() const { return !fresh_.empty(); }
+  bool IsFresh(GridPos p) const {
+    return !fresh_.empty() && fresh_[IndexOf(p.column, p.row)] != 0;
+  }
 
   // Per-group window sums for fast neighbourhood counts (see NeighbourCounts): built from the
   // cells as they stand, then kept in step by every SetState and SetOccupied until dropped or
@@ -82,14 +110,33 @@ public:
             static_cast<std::int32_t>(WrapOne(row, rows_))};
   }
 
-  // The Occupied flag from the compact array: the relocation's search probes it many times.
+  // Per-cell reads by index (IndexOf): the relocation's search probes Occupied many times.
   bool IsOccupied(GridPos p) const { return occupied_[IndexOf(p.column, p.row)] != 0; }
+  std::int32_t StateAt(std::size_t i) const { return states_[i]; }
+  bool OccupiedAt(std::size_t i) const { return occupied_[i] != 0; }
+  double SatisfactionAt(std::size_t i) const { return satisfaction_[i]; }
+  bool VisitedAt(std::size_t i) const { return visited_[i]; }
 
-  // Row-major compact views used by the neighbourhood counts.
-  const std::int32_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
+  // Row-major compact views used by the neighbourhood counts and the measures.
+  const std::uint16_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
   const std::uint8_t* OccupiedRow(std::int32_t row) const { return &occupied_[IndexOf(0, row)]; }
+  const double* SatisfactionRow(std::int32_t row) const {
+    return &satisfaction_[IndexOf(0, row)];
+  }
+  void PrefetchOccupied(GridPos p) const { PrefetchLine(&occupied_[IndexOf(p.column, p.row)]); }
+  // Asks the memory system for a cell's State, Occupied flag and Satisfaction (a hint).
+  void Prefetch(GridPos p) const {
+    const std::size_t i = IndexOf(p.column, p.row);
+    PrefetchLine(&states_[i]);
+    PrefetchLine(&occupied_[i]);
+    PrefetchLine(&satisfaction_[i]);
+    if (!fresh_.empty()) PrefetchLine(&fresh_[i]);
+  }
 
 private:
+  // Clears the fresh marks of every cell whose square holds p.
+  void ClearFreshAround(GridPos p);
+
   static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
     if (v < 0) v += period;
     else if (v > period - 1) v -= period;
@@ -103,10 +150,26 @@ private:
 
   std::int32_t cols_ = 0;
   std::int32_t rows_ = 0;
-  std::vector<TCell> cells_;
-  std::vector<std::int32_t> states_;
+  CellGeometry geometry_;
+  std::vector<std::uint16_t> states_;
   std::vector<std::uint8_t> occupied_;
+  std::vector<double> satisfaction_;
+  std::vector<bool> visited_;
+  std::vector<std::uint8_t> fresh_;  // empty while no marks are kept
+  std::int32_t freshRadius_ = 0;
   NeighbourCounts counts_;
 };
+
+inline double TCell::Satisfaction() const { return grid_->SatisfactionAt(index_); }
+inline bool TCell::Visited() const { return grid_->VisitedAt(index_); }
+inline std::int32_t TCell::State() const { return grid_->StateAt(index_); }
+inline bool TCell::Occupied() const { return grid_->OccupiedAt(index_); }
+inline std::int32_t TCell::PositionX() const {
+  return grid_->PosOf(index_).column * grid_->Geometry().cellSize + grid_->Geometry().cellOffset;
+}
+inline std::int32_t TCell::PositionY() const {
+  return grid_->PosOf(index_).row * grid_->Geometry().cellSize + grid_->Geometry().cellOffset;
+}
+inline std::int32_t TCell::Size() const { return grid_->Geometry().cellOffset; }
 
 }  // namespace segsim

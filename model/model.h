@@ -17,10 +17,18 @@ namespace segsim {
 
 // How the model counts neighbourhoods; all give the same counts. kDirect walks the
 // (2r + 1)^2 square at every count (the definition). kFast reads per-group window sums kept in
-// step with every change (NeighbourCounts) where they pay (NeighbourCounts::Pays: enough radius,
-// not too many groups for the grid), and walks the square where they do not. kSums reads the
-// sums wherever they can serve at all, paying or not (tests, measurements).
+// step with every change (NeighbourCounts) where they pay (the cost model of count_cost.h), and
+// walks the square where they do not. kSums reads the sums wherever they can serve at all,
+// paying or not (tests, measurements). Both fast methods also skip, in quiet passes, the counts
+// of squares that have not changed since (Grid::KeepFreshMarks).
 enum class CountMethod { kFast, kDirect, kSums };
+
+// The counts of one square: cells of the centre's State (itself included) and occupied cells of
+// another State.
+struct NeighbourCount {
+  std::int32_t same = 0;
+  std::int32_t other = 0;
+};
 
 // What the last relocation pass did.
 struct PassCounts {
@@ -34,6 +42,9 @@ struct PassCounts {
 // at most 694 x 694 cells can show apart.
 inline constexpr std::int32_t kMaxNeighbourRadius = 23169;
 inline constexpr std::int32_t kMaxGroupCount = 2000;
+// A jump component runs from -(d + 1) to d + 1 and is kept in 16 bits. Longer jumps would only
+// matter on grids more than 65534 cells wide, far beyond any memory.
+inline constexpr std::int32_t kMaxMoveDistance = 32766;
 
 class Model {
 public:
@@ -48,8 +59,20 @@ public:
 
   // --- setup --------------------------------------------------------------------------------
   // Raises SegsimError, before anything changes, for settings no model can be built from (a cell
-  // size or group count below 1, a panel smaller than one cell).
+  // size or group count below 1, a panel smaller than one cell, a grid whose model would need
+  // more memory than MemoryLimitBytes).
   static void CheckSetup(const SetupParams& params);
+  // The same, against a given memory limit in bytes.
+  static void CheckSetup(const SetupParams& params, double memoryLimitBytes);
+  // The bytes a model of these settings takes at its peak: its cells, agents, window sums (where
+  // they serve) and the measures of a step. Exact up to the allocator's and the program's own
+  // few megabytes. The settings must pass the other checks of CheckSetup.
+  static double SetupBytes(const SetupParams& params);
+  // The memory a setup may take: what the machine has available now (MemAvailable of
+  // /proc/meminfo), or kDefaultMemoryLimit where that cannot be read; lower still when the
+  // environment variable SEGSIM_MEMORY_LIMIT_MB gives a smaller number of megabytes.
+  static double MemoryLimitBytes();
+  static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.
   void InitSetup(const SetupParams& params);
   // Frees the present model and builds a new one; the model in force stays whole when the
@@ -72,26 +95,36 @@ public:
   }
 
   // --- satisfaction -------------------------------------------------------------------------
-  // Counts the (2r + 1)^2 square round the cell into its SameCount and OtherCount, by the
-  // method in force.
-  void CountNeighbours(std::int32_t column, std::int32_t row);
+  // Counts the (2r + 1)^2 square round the cell (SameCount and OtherCount), by the method in
+  // force. The counts are handed back, not kept: the window sums hold them for every cell.
+  NeighbourCount CountNeighbours(std::int32_t column, std::int32_t row) const;
   // The same counts by walking the square, whatever the method: the definition.
-  void CountNeighboursDirect(std::int32_t column, std::int32_t row);
+  NeighbourCount CountNeighboursDirect(std::int32_t column, std::int32_t row) const;
   // Chooses the method for the present model and every later setup (kFast by default).
   void SetCountMethod(CountMethod method);
-  CountMethod GetCountMethod() const { return countMethod_; }
   // Whether counts are read from window sums now: kFast chosen and the sums pay for this model.
   bool FastCountsInUse() const { return grid_.Counts().Active(); }
   // Percentage of same cells among those counted; stored in the cell and returned in s.
   void CalcSatisfaction(std::int32_t column, std::int32_t row, double& s);
 
   // --- relocation ---------------------------------------------------------------------------
-  // One pass over all agents in list order.
+  // One pass over all agents in list order (AgentTurn for each).
   void MoveAgents();
   void MoveAgentTo(GridPos from, GridPos to, TAgent& agent);
   const PassCounts& LastPass() const { return lastPass_; }
 
   // --- drawing ------------------------------------------------------------------------------
+  // An agent's disc: its group's colour, centred on its cell, AgentRadius wide.
+  Color AgentColor(const TAgent& agent) const {
+    return groupColors_[static_cast<std::size_t>(agent.Group - 1)];
+  }
+  std::int32_t CentreX(const TAgent& agent) const {
+    return agent.GridX * settings_.CellSize + settings_.CellOffset;
+  }
+  std::int32_t CentreY(const TAgent& agent) const {
+    return agent.GridY * settings_.CellSize + settings_.CellOffset;
+  }
+  void DrawAgent(const TAgent& agent);
   // Every cell (rows outer, columns inner), then every agent in list order.
   void RepaintAll();
 
@@ -122,6 +155,17 @@ private:
   GridPos FindFreeCell(TAgent& agent);
   void SettleAgent(TAgent& agent, GridPos p, std::int32_t group);
   void FreeModel();
+  // One agent's turn of MoveAgents: threshold test, search, evaluation, move, drawing.
+  void AgentTurn(TAgent& agent);
+  // Up to 1000 random jumps from `here` (two draws each); the first free cell hit, if any.
+  std::optional<GridPos> SearchFreeCell(TAgent& agent, GridPos here);
+  // The agent's satisfaction at the free cell `target`, counted as if it stood there while its
+  // old cell stays occupied with State 0; both cells are restored afterwards.
+  double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
+  // Keeps or drops the grid's fresh marks for the coming pass (relocation.cpp).
+  void KeepFreshMarksWhenQuiet();
+  // Asks the memory system for what the turn of the agent at `index` will read (a hint).
+  void PrefetchTurn(std::size_t index) const;
   // Builds the window sums when the method and the model call for them, else drops them.
   void ApplyCountMethod();
   // The percentages of every count a square of the present radius can give, when it is small.

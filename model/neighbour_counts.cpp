@@ -3,31 +3,59 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/count_cost.h"
+
 namespace segsim {
 
 namespace {
 
-// Entries read past the end of the last row by the 8-entry loads of a count.
-constexpr std::size_t kSlack = 8;
+// Entries read past the end of the last row by the 16-entry loads of a count.
+constexpr std::size_t kSlack = 16;
 
-using U16x8 = std::uint16_t __attribute__((vector_size(16)));
+using U8x16 = std::uint8_t __attribute__((vector_size(16)));
+using U16x16 = std::uint16_t __attribute__((vector_size(32)));
 
-inline U16x8 Load8(const std::uint16_t* p) {
-  U16x8 v;
+template <class V, class E>
+inline V Load(const E* p) {
+  V v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
-inline std::uint32_t LaneSum(U16x8 v) {
+template <class V>
+inline std::uint32_t LaneSum(V v) {
   std::uint32_t s = 0;
-  for (int i = 0; i < 8; ++i) s += v[i];
+  for (std::size_t i = 0; i < sizeof v / sizeof v[0]; ++i) s += v[i];
   return s;
+}
+
+// Sums of two planes of one-byte entries over the run of w entries from a and b, w <= 255.
+// Sixteen entries at a time into 16-bit lanes (a lane sums at most 16 entries of at most 255);
+// the last load is masked to the run.
+inline void SumNarrowRun(const std::uint8_t* a, const std::uint8_t* b, std::int32_t w,
+                         std::uint32_t& sumA, std::uint32_t& sumB) {
+  U16x16 sa = {};
+  U16x16 sb = {};
+  std::int32_t i = 0;
+  for (; i + 16 <= w; i += 16) {
+    sa += __builtin_convertvector(Load<U8x16>(a + i), U16x16);
+    sb += __builtin_convertvector(Load<U8x16>(b + i), U16x16);
+  }
+  if (i < w) {
+    const U8x16 lane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const U8x16 mask = lane < static_cast<std::uint8_t>(w - i);
+    sa += __builtin_convertvector(Load<U8x16>(a + i) & mask, U16x16);
+    sb += __builtin_convertvector(Load<U8x16>(b + i) & mask, U16x16);
+  }
+  sumA += LaneSum(sa);
+  sumB += LaneSum(sb);
 }
 
 // Sums of two planes over the same run of one row, entry by entry in 32 bits; a count stays
 // below (2r + 1)^2 < 2^31 for every radius served.
-inline void SumRun(const std::uint16_t* a, const std::uint16_t* b, std::int64_t begin,
-                   std::int64_t end, std::uint32_t& sumA, std::uint32_t& sumB) {
+template <class E>
+inline void SumRun(const E* a, const E* b, std::int64_t begin, std::int64_t end,
+                   std::uint32_t& sumA, std::uint32_t& sumB) {
   std::uint32_t sa = 0;
   std::uint32_t sb = 0;
   for (std::int64_t i = begin; i < end; ++i) {
@@ -48,40 +76,54 @@ std::int32_t PadFor(std::int32_t cols, std::int32_t radius) {
 std::size_t NeighbourCounts::BytesFor(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                                       std::int32_t groups) {
   const std::size_t stride = static_cast<std::size_t>(cols) + PadFor(cols, radius);
+  const std::size_t entry = 2 * static_cast<std::int64_t>(radius) + 1 <= kMaxNarrowWidth ? 1 : 2;
   return ((static_cast<std::size_t>(groups) + 1) * stride * static_cast<std::size_t>(rows) +
-          kSlack) * sizeof(std::uint16_t);
+          kSlack) * entry;
 }
 
 bool NeighbourCounts::Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                            std::int32_t groups) {
-  if (cols < 1 || rows < 1 || groups < 1) return false;
-  if (radius < kMinRadius || radius > kMaxRadius) return false;
-  const std::size_t bytes = BytesFor(cols, rows, radius, groups);
-  const auto width = static_cast<std::size_t>(2 * radius + 1);
-  return bytes <= kMaxBytes && bytes <= kBytesPerSquareCell * width * width;
+  if (cols < 1 || rows < 1 || groups < 1 || radius < 0 || radius > kMaxRadius) return false;
+  return SumsPay(radius, groups);
 }
 
 void NeighbourCounts::Clear() {
   active_ = false;
-  planes_.clear();
-  planes_.shrink_to_fit();
-  freeHolders_.clear();
+  storage_ = {};
+  freeHolders_ = {};
   pendingCount_ = 0;
   cols_ = rows_ = radius_ = groups_ = pad_ = 0;
   cells_ = stride_ = planeSize_ = 0;
 }
 
 void NeighbourCounts::Build(std::int32_t cols, std::int32_t rows, std::int32_t radius,
-                            std::int32_t groups, const std::int32_t* states,
+                            std::int32_t groups, const std::uint16_t* states,
                             const std::uint8_t* occupied) {
   Clear();
   if (cols < 1 || rows < 1 || radius < 0 || radius > kMaxRadius || groups < 1) return;
+  SetGeometry(cols, rows, radius, groups);
+  const std::size_t entries = (static_cast<std::size_t>(groups) + 1) * planeSize_ + kSlack;
+  storage_.assign(narrow_ ? (entries + 1) / 2 : entries, 0);
+  if (narrow_) {
+    BuildStrips<std::uint8_t>(states, occupied);
+    FillPads<std::uint8_t>();
+  } else {
+    BuildStrips<std::uint16_t>(states, occupied);
+    FillPads<std::uint16_t>();
+  }
+  CollectFreeHolders(states, occupied);
+  active_ = true;
+}
+
+void NeighbourCounts::SetGeometry(std::int32_t cols, std::int32_t rows, std::int32_t radius,
+                                  std::int32_t groups) {
   cols_ = cols;
   rows_ = rows;
   radius_ = radius;
   groups_ = groups;
   cells_ = static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows);
   width_ = 2 * static_cast<std::int64_t>(radius) + 1;
+  narrow_ = width_ <= kMaxNarrowWidth;
   fullRows_ = static_cast<std::int32_t>(width_ / rows);
   partRows_ = static_cast<std::int32_t>(width_ % rows);
   fullCols_ = static_cast<std::int32_t>(width_ / cols);
@@ -91,68 +133,84 @@ void NeighbourCounts::Build(std::int32_t cols, std::int32_t rows, std::int32_t r
   pad_ = PadFor(cols, radius);
   stride_ = static_cast<std::size_t>(cols) + pad_;
   planeSize_ = stride_ * static_cast<std::size_t>(rows);
-  planes_.assign((static_cast<std::size_t>(groups) + 1) * planeSize_ + kSlack, 0);
-
-  // Adds `times` copies of grid row `source` into row `target` of every plane.
-  auto addRow = [&](std::int32_t target, std::int32_t source, std::uint16_t times) {
-    const std::size_t from = static_cast<std::size_t>(source) * cols;
-    const std::size_t to = static_cast<std::size_t>(target) * stride_;
-    for (std::int32_t x = 0; x < cols; ++x) {
-      const std::int32_t state = states[from + x];
-      if (occupied[from + x]) Plane(0)[to + x] += times;
-      if (IsGroup(state)) Plane(state)[to + x] += times;
-    }
-  };
-
-  // Row 0's strip starts at row -r: every row fullRows_ times, partRows_ rows once more.
-  std::int32_t start = WrapOnce(-radiusRows_, rows);
-  for (std::int32_t y = 0; y < rows; ++y) {
-    const std::int32_t offset = WrapOnce(y - start, rows);
-    const auto times = static_cast<std::uint16_t>(fullRows_ + (offset < partRows_ ? 1 : 0));
-    if (times > 0) addRow(0, y, times);
-  }
-  // Each next strip drops its first row and takes the row after its last.
-  for (std::int32_t y = 1; y < rows; ++y) {
-    for (std::int32_t k = 0; k <= groups; ++k) {
-      std::uint16_t* plane = Plane(k);
-      std::copy_n(plane + (y - 1) * stride_, cols, plane + y * stride_);
-    }
-    const std::int32_t entering = WrapOnce(start + partRows_, rows);
-    if (entering != start) {
-      addRow(y, entering, 1);
-      addRow(y, start, static_cast<std::uint16_t>(-1));
-    }
-    start = WrapOnce(start + 1, rows);
-  }
-  FillPads();
-
-  for (std::size_t i = 0; i < cells_; ++i) {
-    if (!occupied[i] && IsGroup(states[i])) {
-      freeHolders_.push_back(
-          {{static_cast<std::int32_t>(i % cols), static_cast<std::int32_t>(i / cols)}, states[i]});
-    }
-  }
-  active_ = true;
 }
 
+// Adds `times` copies of grid row `source` into row `target` of every plane.
+template <class E>
+void NeighbourCounts::AddRow(std::int32_t target, std::int32_t source, E times,
+                             const std::uint16_t* states, const std::uint8_t* occupied) {
+  const std::size_t from = static_cast<std::size_t>(source) * cols_;
+  const std::size_t to = static_cast<std::size_t>(target) * stride_;
+  E* occupiedPlane = Plane<E>(0) + to;
+  for (std::int32_t x = 0; x < cols_; ++x) {
+    const std::int32_t state = states[from + x];
+    if (occupied[from + x]) occupiedPlane[x] += times;
+    if (IsGroup(state)) Plane<E>(state)[to + x] += times;
+  }
+}
+
+// Row 0's strip starts at row -r: every row fullRows_ times, partRows_ rows once more. Each next
+// strip is the one before less its first row and plus the row after its last.
+template <class E>
+void NeighbourCounts::BuildStrips(const std::uint16_t* states, const std::uint8_t* occupied) {
+  std::int32_t start = WrapOnce(-radiusRows_, rows_);
+  for (std::int32_t y = 0; y < rows_; ++y) {
+    const std::int32_t offset = WrapOnce(y - start, rows_);
+    const auto times = static_cast<E>(fullRows_ + (offset < partRows_ ? 1 : 0));
+    if (times > 0) AddRow<E>(0, y, times, states, occupied);
+  }
+  for (std::int32_t y = 1; y < rows_; ++y) {
+    for (std::int32_t k = 0; k <= groups_; ++k) {
+      E* plane = Plane<E>(k);
+      std::copy_n(plane + (y - 1) * stride_, cols_, plane + y * stride_);
+    }
+    const std::int32_t entering = WrapOnce(start + partRows_, rows_);
+    if (entering != start) {
+      AddRow<E>(y, entering, E{1}, states, occupied);
+      AddRow<E>(y, start, static_cast<E>(-1), states, occupied);
+    }
+    start = WrapOnce(start + 1, rows_);
+  }
+}
+
+template <class E>
 void NeighbourCounts::FillPads() {
   if (pad_ == 0) return;
   for (std::int32_t k = 0; k <= groups_; ++k) {
-    std::uint16_t* plane = Plane(k);
+    E* plane = Plane<E>(k);
     for (std::int32_t y = 0; y < rows_; ++y) {
-      std::uint16_t* row = plane + y * stride_;
+      E* row = plane + y * stride_;
       std::copy_n(row, pad_, row + cols_);
     }
   }
 }
 
+void NeighbourCounts::CollectFreeHolders(const std::uint16_t* states,
+                                         const std::uint8_t* occupied) {
+  for (std::size_t i = 0; i < cells_; ++i) {
+    if (!occupied[i] && IsGroup(states[i])) {
+      freeHolders_.push_back(
+          {{static_cast<std::int32_t>(i % cols_), static_cast<std::int32_t>(i / cols_)}, states[i]});
+    }
+  }
+}
+
 void NeighbourCounts::AddToStrips(std::int32_t k, GridPos p, int delta) {
-  std::uint16_t* column = Plane(k) + p.column;
+  if (narrow_) {
+    AddToStripsOf<std::uint8_t>(k, p, delta);
+  } else {
+    AddToStripsOf<std::uint16_t>(k, p, delta);
+  }
+}
+
+template <class E>
+void NeighbourCounts::AddToStripsOf(std::int32_t k, GridPos p, int delta) {
+  E* column = Plane<E>(k) + p.column;
   const std::size_t step = stride_;
   // A column near the left edge also has a copy behind its row.
   const std::size_t copy = p.column < pad_ ? static_cast<std::size_t>(cols_) : 0;
   if (fullRows_ > 0) {
-    const auto all = static_cast<std::uint16_t>(fullRows_ * delta);
+    const auto all = static_cast<E>(fullRows_ * delta);
     for (std::int32_t y = 0; y < rows_; ++y) column[y * step] += all;
     if (copy) {
       for (std::int32_t y = 0; y < rows_; ++y) column[y * step + copy] += all;
@@ -161,17 +219,17 @@ void NeighbourCounts::AddToStrips(std::int32_t k, GridPos p, int delta) {
   // The strips of rows p.row - r .. p.row + r hold p (for a strip taller than the grid: the last
   // partRows_ of them once more).
   const std::int32_t first = WrapOnce(WrapOnce(p.row + radiusRows_, rows_) - partRows_ + 1, rows_);
-  const auto d = static_cast<std::uint16_t>(delta);
+  const auto d = static_cast<E>(delta);
   const std::int32_t firstRun = std::min(partRows_, rows_ - first);
-  std::uint16_t* e = column + first * step;
+  E* e = column + first * step;
   for (std::int32_t i = 0; i < firstRun; ++i, e += step) {
     e[0] += d;
-    e[copy] += copy ? d : 0;
+    if (copy) e[copy] += d;
   }
   e = column;
   for (std::int32_t i = firstRun; i < partRows_; ++i, e += step) {
     e[0] += d;
-    e[copy] += copy ? d : 0;
+    if (copy) e[copy] += d;
   }
 }
 
@@ -204,6 +262,13 @@ void NeighbourCounts::Flush() {
 
 void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   if (!active_ || before == after) return;
+  // The planes take the change at a later Flush, a turn or two from now: time for the strip
+  // entries, one cache line per row, to arrive.
+  if (before.state != after.state) {
+    if (IsGroup(before.state)) PrefetchStrips(before.state, p);
+    if (IsGroup(after.state)) PrefetchStrips(after.state, p);
+  }
+  if (before.occupied != after.occupied) PrefetchStrips(0, p);
   for (std::size_t i = 0; i < pendingCount_; ++i) {
     Pending& e = pending_[i];
     if (e.p == p) {
@@ -217,66 +282,98 @@ void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   pending_[pendingCount_++] = {p, before, after};
 }
 
+void NeighbourCounts::PrefetchStrips(std::int32_t k, GridPos p) const {
+  if (fullRows_ > 0) return;  // strips taller than the grid: every row changes
+  const char* column = PlaneBytes(k) + static_cast<std::size_t>(p.column) * (narrow_ ? 1 : 2);
+  const std::size_t rowBytes = stride_ * (narrow_ ? 1 : 2);
+  std::int32_t y = WrapOnce(p.row - radiusRows_, rows_);
+  for (std::int32_t i = 0; i < partRows_; ++i) {
+    PrefetchLine(column + static_cast<std::size_t>(y) * rowBytes);
+    if (++y == rows_) y = 0;
+  }
+}
+
+bool NeighbourCounts::CountCandidate(GridPos target, std::int32_t group, GridPos here,
+                                     std::int32_t targetState, std::int32_t& same,
+                                     std::int32_t& other) const {
+  std::int32_t s = 0;
+  std::int32_t o = 0;
+  if (!Count(target, group, s, o)) return false;
+  // The target is free: counted as same once it holds the group, unless it held it already.
+  const std::int64_t atTarget = targetState == group ? 0 : Appearances(target, target);
+  // The agent's own cell turns from same into other.
+  const std::int64_t atHere = Appearances(target, here);
+  same = static_cast<std::int32_t>(s + atTarget - atHere);
+  other = static_cast<std::int32_t>(o + atHere);
+  return true;
+}
+
 bool NeighbourCounts::Count(GridPos p, std::int32_t state, std::int32_t& same,
                             std::int32_t& other) const {
   if (!active_ || !IsGroup(state) || freeHolders_.size() > kMaxFreeHolders) return false;
-  const std::size_t row = static_cast<std::size_t>(p.row) * stride_;
-  const std::uint16_t* group = Plane(state) + row;
-  const std::uint16_t* occupied = Plane(0) + row;
-  const std::int32_t x0 = WrapOnce(p.column - radiusCols_, cols_);
   std::uint32_t sameSum = 0;
   std::uint32_t occupiedSum = 0;
-  if (NarrowSquares()) {
-    // One contiguous run of w entries from x0, eight at a time in 16-bit lanes (w <= 255 keeps
-    // a lane's sum below 2^16); the last load is masked to the run.
-    const std::uint16_t* g = group + x0;
-    const std::uint16_t* o = occupied + x0;
-    const auto w = static_cast<std::int32_t>(width_);
-    U16x8 sg = {};
-    U16x8 so = {};
-    std::int32_t i = 0;
-    for (; i + 8 <= w; i += 8) {
-      sg += Load8(g + i);
-      so += Load8(o + i);
-    }
-    if (i < w) {
-      const U16x8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
-      const U16x8 mask = lane < static_cast<std::uint16_t>(w - i);
-      sg += Load8(g + i) & mask;
-      so += Load8(o + i) & mask;
-    }
-    sameSum = LaneSum(sg);
-    occupiedSum = LaneSum(so);
+  if (narrow_) {
+    SumSquare<std::uint8_t>(p, state, sameSum, occupiedSum);
   } else {
-    if (fullCols_ > 0) {
-      SumRun(group, occupied, 0, cols_, sameSum, occupiedSum);
-      sameSum *= static_cast<std::uint32_t>(fullCols_);
-      occupiedSum *= static_cast<std::uint32_t>(fullCols_);
-    }
-    // Within the padded row while w < Cols; a square at least as wide as the grid has no pad
-    // and its remaining run may wrap.
-    const std::int64_t firstRun = pad_ > 0 ? partCols_ : std::min(partCols_, cols_ - x0);
-    SumRun(group, occupied, x0, x0 + firstRun, sameSum, occupiedSum);
-    SumRun(group, occupied, 0, partCols_ - firstRun, sameSum, occupiedSum);
+    SumSquare<std::uint16_t>(p, state, sameSum, occupiedSum);
   }
   std::int64_t sameCount = sameSum;
   std::int64_t otherCount = static_cast<std::int64_t>(occupiedSum) - sameSum;
-  // A free cell holding the centre's State is same but was taken off the occupied sum.
-  for (const FreeHolder& h : freeHolders_) {
-    if (h.state == state) otherCount += Appearances(p, h.p);
+  CorrectFreeHolders(p, state, otherCount);
+  CorrectPending(p, state, sameCount, otherCount);
+  same = static_cast<std::int32_t>(sameCount);
+  other = static_cast<std::int32_t>(otherCount);
+  return true;
+}
+
+// The square's 2r + 1 strips are one run of one row of each plane: a contiguous run of w entries
+// from x0 while the square is narrower than the grid (the row's padding holds the wrapped part),
+// else every column fullCols_ times and partCols_ columns from x0 once more, wrapping.
+template <class E>
+void NeighbourCounts::SumSquare(GridPos p, std::int32_t state, std::uint32_t& sameSum,
+                                std::uint32_t& occupiedSum) const {
+  const std::size_t row = static_cast<std::size_t>(p.row) * stride_;
+  const E* group = Plane<E>(state) + row;
+  const E* occupied = Plane<E>(0) + row;
+  const std::int32_t x0 = WrapOnce(p.column - radiusCols_, cols_);
+  if constexpr (sizeof(E) == 1) {
+    if (fullCols_ == 0) {
+      SumNarrowRun(group + x0, occupied + x0, static_cast<std::int32_t>(width_), sameSum,
+                   occupiedSum);
+      return;
+    }
   }
-  // A pending cell counts as it is now, not as the planes hold it.
+  if (fullCols_ > 0) {
+    SumRun(group, occupied, 0, cols_, sameSum, occupiedSum);
+    sameSum *= static_cast<std::uint32_t>(fullCols_);
+    occupiedSum *= static_cast<std::uint32_t>(fullCols_);
+  }
+  // Within the padded row while w < Cols; a square at least as wide as the grid has no pad and
+  // its remaining run may wrap.
+  const std::int64_t firstRun = pad_ > 0 ? partCols_ : std::min(partCols_, cols_ - x0);
+  SumRun(group, occupied, x0, x0 + firstRun, sameSum, occupiedSum);
+  SumRun(group, occupied, 0, partCols_ - firstRun, sameSum, occupiedSum);
+}
+
+// A free cell holding the centre's State is same but was taken off the occupied sum.
+void NeighbourCounts::CorrectFreeHolders(GridPos p, std::int32_t state, std::int64_t& other) const {
+  for (const FreeHolder& h : freeHolders_) {
+    if (h.state == state) other += Appearances(p, h.p);
+  }
+}
+
+// A pending cell counts as it is now, not as the planes hold it.
+void NeighbourCounts::CorrectPending(GridPos p, std::int32_t state, std::int64_t& same,
+                                     std::int64_t& other) const {
   for (std::size_t i = 0; i < pendingCount_; ++i) {
     const Pending& e = pending_[i];
     const std::int64_t times = Appearances(p, e.p);
     if (times == 0) continue;
-    sameCount += times * ((e.now.state == state) - (e.planes.state == state));
-    otherCount += times * ((e.now.state != state && e.now.occupied) -
-                           (e.planes.state != state && e.planes.occupied));
+    same += times * ((e.now.state == state) - (e.planes.state == state));
+    other += times * ((e.now.state != state && e.now.occupied) -
+                      (e.planes.state != state && e.planes.occupied));
   }
-  same = static_cast<std::int32_t>(sameCount);
-  other = static_cast<std::int32_t>(otherCount);
-  return true;
 }
 
 }  // namespace segsim

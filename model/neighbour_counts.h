@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/cell.h"
+#include "model/prefetch.h"
 
 namespace segsim {
 
@@ -27,23 +28,25 @@ namespace segsim {
 // Changes wait. A change of a cell's State or Occupied flag is first kept in a short list of
 // pending cells, each with the content the planes hold for it and its content now; a count
 // corrects for them cell by cell. A cell that returns to the content the planes hold leaves the
-// list without touching a plane: the evaluation of a move, which gives two cells another State
-// for one count and restores them, costs no plane update. When the list is full, its cells are
-// written into the planes.
+// list without touching a plane. When the list is full, its cells are written into the planes;
+// the strip entries they will change are fetched when the change is recorded. The evaluation of
+// a move records nothing: CountCandidate corrects a count for the two cells it changes.
 // Each row of a plane carries, after its Cols entries, copies of its first 2r entries, so that
 // the run of a square that crosses the right edge is still one contiguous run (while the square
 // is no wider than the grid).
 //
-// Costs with w = 2r + 1: a count reads 2w contiguous entries of one row of two planes, plus a
+// Costs with w = 2r + 1: a count reads w contiguous entries of one row of two planes, plus a
 // few operations per pending cell; a cell written into the planes costs w entries (2w near the
-// left edge) of one column for each plane it changes (a move: 4 columns in all);
-// memory is about (G + 1) x (Cols + 2r) x Rows 16-bit entries; a build reads every cell once per
-// plane.
+// left edge) of one column for each plane it changes (a move: 4 columns in all); memory is
+// (G + 1) x (Cols + 2r) x Rows entries of one byte while w <= 255 (a strip count fits a byte),
+// else of two; a build reads every cell once per plane.
 class NeighbourCounts {
 public:
-  // Largest radius served: a square's counts, up to (2r + 1)^2, must fit the cells' 32-bit counts
-  // and a strip count, up to 2r + 1, a 16-bit entry.
+  // Largest radius served: a square's counts, up to (2r + 1)^2, must fit 32-bit counts and a
+  // strip count, up to 2r + 1, a 16-bit entry.
   static constexpr std::int32_t kMaxRadius = 23169;
+  // Strips up to this tall keep one-byte entries.
+  static constexpr std::int64_t kMaxNarrowWidth = 255;
   // More free cells holding a group than this (only a scene set by hand makes them) and a count
   // is left to the straightforward walk, since each costs a correction per count.
   static constexpr std::size_t kMaxFreeHolders = 16;
@@ -51,48 +54,25 @@ public:
   // count a correction, so the list stays short.
   static constexpr std::size_t kMaxPending = 4;
 
-  // Where the sums pay (Pays). A count from the sums reads two short runs of two planes, a walk
-  // reads the (2r + 1)^2 square from the grid's compact State and Occupied rows (5 bytes a cell).
-  // The walk's cost grows with the square; the sums' with their memory: G + 1 planes of 2 bytes
-  // a cell which, once they outgrow the caches, cost every count and every change of a cell
-  // cache misses that the walk, reading far less memory, does not pay, and a build at every
-  // setup. Measured over whole runs (setup and 30 steps; 1 MiB of L2 and 32 MiB of L3 cache),
-  // the sums stop paying when their planes pass about 32 KiB per cell of the square. On the
-  // 116 x 116 grid at r = 5 they won 1.36x at 40 groups (1.1 MiB) and 1.08x at 100 (2.8 MiB),
-  // lost at 200 (0.86x, 5.6 MiB) and 400 (0.82x); at r = 2 they won 1.45x at 6 groups, broke
-  // even at 40 (1.1 MiB) and lost at 100 (0.93x). On 347 x 347 at r = 5 they were even at 12
-  // groups (3.2 MiB) and lost at 20 (0.92x, 5.2 MiB); on 694 x 694 at 6 groups (6.8 MiB) even.
-  // So the line: on 116 x 116 the sums serve up to 28 groups at r = 2, 134 at r = 5, 1520 at
-  // r = 20; on 347 x 347 up to 15 groups at r = 5 and 204 at r = 20; on 694 x 694 up to 3
-  // groups at r = 5 and 53 at r = 20. Beyond it the walk is as fast or faster and the memory
-  // is saved.
-  static constexpr std::size_t kBytesPerSquareCell = std::size_t{32} << 10;
-  // At r = 1 the walk reads 9 cells, about what the sums' bookkeeping costs (measured from 0.9x
-  // to 1.2x at 6 to 40 groups); r = 0 is the centre alone.
-  static constexpr std::int32_t kMinRadius = 2;
-  // Never more memory than this, whatever the radius.
-  static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
-
   // Bytes the planes of a grid take.
   static std::size_t BytesFor(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                               std::int32_t groups);
   // Whether the sums pay for a model of this grid, radius and group count, against walking the
-  // square at every count.
+  // square at every count: the cost model of count_cost.h.
   static bool Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius, std::int32_t groups);
 
   bool Active() const { return active_; }
   std::int32_t Radius() const { return radius_; }
   std::int32_t Groups() const { return groups_; }
-  std::size_t Bytes() const { return planes_.size() * sizeof(std::uint16_t); }
-  // A square no wider than the grid and at most 255 wide: its run is one contiguous read, and
-  // 16-bit lanes hold its sums.
-  bool NarrowSquares() const { return fullCols_ == 0 && width_ <= 255; }
+  std::size_t Bytes() const { return storage_.size() * sizeof(std::uint16_t); }
+  // One-byte entries: strips no taller than kMaxNarrowWidth.
+  bool NarrowEntries() const { return narrow_; }
 
   // Frees the planes; counts are then no longer kept.
   void Clear();
   // Builds the planes from the grid's compact arrays (row-major, Cols x Rows).
   void Build(std::int32_t cols, std::int32_t rows, std::int32_t radius, std::int32_t groups,
-             const std::int32_t* states, const std::uint8_t* occupied);
+             const std::uint16_t* states, const std::uint8_t* occupied);
 
   // What the counts know of a cell.
   struct Content {
@@ -110,19 +90,37 @@ public:
   // or too many free cells holding a group.
   bool Count(GridPos p, std::int32_t state, std::int32_t& same, std::int32_t& other) const;
 
+  // The counts at the free cell `target` for a centre of State `group` as an evaluation asks
+  // for them (Model::EvaluateCandidate): `target` holding the group and `here`, the moving
+  // agent's occupied cell, holding State 0, without a change of either being recorded.
+  // `targetState` is the State `target` holds now. False when the counts cannot say.
+  bool CountCandidate(GridPos target, std::int32_t group, GridPos here, std::int32_t targetState,
+                      std::int32_t& same, std::int32_t& other) const;
+
   // Asks the memory system for the rows a later Count at p will read (a hint; no effect on
   // results).
   void Prefetch(GridPos p, std::int32_t state) const {
     if (!active_ || !IsGroup(state)) return;
     std::int32_t x0 = p.column - radiusCols_;
     if (x0 < 0) x0 += cols_;
-    const std::size_t at = static_cast<std::size_t>(p.row) * stride_ + x0;
-    const auto run = static_cast<std::size_t>(std::min<std::int64_t>(width_, cols_));
-    const std::size_t last = at + run - 1;
-    __builtin_prefetch(Plane(state) + at);
-    __builtin_prefetch(Plane(0) + at);
-    __builtin_prefetch(Plane(state) + last);
-    __builtin_prefetch(Plane(0) + last);
+    const std::size_t entry = narrow_ ? 1 : 2;
+    const std::size_t at = (static_cast<std::size_t>(p.row) * stride_ + x0) * entry;
+    const auto run = static_cast<std::size_t>(std::min<std::int64_t>(width_, cols_)) * entry;
+    const char* group = PlaneBytes(state) + at;
+    const char* occupied = PlaneBytes(0) + at;
+    PrefetchLine(group);
+    PrefetchLine(occupied);
+    PrefetchLine(group + run - 1);
+    PrefetchLine(occupied + run - 1);
+  }
+
+  // How often the square about `centre` covers the cell p.
+  std::int64_t Appearances(GridPos centre, GridPos p) const {
+    const std::int32_t x0 = WrapOnce(centre.column - radiusCols_, cols_);
+    const std::int32_t y0 = WrapOnce(centre.row - radiusRows_, rows_);
+    const std::int64_t across = fullCols_ + (WrapOnce(p.column - x0, cols_) < partCols_ ? 1 : 0);
+    const std::int64_t down = fullRows_ + (WrapOnce(p.row - y0, rows_) < partRows_ ? 1 : 0);
+    return across * down;
   }
 
 private:
@@ -136,25 +134,43 @@ private:
     Content now;
   };
 
-  std::uint16_t* Plane(std::int32_t k) {
-    return planes_.data() + static_cast<std::size_t>(k) * planeSize_;
+  // Plane k with entries of type E (std::uint8_t while narrow_, else std::uint16_t).
+  template <class E>
+  E* Plane(std::int32_t k) {
+    return reinterpret_cast<E*>(storage_.data()) + static_cast<std::size_t>(k) * planeSize_;
   }
-  const std::uint16_t* Plane(std::int32_t k) const {
-    return planes_.data() + static_cast<std::size_t>(k) * planeSize_;
+  template <class E>
+  const E* Plane(std::int32_t k) const {
+    return reinterpret_cast<const E*>(storage_.data()) + static_cast<std::size_t>(k) * planeSize_;
   }
-  // Copies the first pad_ entries of every row of every plane behind the row.
+  const char* PlaneBytes(std::int32_t k) const {
+    return reinterpret_cast<const char*>(storage_.data()) +
+           static_cast<std::size_t>(k) * planeSize_ * (narrow_ ? 1 : 2);
+  }
+  // The steps of Build: the geometry of strips and rows, the planes' strips, the padding, the
+  // list of free cells that hold a group.
+  void SetGeometry(std::int32_t cols, std::int32_t rows, std::int32_t radius, std::int32_t groups);
+  template <class E>
+  void BuildStrips(const std::uint16_t* states, const std::uint8_t* occupied);
+  template <class E>
+  void AddRow(std::int32_t target, std::int32_t source, E times, const std::uint16_t* states,
+              const std::uint8_t* occupied);
+  template <class E>
   void FillPads();
+  void CollectFreeHolders(const std::uint16_t* states, const std::uint8_t* occupied);
+  // The steps of Count: the sums of the two planes over the square's run, then the corrections
+  // for free cells holding a group and for pending cells.
+  template <class E>
+  void SumSquare(GridPos p, std::int32_t state, std::uint32_t& sameSum,
+                 std::uint32_t& occupiedSum) const;
+  void CorrectFreeHolders(GridPos p, std::int32_t state, std::int64_t& other) const;
+  void CorrectPending(GridPos p, std::int32_t state, std::int64_t& same,
+                      std::int64_t& other) const;
   bool IsGroup(std::int32_t state) const { return state >= 1 && state <= groups_; }
   // Adds delta to the strips of plane k that contain the cell p.
   void AddToStrips(std::int32_t k, GridPos p, int delta);
-  // How often the square about `centre` covers the cell p.
-  std::int64_t Appearances(GridPos centre, GridPos p) const {
-    const std::int32_t x0 = WrapOnce(centre.column - radiusCols_, cols_);
-    const std::int32_t y0 = WrapOnce(centre.row - radiusRows_, rows_);
-    const std::int64_t across = fullCols_ + (WrapOnce(p.column - x0, cols_) < partCols_ ? 1 : 0);
-    const std::int64_t down = fullRows_ + (WrapOnce(p.row - y0, rows_) < partRows_ ? 1 : 0);
-    return across * down;
-  }
+  template <class E>
+  void AddToStripsOf(std::int32_t k, GridPos p, int delta);
   // v mod n for v in -n .. 2n - 1.
   static std::int32_t WrapOnce(std::int32_t v, std::int32_t n) {
     if (v < 0) return v + n;
@@ -164,8 +180,11 @@ private:
   void RemoveFreeHolder(GridPos p);
   // Writes one cell's change into the planes.
   void Apply(GridPos p, Content from, Content to);
+  // Asks the memory system for the strip entries Apply will change (a hint).
+  void PrefetchStrips(std::int32_t k, GridPos p) const;
 
   bool active_ = false;
+  bool narrow_ = false;
   std::int32_t cols_ = 0;
   std::int32_t rows_ = 0;
   std::int32_t radius_ = 0;
@@ -181,7 +200,7 @@ private:
   std::int32_t partCols_ = 0;    // w % Cols
   std::int32_t radiusRows_ = 0;  // r mod Rows: a strip starts at row - r, wrapped
   std::int32_t radiusCols_ = 0;  // r mod Cols
-  std::vector<std::uint16_t> planes_;  // [plane][row][column]
+  std::vector<std::uint16_t> storage_;  // the planes [plane][row][column], entries of 1 or 2 bytes
   std::vector<FreeHolder> freeHolders_;  // free cells holding a group, as the planes hold them
   Pending pending_[kMaxPending];
   std::size_t pendingCount_ = 0;

@@ -18,6 +18,13 @@ public:
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(n) * state_) >> 32);
   }
 
+  // The draw of a fraction as the integer state it is made from: the fraction is this value
+  // times 2^-32. Advances the state like every draw.
+  std::uint32_t NextState() {
+    Advance();
+    return state_;
+  }
+
   // Fraction in [0, 1): state * 2^-32, a multiple of 2^-32, never 1.
   Extended Fraction() {
     Advance();

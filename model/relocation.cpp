@@ -7,62 +7,111 @@ namespace {
 constexpr int kSearchTries = 1000;
 // Agents stand at random places, so each turn starts with cache misses on its cell and on the
 // count rows about it; they are fetched this many turns ahead.
-constexpr std::size_t kPrefetchAhead = 6;
+constexpr std::size_t kPrefetchAhead = 20;
+// Tries of a search whose cells are asked for before the search reaches them.
+constexpr int kProbesAhead = 3;
 
 }  // namespace
 
+void Model::PrefetchTurn(std::size_t index) const {
+  if (index >= agentList_.size()) return;
+  const TAgent& ahead = agentList_[index];
+  const GridPos p{ahead.GridX, ahead.GridY};
+  grid_.Prefetch(p);
+  grid_.Counts().Prefetch(p, ahead.Group);
+}
+
+// Fresh marks (Grid::KeepFreshMarks) let the fast methods skip the count of a square that has
+// not changed since the cell's last count, but every move clears the marks of two squares. They
+// are kept in a quiet pass, one after a pass whose moves cleared less than half the grid's marks;
+// after a busy pass they would be cleared before they are used, and are dropped.
+void Model::KeepFreshMarksWhenQuiet() {
+  if (countMethod_ == CountMethod::kDirect) return;
+  const double w = 2.0 * settings_.NeighbourRadius + 1;
+  const double cleared = 2.0 * lastPass_.moved * w * w;
+  const bool quiet =
+      settings_.TimeStep > 0 && cleared < static_cast<double>(grid_.CellCount()) / 2;
+  if (quiet && !grid_.KeepsFreshMarks()) grid_.KeepFreshMarks(settings_.NeighbourRadius);
+  if (!quiet && grid_.KeepsFreshMarks()) grid_.DropFreshMarks();
+}
+
 void Model::MoveAgents() {
+  KeepFreshMarksWhenQuiet();
   lastPass_ = {};
   // Changes made since the last pass (its last moves, agents added by hand) go into the sums
   // now rather than being corrected for at every count of this pass.
   grid_.FlushNeighbourCounts();
   const std::size_t count = agentList_.size();
   for (std::size_t i = 0; i < count; ++i) {
-    if (i + kPrefetchAhead < count) {
-      const TAgent& ahead = agentList_[i + kPrefetchAhead];
-      const GridPos p{ahead.GridX, ahead.GridY};
-      // A cell spans two cache lines at most.
-      const char* cell = reinterpret_cast<const char*>(&grid_.At(p));
-      __builtin_prefetch(cell);
-      __builtin_prefetch(cell + sizeof(TCell) - 1);
-      grid_.Counts().Prefetch(p, ahead.Group);
-    }
-    TAgent& agent = agentList_[i];
-    const GridPos here{agent.GridX, agent.GridY};
-    TCell& cell = grid_.At(here);
-    double own = 0;
-    if (settings_.TimeStep == 0) CalcSatisfaction(here.column, here.row, own);
-    // Strictly above: a satisfaction equal to the threshold is not enough. Later passes test
-    // the value stored in the agent's own previous turn, which does not see moves made since.
-    agent.Satisfied = cell.Satisfaction > settings_.Threshold;
-    if (agent.Satisfied) {
-      CalcSatisfaction(here.column, here.row, own);
-      continue;
-    }
-    ++lastPass_.unsatisfied;
-    bool found = false;
-    GridPos target;
-    for (int t = 0; t < kSearchTries && !found; ++t) {
-      agent.ChangeHeading(random_, settings_.MoveDistance);
-      target = grid_.Wrapped(static_cast<std::int64_t>(here.column) + agent.HeadingX(),
-                             static_cast<std::int64_t>(here.row) + agent.HeadingY());
-      found = !grid_.IsOccupied(target);
-    }
-    CalcSatisfaction(here.column, here.row, own);
-    if (found) {
-      // Evaluate the target as if the agent stood there: its old cell stays occupied with
-      // State 0, so the agent sees its own old place as a stranger's.
-      grid_.SetState(here, 0);
-      grid_.SetState(target, agent.Group);
-      double candidate = 0;
-      CalcSatisfaction(target.column, target.row, candidate);
-      grid_.SetState(target, 0);
-      grid_.SetState(here, agent.Group);
-      // Only a strict improvement moves the agent.
-      if (own < candidate) MoveAgentTo(here, target, agent);
-    }
-    if (settings_.GraphicUpdate && canvas_) agent.DrawAgent(*canvas_);
+    PrefetchTurn(i + kPrefetchAhead);
+    AgentTurn(agentList_[i]);
   }
+}
+
+void Model::AgentTurn(TAgent& agent) {
+  const GridPos here{agent.GridX, agent.GridY};
+  double own = 0;
+  if (settings_.TimeStep == 0) CalcSatisfaction(here.column, here.row, own);
+  // Strictly above: a satisfaction equal to the threshold is not enough. Later passes test the
+  // value stored in the agent's own previous turn, which does not see moves made since.
+  agent.Satisfied = grid_.At(here).Satisfaction() > settings_.Threshold;
+  if (agent.Satisfied) {
+    CalcSatisfaction(here.column, here.row, own);
+    return;
+  }
+  ++lastPass_.unsatisfied;
+  const std::optional<GridPos> target = SearchFreeCell(agent, here);
+  if (target) {
+    grid_.Prefetch(*target);
+    grid_.Counts().Prefetch(*target, agent.Group);
+  }
+  CalcSatisfaction(here.column, here.row, own);
+  // Only a strict improvement moves the agent.
+  if (target && own < EvaluateCandidate(agent, here, *target)) MoveAgentTo(here, *target, agent);
+  if (settings_.GraphicUpdate && canvas_) DrawAgent(agent);
+}
+
+// A copy of the generator runs kProbesAhead tries ahead of the search and asks for the cells its
+// targets will probe; the search itself draws from the generator in the documented order.
+std::optional<GridPos> Model::SearchFreeCell(TAgent& agent, GridPos here) {
+  const std::int32_t d = settings_.MoveDistance;
+  TAgent scout;
+  RandomGenerator ahead = random_;
+  auto jump = [&](const TAgent& a) {
+    return grid_.Wrapped(static_cast<std::int64_t>(here.column) + a.HeadingX(),
+                         static_cast<std::int64_t>(here.row) + a.HeadingY());
+  };
+  for (int k = 0; k < kProbesAhead; ++k) {
+    scout.ChangeHeading(ahead, d);
+    grid_.PrefetchOccupied(jump(scout));
+  }
+  for (int t = 0; t < kSearchTries; ++t) {
+    agent.ChangeHeading(random_, d);
+    const GridPos target = jump(agent);
+    if (!grid_.IsOccupied(target)) return target;
+    scout.ChangeHeading(ahead, d);
+    grid_.PrefetchOccupied(jump(scout));
+  }
+  return std::nullopt;
+}
+
+double Model::EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target) {
+  // The sums count the changed scene without the changes being made.
+  NeighbourCount c;
+  if (grid_.Counts().Active() &&
+      grid_.Counts().CountCandidate(target, agent.Group, here, grid_.At(target).State(), c.same,
+                                    c.other)) {
+    const double candidate = Percent(c.same, c.same + c.other);
+    grid_.SetSatisfaction(target, candidate);
+    return candidate;
+  }
+  grid_.SetState(here, 0);
+  grid_.SetState(target, agent.Group);
+  double candidate = 0;
+  CalcSatisfaction(target.column, target.row, candidate);
+  grid_.SetState(target, 0);
+  grid_.SetState(here, agent.Group);
+  return candidate;
 }
 
 void Model::MoveAgentTo(GridPos from, GridPos to, TAgent& agent) {
@@ -71,11 +120,16 @@ void Model::MoveAgentTo(GridPos from, GridPos to, TAgent& agent) {
   if (settings_.GraphicUpdate && canvas_) grid_.At(from).DrawCell(*canvas_);
   agent.GridX = to.column;
   agent.GridY = to.row;
-  agent.SetCentreX(agent.GridX * settings_.CellSize + settings_.CellOffset);
-  agent.SetCentreY(agent.GridY * settings_.CellSize + settings_.CellOffset);
   grid_.SetOccupied(to, true);
   grid_.SetState(to, agent.Group);
   ++lastPass_.moved;
+}
+
+void Model::DrawAgent(const TAgent& agent) {
+  if (canvas_) {
+    TAgent::DrawAgent(*canvas_, CentreX(agent), CentreY(agent), settings_.AgentRadius,
+                      AgentColor(agent));
+  }
 }
 
 void Model::RepaintAll() {
@@ -85,7 +139,7 @@ void Model::RepaintAll() {
       grid_[column][row].DrawCell(*canvas_);
     }
   }
-  for (const TAgent& agent : agentList_) agent.DrawAgent(*canvas_);
+  for (const TAgent& agent : agentList_) DrawAgent(agent);
 }
 
 }  // namespace segsim

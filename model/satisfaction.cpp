@@ -19,7 +19,7 @@ struct RunCount {
 };
 
 // Cells from..from + length - 1 of one row (no wrap).
-RunCount CountRun(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t from,
+RunCount CountRun(const std::uint16_t* states, const std::uint8_t* occupied, std::int32_t from,
                   std::int32_t length, std::int32_t centreState) {
   std::int32_t s = 0;
   std::int32_t o = 0;
@@ -34,7 +34,7 @@ RunCount CountRun(const std::int32_t* states, const std::uint8_t* occupied, std:
 // `width` cells of one row from column x, wrapped round the torus as often as the width asks: a
 // square wider than the grid counts each cell once per appearance, `width / cols` times for
 // every cell plus once more for the remaining `width % cols` cells from x.
-RunCount CountRow(const std::int32_t* states, const std::uint8_t* occupied, std::int32_t x,
+RunCount CountRow(const std::uint16_t* states, const std::uint8_t* occupied, std::int32_t x,
                   std::int64_t width, std::int32_t cols, std::int32_t centreState) {
   RunCount c;
   if (const std::int64_t full = width / cols; full > 0) {
@@ -52,19 +52,18 @@ RunCount CountRow(const std::int32_t* states, const std::uint8_t* occupied, std:
 // The comparison is by State alone: the centre always counts as same, free cells of another
 // State are not counted, and an occupied cell whose State is 0 (the moving agent's old cell
 // during an evaluation) counts as other for every group.
-void Model::CountNeighbours(std::int32_t column, std::int32_t row) {
+NeighbourCount Model::CountNeighbours(std::int32_t column, std::int32_t row) const {
   if (grid_.Counts().Active()) {
-    TCell& centre = grid_[column][row];
-    if (grid_.Counts().Count({column, row}, centre.State(), centre.SameCount, centre.OtherCount)) {
-      return;
+    NeighbourCount c;
+    if (grid_.Counts().Count({column, row}, grid_.At({column, row}).State(), c.same, c.other)) {
+      return c;
     }
   }
-  CountNeighboursDirect(column, row);
+  return CountNeighboursDirect(column, row);
 }
 
-void Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) {
-  TCell& centre = grid_[column][row];
-  const std::int32_t centreState = centre.State();
+NeighbourCount Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) const {
+  const std::int32_t centreState = grid_.At({column, row}).State();
   const std::int32_t r = settings_.NeighbourRadius;
   const std::int32_t cols = grid_.Cols();
   const std::int32_t rows = grid_.Rows();
@@ -87,9 +86,8 @@ void Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) {
       total += countRow(static_cast<std::int32_t>((corner.row + k) % rows));
     }
   }
-  // The radius is limited so that (2r + 1)^2 fits the cell's 32-bit counts.
-  centre.SameCount = static_cast<std::int32_t>(total.same);
-  centre.OtherCount = static_cast<std::int32_t>(total.other);
+  // The radius is limited so that (2r + 1)^2 fits 32-bit counts.
+  return {static_cast<std::int32_t>(total.same), static_cast<std::int32_t>(total.other)};
 }
 
 void Model::SetCountMethod(CountMethod method) {
@@ -108,6 +106,9 @@ void Model::ApplyCountMethod() {
   } else {
     grid_.DropNeighbourCounts();
   }
+  // The direct method counts every time (the fast ones keep fresh marks in quiet passes,
+  // MoveAgents).
+  if (countMethod_ == CountMethod::kDirect) grid_.DropFreshMarks();
 }
 
 namespace {
@@ -148,10 +149,14 @@ double Model::Percent(std::int32_t same, std::int32_t total) const {
 }
 
 void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
-  CountNeighbours(column, row);
-  TCell& cell = grid_[column][row];
-  s = Percent(cell.SameCount, cell.SameCount + cell.OtherCount);
-  cell.Satisfaction = s;
+  // A fresh cell's stored value is what the count would give.
+  if (grid_.IsFresh({column, row})) {
+    s = grid_.At({column, row}).Satisfaction();
+    return;
+  }
+  const NeighbourCount c = CountNeighbours(column, row);
+  s = Percent(c.same, c.same + c.other);
+  grid_.SetSatisfaction({column, row}, s, true);
 }
 
 }  // namespace segsim

@@ -1,6 +1,14 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "model/colors.h"
+#include "model/count_cost.h"
 #include "model/error.h"
 #include "model/model.h"
 #include "model/numeric.h"
@@ -21,7 +29,69 @@ std::int32_t AgentLimitFor(std::int64_t cellCount) {
   return static_cast<std::int32_t>(cellCount - Round(static_cast<Extended>(cellCount) * 0.05L));
 }
 
-void Model::CheckSetup(const SetupParams& params) {
+void Model::CheckSetup(const SetupParams& params) { CheckSetup(params, MemoryLimitBytes()); }
+
+namespace {
+
+// "1.5 GB" and the like: bytes in decimal units, two significant decimals at most.
+std::string ByteText(double bytes) {
+  const char* units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+  int u = 0;
+  while (bytes >= 1000 && u < 6) {
+    bytes /= 1000;
+    ++u;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, u == 0 ? "%.0f %s" : "%.3g %s", bytes, units[u]);
+  return text;
+}
+
+}  // namespace
+
+double Model::SetupBytes(const SetupParams& p) {
+  const double cols = CellsAcross(p.PanelWidth, p.CellSize);
+  const double rows = CellsAcross(p.PanelHeight, p.CellSize);
+  const double cells = cols * rows;
+  const double agents = p.AgentCount <= 0 ? 0 : std::min<double>(p.AgentCount, cells);
+  const double groups = p.GroupCount;
+  double bytes = cells * (Grid::kBytesPerCell + Grid::kFreshBytesPerCell) + agents * sizeof(TAgent);
+  if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
+    bytes += static_cast<double>(NeighbourCounts::BytesFor(
+        static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows), p.NeighbourRadius,
+        p.GroupCount));
+  }
+  // A step's measures: the tile counts, the G x G dissimilarity sums and results, and the
+  // cluster sizes (one entry per cluster, at most one per agent).
+  const double tiles = std::ceil(rows / std::max(p.TileSize, 1));
+  bytes += tiles * tiles * groups * sizeof(std::int32_t);
+  bytes += groups * groups * (sizeof(long double) + sizeof(double));
+  bytes += agents * sizeof(std::int32_t);
+  return bytes;
+}
+
+double Model::MemoryLimitBytes() {
+  double limit = kDefaultMemoryLimit;
+  std::ifstream meminfo("/proc/meminfo");
+  std::string line;
+  while (std::getline(meminfo, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    double kib = 0;
+    if (fields >> name >> kib && name == "MemAvailable:") {
+      limit = kib * 1024;
+      break;
+    }
+  }
+  // A lower limit of one's own, in megabytes (a shared machine, a test).
+  if (const char* own = std::getenv("SEGSIM_MEMORY_LIMIT_MB")) {
+    char* end = nullptr;
+    const double mb = std::strtod(own, &end);
+    if (end != own && *end == '\0' && mb > 0) limit = std::min(limit, mb * 1e6);
+  }
+  return limit;
+}
+
+void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
   if (params.CellSize < 1) {
     throw SegsimError("The cell size must be at least 1, not " + std::to_string(params.CellSize));
   }
@@ -38,10 +108,21 @@ void Model::CheckSetup(const SetupParams& params) {
                       std::to_string(kMaxNeighbourRadius) + ", not " +
                       std::to_string(params.NeighbourRadius));
   }
+  if (params.MoveDistance > kMaxMoveDistance || params.MoveDistance < -kMaxMoveDistance) {
+    throw SegsimError("The move distance must be at most " + std::to_string(kMaxMoveDistance) +
+                      ", not " + std::to_string(params.MoveDistance));
+  }
   if (CellsAcross(params.PanelWidth, params.CellSize) < 1 ||
       CellsAcross(params.PanelHeight, params.CellSize) < 1) {
     throw SegsimError("The drawing panel is too small for one cell of size " +
                       std::to_string(params.CellSize));
+  }
+  const double need = SetupBytes(params);
+  if (need > memoryLimitBytes) {
+    throw SegsimError("A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) +
+                      " x " + std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) +
+                      " cells needs about " + ByteText(need) + " of memory, more than the " +
+                      ByteText(memoryLimitBytes) + " available");
   }
 }
 
@@ -72,7 +153,7 @@ void Model::InitSetup(const SetupParams& params) {
   s.GroupCount = params.GroupCount;
   fixedSeed_ = params.Seed;
   agentList_.clear();
-  grid_.Reset(s.Cols, s.Rows);
+  grid_.Reset(s.Cols, s.Rows, {s.CellSize, s.CellOffset});
   CreateImage();
   CreateCells();
   CreateAgents(params.AgentCount);
@@ -91,26 +172,14 @@ void Model::CreateImage() {
   if (canvas_) canvas_->CreateImage(panelWidth_, panelHeight_);
 }
 
-void Model::CreateCells() {
-  const ModelSettings& s = settings_;
-  for (std::int32_t row = 0; row < s.Rows; ++row) {
-    for (std::int32_t column = 0; column < s.Cols; ++column) {
-      grid_.CreateCell(column * s.CellSize + s.CellOffset, row * s.CellSize + s.CellOffset,
-                       s.CellOffset, 0);
-    }
-  }
-  ResetCells();
-}
+// The grid's Reset made the cells, free and unmarked, with State 0 and the one grey level.
+void Model::CreateCells() { ResetCells(); }
 
 void Model::ResetCells() {
+  if (!canvas_) return;
   for (std::int32_t row = 0; row < settings_.Rows; ++row) {
     for (std::int32_t column = 0; column < settings_.Cols; ++column) {
-      grid_.SetOccupied({column, row}, false);
-      TCell& cell = grid_[column][row];
-      cell.Gray = 180;
-      grid_.SetState({column, row}, 0);
-      cell.Visited = false;
-      if (canvas_) cell.DrawCell(*canvas_);
+      grid_[column][row].DrawCell(*canvas_);
     }
   }
 }
@@ -139,7 +208,7 @@ void Model::PlaceAgents() {
 }
 
 TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
-  if (group < 1 || group > settings_.GroupCount || grid_.At(p).Occupied()) {
+  if (group < 1 || group > settings_.GroupCount || grid_.IsOccupied(p)) {
     throw SegsimError("No agent of group " + std::to_string(group) + " can stand on cell (" +
                       std::to_string(p.column) + ", " + std::to_string(p.row) + ")");
   }
@@ -151,16 +220,11 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
 // The agent of the group stands on the free cell p: its pixel centre and colour, the drawing of
 // its disc, the cell taken and the group counted.
 void Model::SettleAgent(TAgent& agent, GridPos p, std::int32_t group) {
-  const ModelSettings& s = settings_;
   agent.GridX = p.column;
   agent.GridY = p.row;
-  agent.SetCentreX(agent.GridX * s.CellSize + s.CellOffset);
-  agent.SetCentreY(agent.GridY * s.CellSize + s.CellOffset);
-  agent.SetRadius(s.AgentRadius);
   agent.Satisfied = false;
-  agent.Group = group;
-  agent.SetAgentColor(groupColors_[static_cast<std::size_t>(group - 1)]);
-  if (canvas_) agent.DrawAgent(*canvas_);
+  agent.Group = static_cast<std::int16_t>(group);
+  DrawAgent(agent);
   grid_.SetOccupied(p, true);
   grid_.SetState(p, group);
   ++groupSizes_[static_cast<std::size_t>(group - 1)];
@@ -175,11 +239,11 @@ GridPos Model::FindFreeCell(TAgent& agent) {
   for (int t = 0; t < kPlacementTries; ++t) {
     agent.GridX = static_cast<std::int32_t>(random_.Below(cols));
     agent.GridY = static_cast<std::int32_t>(random_.Below(rows));
-    if (!grid_[agent.GridX][agent.GridY].Occupied()) return {agent.GridX, agent.GridY};
+    if (!grid_.IsOccupied({agent.GridX, agent.GridY})) return {agent.GridX, agent.GridY};
   }
   for (std::int32_t row = 0; row < settings_.Rows; ++row) {
     for (std::int32_t column = 0; column < settings_.Cols; ++column) {
-      if (!grid_[column][row].Occupied()) return {column, row};
+      if (!grid_.IsOccupied({column, row})) return {column, row};
     }
   }
   return {agent.GridX, agent.GridY};  // unreachable while agents <= cells

@@ -203,12 +203,12 @@ TEST(Statistics, AveragesStoredValuesOfOccupiedCells) {
   m.AddAgent({1, 1}, 1);
   m.AddAgent({5, 5}, 1);
   m.AddAgent({9, 9}, 2);
-  m.grid()[1][1].Satisfaction = 40;
-  m.grid()[5][5].Satisfaction = 60;
-  m.grid()[9][9].Satisfaction = 33.3;
+  m.grid().SetSatisfaction({1, 1}, 40);
+  m.grid().SetSatisfaction({5, 5}, 60);
+  m.grid().SetSatisfaction({9, 9}, 33.3);
   // A cell with a State but no agent does not count.
   m.grid().SetState({12, 12}, 2);
-  m.grid()[12][12].Satisfaction = 100;
+  m.grid().SetSatisfaction({12, 12}, 100);
   const std::vector<double> avg = GroupSatisfaction(m.grid(), 3);
   EXPECT_EQ(avg[0], 50.0);
   EXPECT_EQ(avg[1], 33.3);

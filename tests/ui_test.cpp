@@ -221,7 +221,7 @@ private slots:
     const auto anyVisited = [&] {
       for (std::int32_t r = 0; r < grid.Rows(); ++r)
         for (std::int32_t c = 0; c < grid.Cols(); ++c)
-          if (grid[c][r].Visited) return true;
+          if (grid[c][r].Visited()) return true;
       return false;
     };
     QVERIFY(anyVisited());
