@@ -59,6 +59,7 @@ class ResultsTest : public QObject {
   Windows w_;
   QStringList errors_, failures_;
   QString chosen_;  // what the file-name chooser answers
+  QString filter_;  // the index of the filter it chooses; empty: the first
   QTemporaryDir dir_;
 
   TForm1* F1() { return w_.Form1.get(); }
@@ -80,10 +81,14 @@ private slots:
     SetErrorPresenter([this](const QString& m) { errors_ << m; });
     SetMessagePresenter([](const QString&, const QString&) {});
     SetWriteFailureReporter([this](const QString& m) { failures_ << m; });
-    SetFileNameChooser([this](QWidget*, const QString&, const QString&) { return chosen_; });
+    SetFileNameChooser([this](QWidget*, const QString&, const QString& filter, QString* selected) {
+      if (!filter_.isEmpty()) *selected = filter.section(";;", filter_.toInt(), filter_.toInt());
+      return chosen_;
+    });
     QVERIFY(dir_.isValid());
   }
   void init() {
+    filter_.clear();
     errors_.clear();
     failures_.clear();
     w_ = CreateWindows(1000);
@@ -134,17 +139,22 @@ private slots:
 
   void picturesByTheFilesType_data() {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");  // the chosen filter's index
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("magic");
-    QTest::newRow("png") << "chart.png" << "chart.png" << QByteArray("\x89PNG");
-    QTest::newRow("no suffix") << "chart" << "chart.png" << QByteArray("\x89PNG");
-    QTest::newRow("pdf") << "chart.PDF" << "chart.PDF" << QByteArray("%PDF");
-    QTest::newRow("svg") << "chart.svg" << "chart.svg" << QByteArray("<?xml");
+    QTest::newRow("png") << "chart.png" << "" << "chart.png" << QByteArray("\x89PNG");
+    QTest::newRow("no suffix") << "chart" << "" << "chart.png" << QByteArray("\x89PNG");
+    QTest::newRow("pdf") << "chart.PDF" << "" << "chart.PDF" << QByteArray("%PDF");
+    QTest::newRow("svg") << "chart.svg" << "0" << "chart.svg" << QByteArray("<?xml");
+    QTest::newRow("svg filter") << "drawn" << "2" << "drawn.svg" << QByteArray("<?xml");
+    QTest::newRow("pdf filter") << "drawn" << "1" << "drawn.pdf" << QByteArray("%PDF");
   }
   void picturesByTheFilesType() {
     QFETCH(QString, name);
+    QFETCH(QString, filter);
     QFETCH(QString, written);
     QFETCH(QByteArray, magic);
+    filter_ = filter;
     Steps(2);
     chosen_ = Path(qPrintable(name));
     Trigger(F2()->Chart1, "SavePicture");

@@ -2,7 +2,6 @@
 // CSV and the command that repeats the run.
 #include <QAction>
 #include <QBuffer>
-#include <QFileInfo>
 #include <QFrame>
 #include <algorithm>
 
@@ -52,9 +51,8 @@ QString TForm1::GridCsv() const {
 }
 
 void TForm1::SavePicture() {
-  QString path = ChooseFileName(this, "Save picture", "PNG image (*.png)");
+  const QString path = ChooseFileName(this, "Save picture", "PNG image (*.png)");
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += ".png";
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -63,9 +61,8 @@ void TForm1::SavePicture() {
 }
 
 void TForm1::SaveGridCsv() {
-  QString path = ChooseFileName(this, "Save grid as CSV", "CSV file (*.csv)");
+  const QString path = ChooseFileName(this, "Save grid as CSV", "CSV file (*.csv)");
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += ".csv";
   WriteWholeFile(this, path, GridCsv().toUtf8());
 }
 

@@ -24,19 +24,19 @@ public:
     column_ = MakeView(Frozen::Column);
     corner_ = MakeView(Frozen::Corner);
     table->installEventFilter(this);
-    QAbstractItemModel* model = table->model();
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
-                        &QAbstractItemModel::columnsInserted,
-                        &QAbstractItemModel::columnsRemoved}) {
-      connect(model, signal, this, [this] { Update(); });
+    // The headers' signals, not the model's: a table being destroyed deletes its headers before
+    // its model, whose last signals must not reach these views.
+    for (QHeaderView* header : {table->horizontalHeader(), table->verticalHeader()}) {
+      connect(header, &QHeaderView::sectionCountChanged, this, [this] { Update(); });
+      connect(header, &QHeaderView::sectionResized, this, [this] { Update(); });
     }
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { Update(); });
-    connect(table->horizontalScrollBar(), &QScrollBar::valueChanged,
-            row_->horizontalScrollBar(), &QScrollBar::setValue);
-    connect(table->verticalScrollBar(), &QScrollBar::valueChanged,
-            column_->verticalScrollBar(), &QScrollBar::setValue);
-    connect(table->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Update(); });
-    connect(table->verticalHeader(), &QHeaderView::sectionResized, this, [this] { Update(); });
+    // Scrolling either way keeps the views and the table together (a wheel over a view too).
+    const auto tie = [this](QScrollBar* a, QScrollBar* b) {
+      connect(a, &QScrollBar::valueChanged, b, &QScrollBar::setValue);
+      connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue);
+    };
+    tie(table->horizontalScrollBar(), row_->horizontalScrollBar());
+    tie(table->verticalScrollBar(), column_->verticalScrollBar());
     Update();
   }
 
