@@ -12,6 +12,6 @@ if(TARGET segsim_ui)
   set_tests_properties(ui_results_test PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   # segsim --seed with a value that is no unsigned 32-bit integer: a message, status 2.
   add_test(NAME segsim_command_line COMMAND ${CMAKE_COMMAND} -DSEGSIM=$<TARGET_FILE:segsim>
-           -P ${CMAKE_CURRENT_SOURCE_DIR}/segsim_command_line.cmake.in)
+           -P ${CMAKE_CURRENT_SOURCE_DIR}/segsim_command_line.cmake)
   set_tests_properties(segsim_command_line PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endif()

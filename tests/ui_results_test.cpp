@@ -260,6 +260,12 @@ private slots:
     QCOMPARE(column->indexAt(QPoint(5, 30)).column(), 0);
     QCOMPARE(column->indexAt(QPoint(5, 30)).row(), scrolled.row());
     QCOMPARE(corner->indexAt(QPoint(5, 5)), table->model()->index(0, 0));
+    // Moving up with the keys brings a cell hidden under the frozen row back into view.
+    table->setFocus();
+    table->setCurrentCell(scrolled.row(), scrolled.column());
+    QTest::keyClick(table, Qt::Key_Up);
+    QCOMPARE(table->currentRow(), scrolled.row() - 1);
+    QVERIFY(table->visualRect(table->currentIndex()).top() >= 20);
     // A new layout with fewer groups: the views follow.
     Setup("34", "2");
     QCOMPARE(table->columnCount(), 3);

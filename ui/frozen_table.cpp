@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -37,6 +38,8 @@ public:
     };
     tie(table->horizontalScrollBar(), row_->horizontalScrollBar());
     tie(table->verticalScrollBar(), column_->verticalScrollBar());
+    connect(table->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { KeepInView(current); });
     Update();
   }
 
@@ -76,6 +79,22 @@ private:
     view->viewport()->setContextMenuPolicy(Qt::NoContextMenu);
     kinds_.push_back({view, kind});
     return view;
+  }
+
+  // A cell moved to with the keys does not hide under the frozen row or column: the table
+  // scrolls back until it shows beside them.
+  void KeepInView(const QModelIndex& current) {
+    if (!current.isValid()) return;
+    QScrollBar* vertical = table_->verticalScrollBar();
+    QScrollBar* horizontal = table_->horizontalScrollBar();
+    while (current.row() > 0 && vertical->value() > vertical->minimum() &&
+           table_->visualRect(current).top() < table_->rowHeight(0)) {
+      vertical->setValue(vertical->value() - 1);
+    }
+    while (current.column() > 0 && horizontal->value() > horizontal->minimum() &&
+           table_->visualRect(current).left() < table_->columnWidth(0)) {
+      horizontal->setValue(horizontal->value() - 1);
+    }
   }
 
   void Update() {
