@@ -466,22 +466,17 @@ QByteArray ChartView::Picture(const QString& format) {
 }
 
 void ChartView::SavePicture() {
-  QString path = ChooseFileName(this, "Save picture",
+  const QString path = ChooseFileName(this, "Save picture",
                                 "PNG image (*.png);;PDF document (*.pdf);;SVG image (*.svg)");
   if (path.isEmpty()) return;
   QString format = QFileInfo(path).suffix().toLower();
-  if (format.isEmpty()) {
-    format = "png";
-    path += ".png";
-  }
-  if (format != "png" && format != "pdf" && format != "svg") format = "png";
+  if (format != "pdf" && format != "svg") format = "png";  // another type: a PNG picture
   WriteWholeFile(this, path, Picture(format));
 }
 
 void ChartView::SaveData() {
-  QString path = ChooseFileName(this, "Save data as CSV", "CSV file (*.csv)");
+  const QString path = ChooseFileName(this, "Save data as CSV", "CSV file (*.csv)");
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += ".csv";
   WriteWholeFile(this, path, DataTable(',').toUtf8());
 }
 

@@ -163,8 +163,8 @@ public:
   // The chart as drawn, at its own size: format "png", "pdf" or "svg"; empty for another.
   QByteArray Picture(const QString& format);
   // The context menu's commands. The save commands ask for a file name (ChooseFileName); the
-  // picture's format follows the name's suffix (none: PNG, added to the name). A file that
-  // cannot be written is reported and left as it was.
+  // picture's format follows the name's type, PNG for a type other than PDF and SVG. A file
+  // that cannot be written is reported and left as it was.
   void SavePicture();
   void SaveData();
   void CopyData();

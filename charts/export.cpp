@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <utility>
@@ -28,8 +30,14 @@ FileNameChooser SetFileNameChooser(FileNameChooser chooser) {
 }
 
 QString ChooseFileName(QWidget* parent, const QString& caption, const QString& filter) {
-  if (Chooser()) return Chooser()(parent, caption, filter);
-  return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+  QString selected = filter.section(";;", 0, 0);
+  QString path = Chooser() ? Chooser()(parent, caption, filter, &selected)
+                           : QFileDialog::getSaveFileName(parent, caption, QString(), filter,
+                                                          &selected);
+  if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  static const QRegularExpression pattern(R"(\*\.(\w+))");
+  const QRegularExpressionMatch match = pattern.match(selected);
+  return match.hasMatch() ? path + "." + match.captured(1) : path;
 }
 
 WriteFailureReporter SetWriteFailureReporter(WriteFailureReporter reporter) {

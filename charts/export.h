@@ -12,11 +12,13 @@ class QWidget;
 namespace segsim {
 
 // Asks for the name of a file to write; "" when the person cancels. filter is a file dialog's
-// filter list ("PNG image (*.png);;PDF document (*.pdf)").
-using FileNameChooser =
-    std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
+// filter list ("PNG image (*.png);;PDF document (*.pdf)"); the chooser sets *selectedFilter to
+// the filter the person chose (it starts as the first).
+using FileNameChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                              const QString& filter, QString* selectedFilter)>;
 // Returns the chooser it replaces; an empty function restores the file dialog.
 FileNameChooser SetFileNameChooser(FileNameChooser chooser);
+// The chosen name; one without a suffix takes that of the chosen filter ("*.pdf": ".pdf").
 QString ChooseFileName(QWidget* parent, const QString& caption, const QString& filter);
 
 // Where a failed write is reported: by default a warning box titled with the application's name.

@@ -8,6 +8,7 @@
 
 #include "model/cell.h"
 #include "model/prefetch.h"
+#include "model/settings.h"
 
 namespace segsim {
 
@@ -44,7 +45,7 @@ class NeighbourCounts {
 public:
   // Largest radius served: a square's counts, up to (2r + 1)^2, must fit 32-bit counts and a
   // strip count, up to 2r + 1, a 16-bit entry.
-  static constexpr std::int32_t kMaxRadius = 23169;
+  static constexpr std::int32_t kMaxRadius = kMaxNeighbourRadius;
   // Strips up to this tall keep one-byte entries.
   static constexpr std::int64_t kMaxNarrowWidth = 255;
   // More free cells holding a group than this (only a scene set by hand makes them) and a count

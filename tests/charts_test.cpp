@@ -2,12 +2,14 @@
 // follow their source and their attached function.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "charts/block_average.h"
+#include "charts/data_table.h"
 #include "charts/polyfit.h"
 #include "charts/series.h"
 #include "charts/trend.h"
@@ -87,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"OddHalfRoundsUp", 1.5, {{1, 1}, {2, 3}, {3, 5}}, {{1.5, 2}}},
         FunctionCase{"PeriodBeyondSourceGivesNothing", 4, {{1, 1}, {2, 3}, {3, 5}}, {}},
         FunctionCase{"PeriodRoundingToZeroIsWholeRange", 0.4, {{1, 1}, {2, 3}, {3, 8}}, {{1, 4}, {3, 4}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 class LinearTrendCases : public testing::TestWithParam<FunctionCase> {};
 
@@ -104,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FunctionCase{"EqualXGivesIdentityLine", 0, {{2, 1}, {2, 5}}, {{2, 2}, {2, 2}}},
                     FunctionCase{"ExactLine", 0, {{1, 1}, {2, 3}, {3, 5}}, {{1, 1}, {3, 5}}},
                     FunctionCase{"LeastSquares", 0, {{0, 1}, {2, 1}, {2, 4}, {4, 4}}, {{0, 1}, {4, 4}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PolynomialFit, ReproducesExactParabola) {
   PointSeries source;
@@ -183,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SolveCase{"PivotAboveThreshold", {{{1e-14L}}}, {1e-14L}, 1, {1}, 1e-14L},
                     SolveCase{"PivotBelowThresholdIsSingular", {{{1e-16L}}}, {1}, 1, {0}, 0},
                     SolveCase{"ZeroAfterEliminationIsSingular", {{{1, 2}, {2, 4}}}, {1, 2}, 2, {0, 0}, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Settings, RejectedValuesKeepTheOldOneWithTheirMessage) {
   BlockAverage average;
@@ -313,7 +315,33 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkCase{"Negative", -1234.5, "-1,234.5"}, MarkCase{"NegativeToZero", -0.04, "0"},
                     MarkCase{"Large", 1e20, "100,000,000,000,000,000,000"},
                     MarkCase{"Tiny", 1e-30, "0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The table of several series: keys in order, repeated keys on rows of their own, gaps empty.
+TEST(SeriesTable, OneColumnPerSeriesWithRepeatedKeysApart) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<NamedSeries> series = {
+      {"runs", {{3, 4}, {2, 5}, {2, 7}}},
+      {"mean, per value", {{2, 6}, {3, 4}}},
+      {"gap", {{1, 0.1}, {3, nan}, {nan, 9}}},
+  };
+  EXPECT_EQ(SeriesTable("value", series, ','),
+            "value,runs,mean  per value,gap\n"
+            "1,,,0.1\n"
+            "2,5,6,\n"
+            "2,7,,\n"
+            "3,4,4,\n");
+  EXPECT_EQ(SeriesTable("x", {}, '\t'), "x\n");
+  EXPECT_EQ(SeriesTable("t", {{NamedSeries{"a\tb", {{1, 2}}}}}, '\t'), "t\ta b\n1\t2\n");
+}
+
+TEST(SeriesTable, NumbersReadBackAsTheSameDouble) {
+  for (const double v : {0.1, 100.0 / 3, -2.5e-300, 1e21, 12783.0}) {
+    EXPECT_EQ(std::stod(NumberText(v)), v) << NumberText(v);
+  }
+  EXPECT_EQ(NumberText(100.0 / 3), "33.333333333333336");
+  EXPECT_EQ(NumberText(50), "50");
+}
 
 }  // namespace
 }  // namespace segsim

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 
 #include "model/limits.h"
@@ -31,9 +32,11 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(ms.count());
 }
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(std::optional<std::uint32_t> sessionSeed, QWidget* parent)
+    : QWidget(parent), sessionSeed_(sessionSeed) {
   BuildControls();
   ConnectHandlers();
+  BuildPanelMenu();
   Timer1->start();  // on from creation: the model runs without a click
   RunGuarded([this] { FormCreate(); });
 }
@@ -50,8 +53,25 @@ void TForm1::FormCreate() {
   // T of the segregation index is the agent-count field's integer at each computation; a text
   // that is no integer ends the computation before anything is written.
   sim_.SetPopulationTotalSource([this] { return ReadInt(Edit_anzAg); });
-  sim_.InitSetup(ReadSetupParams());
+  SetupParams params = ReadSetupParams();
+  params.Seed = NextSeed();
+  sim_.InitSetup(params);
   ShowSetupLabels();
+  StartRunLog(params);
+}
+
+std::optional<std::uint32_t> TForm1::NextSeed() const {
+  if (!sessionSeed_) return std::nullopt;
+  return *sessionSeed_ + setupsMade_;  // wraps modulo 2^32
+}
+
+// The log keeps the settings the model was built with: the seed it was placed with and, as the
+// agent count, the agents created (what the field shows and the steps read).
+void TForm1::StartRunLog(SetupParams used) {
+  ++setupsMade_;
+  used.Seed = Seed();
+  used.AgentCount = sim_.model().AgentCountUsed();
+  runLog_.Reset(used);
 }
 
 // The image, the panel and the model go with the window; the model draws nothing on the way.
@@ -78,9 +98,11 @@ SetupParams TForm1::ReadSetupParams() const {
 }
 
 void TForm1::NewSetup() {
-  const SetupParams params = ReadSetupParams();
+  SetupParams params = ReadSetupParams();
+  params.Seed = NextSeed();
   sim_.NewSetup(params);
   ShowSetupLabels();
+  StartRunLog(params);
 }
 
 void TForm1::B_setupClick() {
@@ -112,6 +134,7 @@ void TForm1::Timer1Tick() {
 void TForm1::DoStep() {
   Model& m = sim_.model();
   m.MoveAgents();
+  runLog_.CountStep();
   m.SetTimeStep(m.TimeStep() + 1);
   lbl_Steps->setText(QString::number(m.TimeStep()));
   sim_.UpdateStatistics();
@@ -178,7 +201,11 @@ void TForm1::ApplyLimits(QLineEdit* field, LimitedField kind) {
   if (ReadInt(field) < LowerLimit(kind)) WriteInt(field, LowerLimit(kind));
 }
 
-void TForm1::Edit_anzAgChange() { ApplyLimits(Edit_anzAg, LimitedField::AgentCount); }
+// The steps read the agent count's field (T of the segregation index): the run log keeps it.
+void TForm1::Edit_anzAgChange() {
+  ApplyLimits(Edit_anzAg, LimitedField::AgentCount);
+  runLog_.Record(RunSetting::Agents, ReadInt(Edit_anzAg));
+}
 
 void TForm1::Edit_cellSizChange() { ApplyLimits(Edit_cellSiz, LimitedField::CellSize); }
 
@@ -189,13 +216,18 @@ void TForm1::Edit_nRadChange() { ApplyLimits(Edit_nRad, LimitedField::NeighbourR
 void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDistance); }
 
 // The field keeps its text as typed ("015", "0"): the tile count takes a size below 1 as 1.
-void TForm1::E_nbSizeChange() { sim_.model().SetTileSize(ReadInt(E_nbSize)); }
+void TForm1::E_nbSizeChange() {
+  const std::int32_t size = ReadInt(E_nbSize);
+  sim_.model().SetTileSize(size);
+  runLog_.Record(RunSetting::TileSize, std::max(size, 1));
+}
 
 void TForm1::E_stopTChange() { sim_.model().SetStopStep(ReadInt(E_stopT)); }
 
 void TForm1::TrB_threshChange() {
   Lbl_P->setText(QString::number(TrB_thresh->value()));
   sim_.model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
+  runLog_.Record(RunSetting::Threshold, TrB_thresh->value());
 }
 
 }  // namespace segsim

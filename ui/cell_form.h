@@ -4,7 +4,9 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
+#include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "model/limits.h"
 
@@ -25,7 +27,9 @@ class TForm2;
 class TForm1 : public QWidget {
   Q_OBJECT
 public:
-  explicit TForm1(QWidget* parent = nullptr);
+  // With a session seed S, setup k of the session (0 the one at start) is placed with S + k;
+  // without, each setup takes its seed from the clock.
+  explicit TForm1(std::optional<std::uint32_t> sessionSeed = {}, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // The analysis window receives the measures and reads E_nbSize and E_clusterT; the sweep
@@ -46,6 +50,22 @@ public:
   Simulation& simulation() { return sim_; }
   const Simulation& simulation() const { return sim_; }
   SetupParams ReadSetupParams() const;
+  // The seed the current setup was placed with.
+  std::uint32_t Seed() const { return sim_.model().PlacementSeed(); }
+
+  // --- results out: the drawing panel's context menu ------------------------------------------
+  // The log of the current run: its setup, the steps made since and every change of a setting
+  // a step reads (threshold, tile size, agent count) made while it ran.
+  const RunLog& CurrentRun() const { return runLog_; }
+  // The segsim-cli run command that repeats the current run from its setup to the present step.
+  QString RunCommand() const;
+  // One line "row,column,group" per cell, rows outer; group 1..G, empty for a free cell.
+  QString GridCsv() const;
+  // The menu's commands: "Save picture..." (the drawing at its own pixels, PNG), "Save grid as
+  // CSV..." and "Copy run as command". The save commands ask for a file name (ChooseFileName).
+  void SavePicture();
+  void SaveGridCsv();
+  void CopyRunCommand();
 
   // --- handlers, named after their control and event --------------------------------------------
   void FormCreate();
@@ -125,6 +145,11 @@ private:
   void BuildRunControls();
   void BuildToleranceBox();
   void ConnectHandlers();
+  void BuildPanelMenu();
+  // The seed of the next setup: S + k with a session seed, else none (the clock).
+  std::optional<std::uint32_t> NextSeed() const;
+  // After a setup made from these settings: the run log starts afresh from it.
+  void StartRunLog(SetupParams used);
   void ShowFps();
   void ShowSetupLabels();
   // Writes v into a field when its limit replaces the value (the change handler runs again).
@@ -136,6 +161,9 @@ private:
   QString failingStepMessage_;  // message of the last tick, while ticks keep failing with it
   QWidget* sweepWindow_ = nullptr;
   bool sweepWindowPlaced_ = false;  // opened once beside the other windows
+  std::optional<std::uint32_t> sessionSeed_;
+  std::uint32_t setupsMade_ = 0;  // setups of this session so far
+  RunLog runLog_;
   TForm2* analysisWindow_ = nullptr;
 };
 

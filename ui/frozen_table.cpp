@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -24,19 +25,21 @@ public:
     column_ = MakeView(Frozen::Column);
     corner_ = MakeView(Frozen::Corner);
     table->installEventFilter(this);
-    QAbstractItemModel* model = table->model();
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
-                        &QAbstractItemModel::columnsInserted,
-                        &QAbstractItemModel::columnsRemoved}) {
-      connect(model, signal, this, [this] { Update(); });
+    // The headers' signals, not the model's: a table being destroyed deletes its headers before
+    // its model, whose last signals must not reach these views.
+    for (QHeaderView* header : {table->horizontalHeader(), table->verticalHeader()}) {
+      connect(header, &QHeaderView::sectionCountChanged, this, [this] { Update(); });
+      connect(header, &QHeaderView::sectionResized, this, [this] { Update(); });
     }
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { Update(); });
-    connect(table->horizontalScrollBar(), &QScrollBar::valueChanged,
-            row_->horizontalScrollBar(), &QScrollBar::setValue);
-    connect(table->verticalScrollBar(), &QScrollBar::valueChanged,
-            column_->verticalScrollBar(), &QScrollBar::setValue);
-    connect(table->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Update(); });
-    connect(table->verticalHeader(), &QHeaderView::sectionResized, this, [this] { Update(); });
+    // Scrolling either way keeps the views and the table together (a wheel over a view too).
+    const auto tie = [this](QScrollBar* a, QScrollBar* b) {
+      connect(a, &QScrollBar::valueChanged, b, &QScrollBar::setValue);
+      connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue);
+    };
+    tie(table->horizontalScrollBar(), row_->horizontalScrollBar());
+    tie(table->verticalScrollBar(), column_->verticalScrollBar());
+    connect(table->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { KeepInView(current); });
     Update();
   }
 
@@ -76,6 +79,22 @@ private:
     view->viewport()->setContextMenuPolicy(Qt::NoContextMenu);
     kinds_.push_back({view, kind});
     return view;
+  }
+
+  // A cell moved to with the keys does not hide under the frozen row or column: the table
+  // scrolls back until it shows beside them.
+  void KeepInView(const QModelIndex& current) {
+    if (!current.isValid()) return;
+    QScrollBar* vertical = table_->verticalScrollBar();
+    QScrollBar* horizontal = table_->horizontalScrollBar();
+    while (current.row() > 0 && vertical->value() > vertical->minimum() &&
+           table_->visualRect(current).top() < table_->rowHeight(0)) {
+      vertical->setValue(vertical->value() - 1);
+    }
+    while (current.column() > 0 && horizontal->value() > horizontal->minimum() &&
+           table_->visualRect(current).left() < table_->columnWidth(0)) {
+      horizontal->setValue(horizontal->value() - 1);
+    }
   }
 
   void Update() {

@@ -1,11 +1,17 @@
-// segsim-screenshots DIR [STEPS]: runs the model for STEPS steps (300 by default) with the
-// analysis window open and writes the client areas of the main and analysis windows to
+// segsim-screenshots DIR [STEPS [GROUPS]]: runs the model for STEPS steps (300 by default) with
+// the analysis window open and writes the client areas of the main and analysis windows to
 // DIR/main.png and DIR/analysis.png; then runs a whole sweep of the sweep window's initial
-// fields over " number of groups" and writes the sweep window to DIR/sweep.png.
+// fields over " number of groups" and writes the sweep window to DIR/sweep.png. With GROUPS the
+// model runs with that many groups, and DIR/analysis_scrolled.png shows the analysis window with
+// the dissimilarity table scrolled to its far corner.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 
@@ -44,7 +50,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("segsim");
   if (argc < 2) {
-    std::fprintf(stderr, "usage: segsim-screenshots DIR [STEPS]\n");
+    std::fprintf(stderr, "usage: segsim-screenshots DIR [STEPS [GROUPS]]\n");
     return 2;
   }
   const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -53,6 +59,10 @@ int main(int argc, char* argv[]) {
   segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
   const segsim::Windows w = segsim::CreateWindows();
   w.Form1->Timer1->stop();  // the steps are counted here, not by the clock
+  if (argc > 3) {
+    w.Form1->Edit_anzGr->setText(QString::fromLocal8Bit(argv[3]));
+    w.Form1->B_setup->click();
+  }
   w.Form1->show();
   w.Form1->Button1->click();
   for (int i = 0; i < steps; ++i) {
@@ -62,6 +72,13 @@ int main(int argc, char* argv[]) {
   for (auto* chart : w.Form2->findChildren<segsim::ChartView*>()) chart->ReplotNow();
   Settle(100);
   if (!Save(w.Form1.get(), dir, "main.png") || !Save(w.Form2.get(), dir, "analysis.png")) return 1;
+  if (argc > 3) {
+    QTableWidget* table = w.Form2->DissimiGrid;
+    table->horizontalScrollBar()->setValue(table->horizontalScrollBar()->maximum());
+    table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
+    Settle(100);
+    if (!Save(w.Form2.get(), dir, "analysis_scrolled.png")) return 1;
+  }
   w.Form1->Button3->click();  // shows the sweep window
   w.Form3->move(100, 60);
   RunSweep(*w.Form3);

@@ -2,9 +2,9 @@
 
 namespace segsim {
 
-Windows CreateWindows() {
+Windows CreateWindows(std::optional<std::uint32_t> sessionSeed) {
   Windows w;
-  w.Form1 = std::make_unique<TForm1>();
+  w.Form1 = std::make_unique<TForm1>(sessionSeed);
   w.Form1->setObjectName("Form1");
   w.Form2 = std::make_unique<TForm2>();
   w.Form2->setObjectName("Form2");

@@ -1,7 +1,9 @@
 // The application's three windows, created in order and wired to each other.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "ui/analyse.h"
 #include "ui/cell_form.h"
@@ -18,7 +20,7 @@ struct Windows {
 
 // Creates the main window (its model built and drawn, Timer1 on), then the analysis window,
 // hidden and laid out for the model, then the sweep window, hidden, which drives the other two.
-// Nothing is shown.
-Windows CreateWindows();
+// Nothing is shown. With a session seed S, setup k of the session is placed with seed S + k.
+Windows CreateWindows(std::optional<std::uint32_t> sessionSeed = {});
 
 }  // namespace segsim

@@ -1,0 +1,16 @@
+# Run by ctest (see ui_results_test.cmake): segsim refuses a bad --seed before any window opens.
+foreach(bad "x" "-1" "4294967296" "1.5" "")
+  execute_process(COMMAND ${SEGSIM} --seed "${bad}" RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 20)
+  if(NOT status EQUAL 2 OR NOT err MATCHES "no unsigned 32-bit integer: '${bad}'" OR out)
+    message(FATAL_ERROR "--seed '${bad}': status ${status}, stderr: ${err}")
+  endif()
+endforeach()
+execute_process(COMMAND ${SEGSIM} --seed RESULT_VARIABLE status ERROR_VARIABLE err TIMEOUT 20)
+if(NOT status EQUAL 2 OR NOT err MATCHES "needs a value")
+  message(FATAL_ERROR "--seed without a value: status ${status}, stderr: ${err}")
+endif()
+execute_process(COMMAND ${SEGSIM} --help RESULT_VARIABLE status OUTPUT_VARIABLE out TIMEOUT 20)
+if(NOT status EQUAL 0 OR NOT out MATCHES "--seed S")
+  message(FATAL_ERROR "--help: status ${status}, stdout: ${out}")
+endif()
