@@ -55,7 +55,7 @@ void TForm1::FormCreate() {
 
 // The image, the panel and the model go with the window; the model draws nothing on the way.
 void TForm1::FormDestroy() {
-  sim_.model().SetCanvas(nullptr);
+  sim_.Model().SetCanvas(nullptr);
   sim_.SetSink(nullptr);
 }
 
@@ -88,7 +88,7 @@ void TForm1::B_setupClick() {
 }
 
 void TForm1::ShowSetupLabels() {
-  const Model& m = sim_.model();
+  const Model& m = sim_.Model();
   const ModelSettings& s = m.Settings();
   Lbl_P->setText(QString::number(s.Threshold));
   Lbl_cellS->setText(QString("%1 x %2 = %3").arg(s.Rows).arg(s.Cols).arg(std::int64_t{s.Rows} * s.Cols));
@@ -109,7 +109,7 @@ void TForm1::Timer1Tick() {
 }
 
 void TForm1::DoStep() {
-  Model& m = sim_.model();
+  Model& m = sim_.Model();
   m.MoveAgents();
   m.SetTimeStep(m.TimeStep() + 1);
   lbl_Steps->setText(QString::number(m.TimeStep()));
@@ -163,7 +163,7 @@ void TForm1::WriteInt(QLineEdit* field, std::int64_t v) { field->setText(QString
 // in force, not those the fields would give. segsim-cli's sweep applies the same limits.
 
 void TForm1::ApplyLimits(QLineEdit* field, LimitedField kind) {
-  const ModelSettings& s = sim_.model().Settings();
+  const ModelSettings& s = sim_.Model().Settings();
   const LimitContext grid{s.Cols, s.Rows, ZeichenPanel->width()};
   if (const auto replacement = UpperReplacement(kind, ReadInt(field), grid)) {
     WriteInt(field, *replacement);
@@ -185,14 +185,14 @@ void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDist
 // limits of the setup fields.
 void TForm1::E_nbSizeChange() {
   if (ReadInt(E_nbSize) < 1) WriteInt(E_nbSize, 1);
-  sim_.model().SetTileSize(ReadInt(E_nbSize));
+  sim_.Model().SetTileSize(ReadInt(E_nbSize));
 }
 
-void TForm1::E_stopTChange() { sim_.model().SetStopStep(ReadInt(E_stopT)); }
+void TForm1::E_stopTChange() { sim_.Model().SetStopStep(ReadInt(E_stopT)); }
 
 void TForm1::TrB_threshChange() {
   Lbl_P->setText(QString::number(TrB_thresh->value()));
-  sim_.model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
+  sim_.Model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
 }
 
 }  // namespace segsim
