@@ -54,7 +54,7 @@ SetupParams Grid(std::int32_t cells, std::int32_t cellSize, double percent) {
 // Setup and `steps` full steps (relocation and measures), in seconds.
 double WholeRun(const SetupParams& p, CountMethod method, int steps) {
   Simulation sim;
-  sim.model().SetCountMethod(method);
+  sim.Model().SetCountMethod(method);
   const double start = CpuNow();
   sim.InitSetup(p);
   for (int t = 0; t < steps; ++t) sim.Step();
@@ -105,9 +105,9 @@ void BM_SettledAgentStep(benchmark::State& state, SetupParams p, int settle, int
     for (int t = 0; t < timed; ++t) sim.Step();
     const double spent = CpuNow() - start;
     state.SetIterationTime(spent / timed);
-    state.counters["ns_per_agent_step"] = spent / timed / sim.model().AgentCountUsed() * 1e9;
-    state.counters["moved"] = sim.model().LastPass().moved;
-    state.SetLabel(sim.model().FastCountsInUse() ? "sums" : "walk");
+    state.counters["ns_per_agent_step"] = spent / timed / sim.Model().AgentCountUsed() * 1e9;
+    state.counters["moved"] = sim.Model().LastPass().moved;
+    state.SetLabel(sim.Model().FastCountsInUse() ? "sums" : "walk");
   }
 }
 

@@ -65,8 +65,8 @@ WindowRun RunWindow(int ms, int settle) {
   form->findChild<QPushButton*>("B_setup")->click();
   form->findChild<QLineEdit*>("Edit_anzAg")->setText(QString::number(kAgents));
   form->findChild<QPushButton*>("B_setup")->click();
-  if (form->simulation().model().AgentCountUsed() != kAgents) {
-    std::fprintf(stderr, "the window set up %d agents\n", form->simulation().model().AgentCountUsed());
+  if (form->simulation().Model().AgentCountUsed() != kAgents) {
+    std::fprintf(stderr, "the window set up %d agents\n", form->simulation().Model().AgentCountUsed());
   }
   while (form->TimeStep() < static_cast<std::uint32_t>(settle)) RunEventLoop(10);
   WindowRun r;

@@ -63,7 +63,7 @@ const char* NameOf(Config config) {
 }
 
 void Label(benchmark::State& state, const Simulation& sim) {
-  const segsim::Model& m = sim.model();
+  const segsim::Model& m = sim.Model();
   state.counters["moved"] = m.LastPass().moved;
   state.counters["unsatisfied"] = m.LastPass().unsatisfied;
   state.SetLabel(m.FastCountsInUse() ? "sums" : "walk");
@@ -74,7 +74,7 @@ void BM_FirstStep(benchmark::State& state, Config config, CountMethod method) {
   Simulation sim;
   for (auto _ : state) {
     state.PauseTiming();
-    sim.model().SetCountMethod(method);
+    sim.Model().SetCountMethod(method);
     sim.InitSetup(ParamsFor(config));
     state.ResumeTiming();
     sim.Step();
@@ -86,7 +86,7 @@ void BM_FirstStep(benchmark::State& state, Config config, CountMethod method) {
 void BM_EarlySteps(benchmark::State& state, Config config, CountMethod method) {
   Simulation sim;
   for (auto _ : state) {
-    sim.model().SetCountMethod(method);
+    sim.Model().SetCountMethod(method);
     sim.InitSetup(ParamsFor(config));
     sim.Step();
     const auto start = std::chrono::steady_clock::now();
@@ -102,7 +102,7 @@ void BM_SettledStep(benchmark::State& state, Config config, CountMethod method) 
   Simulation sim;
   sim.InitSetup(ParamsFor(config));
   for (int i = 0; i < 100; ++i) sim.Step();
-  sim.model().SetCountMethod(method);
+  sim.Model().SetCountMethod(method);
   for (auto _ : state) sim.Step();
   Label(state, sim);
 }
@@ -150,32 +150,32 @@ void RegisterAll() {
     };
     measure("UpdateStatistics", [](Simulation& sim) { sim.UpdateStatistics(); });
     measure("GroupSatisfaction", [](Simulation& sim) {
-      const segsim::Model& m = sim.model();
-      benchmark::DoNotOptimize(segsim::GroupSatisfaction(m.grid(), m.Settings().GroupCount));
+      const segsim::Model& m = sim.Model();
+      benchmark::DoNotOptimize(segsim::GroupSatisfaction(m.Grid(), m.Settings().GroupCount));
     });
     measure("CountTileGroups", [](Simulation& sim) {
-      const segsim::Model& m = sim.model();
+      const segsim::Model& m = sim.Model();
       const segsim::ModelSettings& st = m.Settings();
-      benchmark::DoNotOptimize(segsim::CountTileGroups(m.grid(), st.TileSize, st.GroupCount));
+      benchmark::DoNotOptimize(segsim::CountTileGroups(m.Grid(), st.TileSize, st.GroupCount));
     });
     benchmark::RegisterBenchmark(("Measure/ComputeDissimilarity" + suffix).c_str(),
                                  [c](benchmark::State& s) {
                                    Simulation sim;
                                    sim.InitSetup(ParamsFor(c));
-                                   const segsim::Model& m = sim.model();
+                                   const segsim::Model& m = sim.Model();
                                    const segsim::TileCounts counts = segsim::CountTileGroups(
-                                       m.grid(), m.Settings().TileSize, m.Settings().GroupCount);
+                                       m.Grid(), m.Settings().TileSize, m.Settings().GroupCount);
                                    for (auto _ : s) {
                                      benchmark::DoNotOptimize(segsim::ComputeDissimilarity(
-                                         counts, m.groupSizes(), m.AgentCountUsed()));
+                                         counts, m.GroupSizes(), m.AgentCountUsed()));
                                    }
                                  })
         ->Unit(benchmark::kMicrosecond);
     measure("ResetClusterMarks",
-            [](Simulation& sim) { segsim::ResetClusterMarks(sim.model().grid()); });
+            [](Simulation& sim) { segsim::ResetClusterMarks(sim.Model().Grid()); });
     measure("ClusterAnalysis", [](Simulation& sim) {
-      segsim::Model& m = sim.model();
-      benchmark::DoNotOptimize(segsim::ClusterAnalysis(m.grid(), m.Settings().GroupCount));
+      segsim::Model& m = sim.Model();
+      benchmark::DoNotOptimize(segsim::ClusterAnalysis(m.Grid(), m.Settings().GroupCount));
     });
   }
 }

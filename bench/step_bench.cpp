@@ -16,7 +16,7 @@ void RunSteps(benchmark::State& state, segsim::SetupParams params) {
     sim.Step();
     benchmark::DoNotOptimize(sim.LastMeasures().satisfaction.data());
   }
-  state.counters["moved"] = sim.model().LastPass().moved;
+  state.counters["moved"] = sim.Model().LastPass().moved;
 }
 
 void BM_StepDefaults(benchmark::State& state) { RunSteps(state, {}); }

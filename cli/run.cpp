@@ -25,17 +25,17 @@ std::string Printed(const char* format, Args... args) {
 
 // Groups are numbered from 1, as the sweep's columns number them.
 void WriteSummary(const Simulation& sim, LineWriter& out) {
-  const Model& model = sim.model();
+  const Model& model = sim.Model();
   const StepMeasures& m = sim.LastMeasures();
   out.WriteLine(Printed("segsim: %d x %d cells, %d agents in %d groups, seed %u",
                         model.Settings().Rows, model.Settings().Cols, model.AgentCountUsed(),
                         model.Settings().GroupCount, model.PlacementSeed()));
   out.WriteLine(Printed("final step: %u", model.TimeStep()));
   out.WriteLine(Printed("%-8s %8s %14s %10s", "group", "agents", "satisfaction", "IS"));
-  for (std::size_t g = 0; g < model.groupSizes().size(); ++g) {
+  for (std::size_t g = 0; g < model.GroupSizes().size(); ++g) {
     const double sat = g < m.satisfaction.size() ? m.satisfaction[g] : 0.0;
     const double is = g < m.dissimilarity.segregation.size() ? m.dissimilarity.segregation[g] : 0.0;
-    out.WriteLine(Printed("%-8zu %8d %14s %10s", g + 1, model.groupSizes()[g],
+    out.WriteLine(Printed("%-8zu %8d %14s %10s", g + 1, model.GroupSizes()[g],
                           DisplayText(sat).c_str(), DisplayText(is).c_str()));
   }
   std::size_t clusters = 0;

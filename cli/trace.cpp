@@ -15,15 +15,15 @@ std::string SetupLine(const Model& model) {
   json::AppendKey(line, "agents");
   json::AppendInt(line, model.AgentCountUsed());
   json::AppendKey(line, "group_sizes");
-  json::AppendIntArray(line, model.groupSizes());
+  json::AppendIntArray(line, model.GroupSizes());
   json::AppendKey(line, "group_colors");
-  json::AppendUIntArray(line, model.groupColors());
+  json::AppendUIntArray(line, model.GroupColors());
   line += '}';
   return line;
 }
 
 std::string StepLine(const Simulation& simulation) {
-  const Model& model = simulation.model();
+  const Model& model = simulation.Model();
   const StepMeasures& m = simulation.LastMeasures();
   const Dissimilarity& d = m.dissimilarity;
   std::string line = "{";

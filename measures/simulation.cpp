@@ -19,7 +19,7 @@ void Simulation::UpdateStatistics() {
   const std::uint32_t t = model_.TimeStep();
   if (t == 1 && sink_) sink_->ResetCharts(model_);
   last_.clustersRan = false;
-  last_.satisfaction = GroupSatisfaction(model_.grid(), model_.Settings().GroupCount);
+  last_.satisfaction = GroupSatisfaction(model_.Grid(), model_.Settings().GroupCount);
   if (sink_) {
     for (std::size_t g = 0; g < last_.satisfaction.size(); ++g) {
       sink_->AddSatisfactionPoint(static_cast<std::int32_t>(g), t, last_.satisfaction[g]);
@@ -33,7 +33,7 @@ void Simulation::UpdateStatistics() {
 }
 
 void Simulation::ClusterAnalysis() {
-  clusterSizes_ = segsim::ClusterAnalysis(model_.grid(), model_.Settings().GroupCount);
+  clusterSizes_ = segsim::ClusterAnalysis(model_.Grid(), model_.Settings().GroupCount);
   marksSet_ = true;
   if (sink_) sink_->ShowClusterSizes(model_, clusterSizes_);
 }
@@ -42,7 +42,7 @@ void Simulation::ClusterAnalysis() {
 // reset is clear already: the tile count at every step then skips a pass over the grid.
 void Simulation::ResetClusterMarks() {
   if (!marksSet_) return;
-  segsim::ResetClusterMarks(model_.grid());
+  segsim::ResetClusterMarks(model_.Grid());
   marksSet_ = false;
 }
 
@@ -52,10 +52,10 @@ std::int32_t Simulation::PopulationTotal() const {
 
 void Simulation::CountTiles() {
   const ModelSettings& s = model_.Settings();
-  const TileCounts counts = CountTileGroups(model_.grid(), s.TileSize, s.GroupCount);
+  const TileCounts counts = CountTileGroups(model_.Grid(), s.TileSize, s.GroupCount);
   ResetClusterMarks();
   const std::int32_t total = PopulationTotal();
-  last_.dissimilarity = ComputeDissimilarity(counts, model_.groupSizes(), total);
+  last_.dissimilarity = ComputeDissimilarity(counts, model_.GroupSizes(), total);
   WriteDissimilarity(last_.dissimilarity);
 }
 

@@ -42,8 +42,9 @@ public:
   explicit Simulation(Canvas* canvas = nullptr, MeasureSink* sink = nullptr)
       : model_(canvas), sink_(sink) {}
 
-  Model& model() { return model_; }
-  const Model& model() const { return model_; }
+  // segsim::Model names the type inside the class, where Model is the accessor.
+  segsim::Model& Model() { return model_; }
+  const segsim::Model& Model() const { return model_; }
   void SetSink(MeasureSink* sink) { sink_ = sink; }
   // T of the segregation index, asked for at every computation (the window reads its agent-count
   // field). Without a source, T is the number of agents of the last setup. A source that raises
@@ -78,7 +79,7 @@ public:
 private:
   void WriteDissimilarity(const Dissimilarity& d);
 
-  Model model_;
+  segsim::Model model_;
   MeasureSink* sink_;
   std::function<std::int32_t()> populationTotal_;
   ClusterSizes clusterSizes_;

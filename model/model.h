@@ -128,13 +128,14 @@ public:
   const ModelSettings& Settings() const { return settings_; }
   bool HasModel() const { return grid_.Complete() && grid_.CellCount() > 0; }
 
-  Grid& grid() { return grid_; }
-  const Grid& grid() const { return grid_; }
-  std::span<TAgent> agents() { return agentList_; }
-  std::span<const TAgent> agents() const { return agentList_; }
-  std::span<const Color> groupColors() const { return groupColors_; }
-  std::span<const std::int32_t> groupSizes() const { return groupSizes_; }
-  RandomGenerator& random() { return random_; }
+  // The model's documented state, named as documented. (segsim::Grid names the type inside the
+  // class, where Grid is the accessor.)
+  segsim::Grid& Grid() { return grid_; }
+  const segsim::Grid& Grid() const { return grid_; }
+  std::span<TAgent> AgentList() { return agentList_; }
+  std::span<const TAgent> AgentList() const { return agentList_; }
+  std::span<const Color> GroupColors() const { return groupColors_; }
+  std::span<const std::int32_t> GroupSizes() const { return groupSizes_; }
 
 private:
   void CreateImage();
@@ -164,7 +165,7 @@ private:
 
   Canvas* canvas_;
   ModelSettings settings_;
-  Grid grid_;
+  segsim::Grid grid_;
   std::vector<TAgent> agentList_;  // order of creation = order of placement, moves, redraws
   std::vector<Color> groupColors_;          // index group - 1
   std::vector<std::int32_t> groupSizes_;    // index group - 1: agents placed per group

@@ -68,14 +68,14 @@ TEST(SetupMemory, TheModelInForceStaysWholeWhenASetupIsRefused) {
   Simulation sim;
   sim.InitSetup(Panel(694, 6, 12783));
   sim.Step();
-  const std::int32_t cols = sim.model().Settings().Cols;
-  const TAgent first = sim.model().agents()[0];
+  const std::int32_t cols = sim.Model().Settings().Cols;
+  const TAgent first = sim.Model().AgentList()[0];
   EXPECT_THROW(sim.NewSetup(Panel(2147483647, 1, 12783)), SegsimError);
-  EXPECT_EQ(sim.model().Settings().Cols, cols);
-  EXPECT_EQ(sim.model().TimeStep(), 1u);
-  EXPECT_EQ(sim.model().agents()[0].GridX, first.GridX);
+  EXPECT_EQ(sim.Model().Settings().Cols, cols);
+  EXPECT_EQ(sim.Model().TimeStep(), 1u);
+  EXPECT_EQ(sim.Model().AgentList()[0].GridX, first.GridX);
   sim.Step();  // and it runs on
-  EXPECT_EQ(sim.model().TimeStep(), 2u);
+  EXPECT_EQ(sim.Model().TimeStep(), 2u);
 }
 
 // segsim-cli with the arguments; stdout, stderr and the exit status.
@@ -123,39 +123,39 @@ TEST(FreshMarks, ACountIsSkippedOnlyWhileItsSquareStandsUnchanged) {
   m.AddAgent({12, 10}, 1);
   // The first pass after a setup counts everything afresh: no marks; a quiet pass keeps them.
   m.MoveAgents();
-  EXPECT_FALSE(m.grid().KeepsFreshMarks());
+  EXPECT_FALSE(m.Grid().KeepsFreshMarks());
   m.SetTimeStep(1);
   m.MoveAgents();
-  EXPECT_TRUE(m.grid().KeepsFreshMarks());
+  EXPECT_TRUE(m.Grid().KeepsFreshMarks());
   double s = 0;
   m.CalcSatisfaction(10, 10, s);
   EXPECT_EQ(s, 100.0);
-  EXPECT_TRUE(m.grid().IsFresh({10, 10}));
+  EXPECT_TRUE(m.Grid().IsFresh({10, 10}));
   // A change outside the square keeps the mark; one inside (at the square's corner, across no
   // edge) clears it, and the next count sees the stranger.
   m.AddAgent({16, 10}, 2);
-  EXPECT_TRUE(m.grid().IsFresh({10, 10}));
+  EXPECT_TRUE(m.Grid().IsFresh({10, 10}));
   m.AddAgent({15, 15}, 2);
-  EXPECT_FALSE(m.grid().IsFresh({10, 10}));
+  EXPECT_FALSE(m.Grid().IsFresh({10, 10}));
   m.CalcSatisfaction(10, 10, s);
   EXPECT_DOUBLE_EQ(s, 2.0 / 3 * 100);
   // Across the torus's edge: a cell at column 0 is in the square of a cell at column Cols - 1.
   m.AddAgent({115, 50}, 1);
   m.CalcSatisfaction(115, 50, s);
-  EXPECT_TRUE(m.grid().IsFresh({115, 50}));
+  EXPECT_TRUE(m.Grid().IsFresh({115, 50}));
   m.AddAgent({4, 55}, 2);
-  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  EXPECT_FALSE(m.Grid().IsFresh({115, 50}));
   // A value set by hand, or a candidate's, is not fresh; the direct method keeps no marks.
-  m.grid().SetSatisfaction({115, 50}, 12);
-  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  m.Grid().SetSatisfaction({115, 50}, 12);
+  EXPECT_FALSE(m.Grid().IsFresh({115, 50}));
   m.CalcSatisfaction(115, 50, s);
   EXPECT_EQ(s, 50.0);
   m.SetCountMethod(CountMethod::kDirect);
-  EXPECT_FALSE(m.grid().KeepsFreshMarks());
+  EXPECT_FALSE(m.Grid().KeepsFreshMarks());
   m.CalcSatisfaction(115, 50, s);
-  EXPECT_FALSE(m.grid().IsFresh({115, 50}));
+  EXPECT_FALSE(m.Grid().IsFresh({115, 50}));
   m.MoveAgents();
-  EXPECT_FALSE(m.grid().KeepsFreshMarks());
+  EXPECT_FALSE(m.Grid().KeepsFreshMarks());
 }
 
 TEST(FreshMarks, ASettledRunKeepsThem) {
@@ -168,7 +168,7 @@ TEST(FreshMarks, ASettledRunKeepsThem) {
   int kept = 0;
   for (int t = 0; t < 80; ++t) {
     sim.Step();
-    kept += sim.model().grid().KeepsFreshMarks();
+    kept += sim.Model().Grid().KeepsFreshMarks();
   }
   EXPECT_GT(kept, 20);
 }
@@ -202,7 +202,7 @@ TEST(CompactModel, CellsAndAgentsTakeWhatTheyNeed) {
   Model m;
   m.InitSetup(Panel(694, 5, 0));
   m.AddAgent({3, 4}, 2);
-  const TCell cell = m.grid()[3][4];
+  const TCell cell = m.Grid()[3][4];
   EXPECT_EQ(cell.PositionX(), 3 * 5 + 2);
   EXPECT_EQ(cell.PositionY(), 4 * 5 + 2);
   EXPECT_EQ(cell.Size(), 2);
@@ -211,10 +211,10 @@ TEST(CompactModel, CellsAndAgentsTakeWhatTheyNeed) {
   EXPECT_TRUE(cell.Occupied());
   EXPECT_EQ(cell.State(), 2);
   EXPECT_FALSE(cell.Visited());
-  const TAgent& agent = m.agents()[0];
+  const TAgent& agent = m.AgentList()[0];
   EXPECT_EQ(m.CentreX(agent), 17);
   EXPECT_EQ(m.CentreY(agent), 22);
-  EXPECT_EQ(m.AgentColor(agent), m.groupColors()[1]);
+  EXPECT_EQ(m.AgentColor(agent), m.GroupColors()[1]);
 }
 
 }  // namespace

@@ -23,9 +23,9 @@ private slots:
     auto setup = [&] { form->findChild<QPushButton*>("B_setup")->click(); };
     form->Timer1->stop();
     form->DoStep();
-    const Model& model = form->simulation().model();
+    const Model& model = form->simulation().Model();
     const std::int32_t agents = model.AgentCountUsed();
-    const TAgent first = model.agents()[0];
+    const TAgent first = model.AgentList()[0];
     // Cell size 1 on the 694-pixel panel needs about 9.5 MB (with the default agents); allow 5.
     qputenv("SEGSIM_MEMORY_LIMIT_MB", "5");
     field("Edit_cellSiz")->setText("1");
@@ -37,7 +37,7 @@ private slots:
              qPrintable(errors[0]));
     QCOMPARE(model.Settings().Cols, 116);
     QCOMPARE(model.AgentCountUsed(), agents);
-    QCOMPARE(model.agents()[0].GridX, first.GridX);
+    QCOMPARE(model.AgentList()[0].GridX, first.GridX);
     QCOMPARE(model.TimeStep(), 1u);
     form->DoStep();  // and it runs on
     QCOMPARE(model.TimeStep(), 2u);

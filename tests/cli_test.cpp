@@ -236,9 +236,9 @@ TEST(Trace, LinesCarryTheStepsMeasures) {
   p.Seed = 21;
   Simulation sim;
   sim.InitSetup(p);
-  EXPECT_EQ(SetupLine(sim.model()).rfind(
+  EXPECT_EQ(SetupLine(sim.Model()).rfind(
                 R"({"step":0,"cols":35,"rows":35,"agents":900,"group_sizes":[)", 0), 0u);
-  EXPECT_NE(SetupLine(sim.model()).find(R"("group_colors":[255,8453888,16711935]})"),
+  EXPECT_NE(SetupLine(sim.Model()).find(R"("group_colors":[255,8453888,16711935]})"),
             std::string::npos);
   sim.Step();
   const std::string first = StepLine(sim);

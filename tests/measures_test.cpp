@@ -65,9 +65,9 @@ TEST(Clusters, SizesInOrderOfDiscovery) {
     Model m;
     m.InitSetup(EmptyParams(34, c.groups));
     Paint(m, c.picture);
-    EXPECT_EQ(ClusterAnalysis(m.grid(), c.groups), c.expected) << c.name;
+    EXPECT_EQ(ClusterAnalysis(m.Grid(), c.groups), c.expected) << c.name;
     // Twice without a step: the same result.
-    EXPECT_EQ(ClusterAnalysis(m.grid(), c.groups), c.expected) << c.name;
+    EXPECT_EQ(ClusterAnalysis(m.Grid(), c.groups), c.expected) << c.name;
   }
 }
 
@@ -76,7 +76,7 @@ TEST(Clusters, FullGridAndCheckerboard) {
   SetupParams p = EmptyParams(6, 1);
   p.AgentCount = 116 * 116;  // one group filling every cell: one cluster, no call-stack limit
   full.InitSetup(p);
-  EXPECT_EQ(ClusterAnalysis(full.grid(), 1), ClusterSizes{{116 * 116}});
+  EXPECT_EQ(ClusterAnalysis(full.Grid(), 1), ClusterSizes{{116 * 116}});
 
   Model board;
   board.InitSetup(EmptyParams(34, 2));
@@ -87,7 +87,7 @@ TEST(Clusters, FullGridAndCheckerboard) {
     rows.push_back(row);
   }
   Paint(board, rows);
-  const ClusterSizes sizes = ClusterAnalysis(board.grid(), 2);
+  const ClusterSizes sizes = ClusterAnalysis(board.Grid(), 2);
   EXPECT_EQ(sizes, (ClusterSizes{std::vector<std::int32_t>(200, 1), std::vector<std::int32_t>(200, 1)}));
 }
 
@@ -98,17 +98,17 @@ TEST(Tiles, ExtentsFromRowZeroWithANarrowLastTile) {
   SetupParams p = EmptyParams(6, 1);
   p.AgentCount = 116 * 116;
   m.InitSetup(p);
-  const TileCounts t = CountTileGroups(m.grid(), 20, 1);
+  const TileCounts t = CountTileGroups(m.Grid(), 20, 1);
   ASSERT_EQ(t.TilesPerSide(), 6);
   EXPECT_EQ(t.At(0, 0, 0), 400);
   EXPECT_EQ(t.At(5, 0, 0), 16 * 20);
   EXPECT_EQ(t.At(0, 5, 0), 20 * 16);
   EXPECT_EQ(t.At(5, 5, 0), 16 * 16);
   // One tile when the tile is as large as the grid; a tile size below 1 counts as 1.
-  EXPECT_EQ(CountTileGroups(m.grid(), 116, 1).At(0, 0, 0), 116 * 116);
-  EXPECT_EQ(CountTileGroups(m.grid(), 500, 1).TilesPerSide(), 1);
-  EXPECT_EQ(CountTileGroups(m.grid(), 0, 1).TilesPerSide(), 116);
-  EXPECT_EQ(CountTileGroups(m.grid(), -3, 1).At(115, 115, 0), 1);
+  EXPECT_EQ(CountTileGroups(m.Grid(), 116, 1).At(0, 0, 0), 116 * 116);
+  EXPECT_EQ(CountTileGroups(m.Grid(), 500, 1).TilesPerSide(), 1);
+  EXPECT_EQ(CountTileGroups(m.Grid(), 0, 1).TilesPerSide(), 116);
+  EXPECT_EQ(CountTileGroups(m.Grid(), -3, 1).At(115, 115, 0), 1);
 }
 
 TEST(Tiles, CountsByColumnAndRowOfTheTile) {
@@ -117,7 +117,7 @@ TEST(Tiles, CountsByColumnAndRowOfTheTile) {
   m.AddAgent({19, 0}, 2);   // tile column 1, row 0 with tiles of 10
   m.AddAgent({0, 10}, 1);   // tile column 0, row 1
   m.AddAgent({9, 9}, 1);    // tile 0, 0
-  const TileCounts t = CountTileGroups(m.grid(), 10, 2);
+  const TileCounts t = CountTileGroups(m.Grid(), 10, 2);
   EXPECT_EQ(t.At(1, 0, 1), 1);
   EXPECT_EQ(t.At(0, 1, 0), 1);
   EXPECT_EQ(t.At(0, 0, 0), 1);
@@ -134,12 +134,12 @@ TEST(Dissimilarity, SeparatedMixedAndOneTile) {
     m.AddAgent({0, r}, 1);
     m.AddAgent({15, r}, 2);
   }
-  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 40);
+  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 40);
   EXPECT_EQ(d.Pair(0, 1), 100.0);
   EXPECT_EQ(d.segregation, (std::vector<double>{100.0, 100.0}));
   EXPECT_EQ(d.Pair(0, 0), 0.0);
   // With one tile everything is 0.
-  d = ComputeDissimilarity(CountTileGroups(m.grid(), 20, 2), m.groupSizes(), 40);
+  d = ComputeDissimilarity(CountTileGroups(m.Grid(), 20, 2), m.GroupSizes(), 40);
   EXPECT_EQ(d.Pair(0, 1), 0.0);
   EXPECT_EQ(d.segregation, (std::vector<double>{0.0, 0.0}));
 
@@ -151,7 +151,7 @@ TEST(Dissimilarity, SeparatedMixedAndOneTile) {
     mixed.AddAgent({c + 1, c}, 2);
     mixed.AddAgent({c, c + 1}, 3);
   }
-  d = ComputeDissimilarity(CountTileGroups(mixed.grid(), 2, 3), mixed.groupSizes(), 30);
+  d = ComputeDissimilarity(CountTileGroups(mixed.Grid(), 2, 3), mixed.GroupSizes(), 30);
   EXPECT_EQ(d.Pair(0, 1), 0.0);
   EXPECT_EQ(d.Pair(1, 2), 0.0);
   EXPECT_EQ(d.segregation, (std::vector<double>{0.0, 0.0, 0.0}));
@@ -165,10 +165,10 @@ TEST(Dissimilarity, UnevenShares) {
   Model m;
   m.InitSetup(EmptyParams(34, 2));
   Paint(m, {"111........1........", "2..............222.."});
-  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 8);
+  Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 8);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
   EXPECT_EQ(d.segregation[0], 50.0);
-  d = ComputeDissimilarity(CountTileGroups(m.grid(), 10, 2), m.groupSizes(), 10);
+  d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 10);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
   const long double expected = (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
   EXPECT_EQ(d.segregation[0], static_cast<double>(expected));
@@ -179,7 +179,7 @@ TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
   Model m;
   m.InitSetup(EmptyParams(34, 3));
   Paint(m, {"1.2", "..1"});  // group 3 empty
-  const Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.grid(), 5, 3), m.groupSizes(), 3);
+  const Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.Grid(), 5, 3), m.GroupSizes(), 3);
   EXPECT_FALSE(std::isnan(d.Pair(0, 1)));
   EXPECT_TRUE(std::isnan(d.Pair(0, 2)));
   EXPECT_TRUE(std::isnan(d.Pair(1, 2)));
@@ -190,7 +190,7 @@ TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
   Model one;
   one.InitSetup(EmptyParams(34, 1));
   Paint(one, {"11"});
-  const Dissimilarity single = ComputeDissimilarity(CountTileGroups(one.grid(), 5, 1), one.groupSizes(), 2);
+  const Dissimilarity single = ComputeDissimilarity(CountTileGroups(one.Grid(), 5, 1), one.GroupSizes(), 2);
   EXPECT_TRUE(std::isnan(single.segregation[0]));  // T - N(0) = 0
 }
 
@@ -202,13 +202,13 @@ TEST(Statistics, AveragesStoredValuesOfOccupiedCells) {
   m.AddAgent({1, 1}, 1);
   m.AddAgent({5, 5}, 1);
   m.AddAgent({9, 9}, 2);
-  m.grid().SetSatisfaction({1, 1}, 40);
-  m.grid().SetSatisfaction({5, 5}, 60);
-  m.grid().SetSatisfaction({9, 9}, 33.3);
+  m.Grid().SetSatisfaction({1, 1}, 40);
+  m.Grid().SetSatisfaction({5, 5}, 60);
+  m.Grid().SetSatisfaction({9, 9}, 33.3);
   // A cell with a State but no agent does not count.
-  m.grid().SetState({12, 12}, 2);
-  m.grid().SetSatisfaction({12, 12}, 100);
-  const std::vector<double> avg = GroupSatisfaction(m.grid(), 3);
+  m.Grid().SetState({12, 12}, 2);
+  m.Grid().SetSatisfaction({12, 12}, 100);
+  const std::vector<double> avg = GroupSatisfaction(m.Grid(), 3);
   EXPECT_EQ(avg[0], 50.0);
   EXPECT_EQ(avg[1], 33.3);
   EXPECT_TRUE(std::isnan(avg[2]));
@@ -346,7 +346,7 @@ TEST(RunLog, AppliedChangesAreCheckedAgainstTheModel) {
   EXPECT_THROW(ApplyRunSetting(sim, RunSetting::Threshold, -1), SegsimError);
   EXPECT_EQ(sim.PopulationTotal(), 400);
   ApplyChangesAt(sim, {{2, RunSetting::Threshold, 90}, {3, RunSetting::Threshold, 10}}, 2);
-  EXPECT_EQ(sim.model().Settings().Threshold, 90u);
+  EXPECT_EQ(sim.Model().Settings().Threshold, 90u);
   EXPECT_THROW(RunSettingNamed("radius"), SegsimError);
   EXPECT_EQ(RunSettingNamed("tile-size"), RunSetting::TileSize);
 }

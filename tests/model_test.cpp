@@ -178,7 +178,7 @@ TEST(Setup, GeometryFollowsTheCellSize) {
     EXPECT_EQ(s.CellOffset, row.cellOffset) << row.cellSize;
     EXPECT_EQ(s.Cols, row.cells) << row.cellSize;
     EXPECT_EQ(s.Rows, row.cells) << row.cellSize;
-    const TCell& last = m.grid()[s.Cols - 1][2];
+    const TCell& last = m.Grid()[s.Cols - 1][2];
     EXPECT_EQ(last.PositionX(), (s.Cols - 1) * row.cellSize + row.cellOffset);
     EXPECT_EQ(last.PositionY(), 2 * row.cellSize + row.cellOffset);
     EXPECT_EQ(last.Size(), row.cellOffset);
@@ -190,27 +190,27 @@ TEST(Setup, GeometryFollowsTheCellSize) {
 // up: the invariant that setup and every pass must keep.
 void ExpectConsistent(const Model& m) {
   std::set<std::pair<int, int>> taken;
-  std::vector<std::int32_t> sizes(m.groupSizes().size(), 0);
-  for (const TAgent& a : m.agents()) {
+  std::vector<std::int32_t> sizes(m.GroupSizes().size(), 0);
+  for (const TAgent& a : m.AgentList()) {
     EXPECT_TRUE(taken.insert({a.GridX, a.GridY}).second) << "two agents on one cell";
-    const TCell& cell = m.grid()[a.GridX][a.GridY];
+    const TCell& cell = m.Grid()[a.GridX][a.GridY];
     EXPECT_TRUE(cell.Occupied());
     EXPECT_EQ(cell.State(), a.Group);
-    EXPECT_EQ(m.AgentColor(a), m.groupColors()[a.Group - 1]);
+    EXPECT_EQ(m.AgentColor(a), m.GroupColors()[a.Group - 1]);
     EXPECT_EQ(m.CentreX(a), a.GridX * m.Settings().CellSize + m.Settings().CellOffset);
     ++sizes[a.Group - 1];
   }
-  EXPECT_EQ(std::vector<std::int32_t>(m.groupSizes().begin(), m.groupSizes().end()), sizes);
+  EXPECT_EQ(std::vector<std::int32_t>(m.GroupSizes().begin(), m.GroupSizes().end()), sizes);
   std::size_t occupied = 0;
-  for (int r = 0; r < m.grid().Rows(); ++r) {
-    for (int c = 0; c < m.grid().Cols(); ++c) {
-      occupied += m.grid()[c][r].Occupied();
-      if (!m.grid()[c][r].Occupied()) {
-        EXPECT_EQ(m.grid()[c][r].State(), 0);
+  for (int r = 0; r < m.Grid().Rows(); ++r) {
+    for (int c = 0; c < m.Grid().Cols(); ++c) {
+      occupied += m.Grid()[c][r].Occupied();
+      if (!m.Grid()[c][r].Occupied()) {
+        EXPECT_EQ(m.Grid()[c][r].State(), 0);
       }
     }
   }
-  EXPECT_EQ(occupied, m.agents().size());
+  EXPECT_EQ(occupied, m.AgentList().size());
 }
 
 TEST(Setup, PlacementDrawsColumnRowThenGroup) {
@@ -227,10 +227,10 @@ TEST(Setup, PlacementDrawsColumnRowThenGroup) {
     const int x = static_cast<int>(r.Below(116));
     const int y = static_cast<int>(r.Below(116));
     const int g = static_cast<int>(r.Below(6)) + 1;
-    EXPECT_EQ(m.agents()[i].GridX, x);
-    EXPECT_EQ(m.agents()[i].GridY, y);
-    EXPECT_EQ(m.agents()[i].Group, g);
-    EXPECT_FALSE(m.agents()[i].Satisfied);
+    EXPECT_EQ(m.AgentList()[i].GridX, x);
+    EXPECT_EQ(m.AgentList()[i].GridY, y);
+    EXPECT_EQ(m.AgentList()[i].Group, g);
+    EXPECT_FALSE(m.AgentList()[i].Satisfied);
   }
 }
 
@@ -240,10 +240,10 @@ TEST(Setup, FixedSeedRepeatsAndTheClockDoesNot) {
   Model a, b;
   a.InitSetup(p);
   b.InitSetup(p);
-  ASSERT_EQ(a.agents().size(), b.agents().size());
-  for (std::size_t i = 0; i < a.agents().size(); ++i) {
-    ASSERT_EQ(a.agents()[i].GridX, b.agents()[i].GridX);
-    ASSERT_EQ(a.agents()[i].Group, b.agents()[i].Group);
+  ASSERT_EQ(a.AgentList().size(), b.AgentList().size());
+  for (std::size_t i = 0; i < a.AgentList().size(); ++i) {
+    ASSERT_EQ(a.AgentList()[i].GridX, b.AgentList()[i].GridX);
+    ASSERT_EQ(a.AgentList()[i].Group, b.AgentList()[i].Group);
   }
   p.Seed.reset();
   a.NewSetup(p);
@@ -271,9 +271,9 @@ TEST(Setup, AgentCountIsCappedAtTheGridAndAFullGridIsFilled) {
   p.GroupCount = 4;
   m.NewSetup(p);
   EXPECT_EQ(m.AgentCountUsed(), 0);
-  EXPECT_EQ(std::vector<std::int32_t>(m.groupSizes().begin(), m.groupSizes().end()),
+  EXPECT_EQ(std::vector<std::int32_t>(m.GroupSizes().begin(), m.GroupSizes().end()),
             std::vector<std::int32_t>(4, 0));
-  EXPECT_EQ(m.groupColors().size(), 4u);
+  EXPECT_EQ(m.GroupColors().size(), 4u);
 }
 
 TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
@@ -281,7 +281,7 @@ TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
   SetupParams p;
   p.Seed = 5;
   m.InitSetup(p);
-  const int firstX = m.agents()[0].GridX;
+  const int firstX = m.AgentList()[0].GridX;
   for (auto change : {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
                       +[](SetupParams& q) { q.PanelWidth = 2; },
                       +[](SetupParams& q) { q.GroupCount = kMaxGroupCount + 1; },
@@ -290,7 +290,7 @@ TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
     change(bad);
     EXPECT_THROW(m.NewSetup(bad), SegsimError);
     EXPECT_EQ(m.AgentCountUsed(), 12783);
-    EXPECT_EQ(m.agents()[0].GridX, firstX);
+    EXPECT_EQ(m.AgentList()[0].GridX, firstX);
     EXPECT_TRUE(m.HasModel());
   }
 }
@@ -316,15 +316,15 @@ TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
   EXPECT_EQ(shapes[1], (DrawCall{DrawCall::kRectangle, 34, 0, 68, 34}));   // column 1, row 0
   EXPECT_EQ(shapes[20], (DrawCall{DrawCall::kRectangle, 0, 34, 34, 68}));  // column 0, row 1
   for (int i = 0; i < 3; ++i) {
-    const TAgent& a = m.agents()[i];
+    const TAgent& a = m.AgentList()[i];
     EXPECT_EQ(shapes[400 + i], (DrawCall{DrawCall::kEllipse, m.CentreX(a) - 17,
                                          m.CentreY(a) - 17, m.CentreX(a) + 17,
                                          m.CentreY(a) + 17}));
   }
   const std::size_t n = canvas.calls.size();
   EXPECT_EQ(canvas.calls[n - 4], (DrawCall{DrawCall::kPenWidth, 1}));
-  EXPECT_EQ(canvas.calls[n - 3].a, int(m.AgentColor(m.agents()[2])));
-  EXPECT_EQ(canvas.calls[n - 2].a, int(m.AgentColor(m.agents()[2])));
+  EXPECT_EQ(canvas.calls[n - 3].a, int(m.AgentColor(m.AgentList()[2])));
+  EXPECT_EQ(canvas.calls[n - 2].a, int(m.AgentColor(m.AgentList()[2])));
 }
 
 // --- satisfaction ---------------------------------------------------------------------------
@@ -340,7 +340,7 @@ TEST(Satisfaction, CountsBySameStateAmongOccupied) {
   EXPECT_EQ(m.CountNeighbours(10, 10).same, 4);
   EXPECT_EQ(m.CountNeighbours(10, 10).other, 4);
   EXPECT_EQ(s, 50.0);
-  EXPECT_EQ(m.grid()[10][10].Satisfaction(), 50.0);
+  EXPECT_EQ(m.Grid()[10][10].Satisfaction(), 50.0);
 }
 
 TEST(Satisfaction, WholePercentagesAreExact) {
@@ -418,7 +418,7 @@ TEST(Relocation, ThresholdZeroMovesNobodyAndEveryAgentIsSatisfied) {
   m.MoveAgents();
   EXPECT_EQ(m.LastPass().moved, 0);
   EXPECT_EQ(m.LastPass().unsatisfied, 0);
-  for (const TAgent& a : m.agents()) EXPECT_TRUE(a.Satisfied);
+  for (const TAgent& a : m.AgentList()) EXPECT_TRUE(a.Satisfied);
 }
 
 TEST(Relocation, AnEqualCandidateDoesNotMove) {
@@ -440,16 +440,16 @@ TEST(Relocation, SatisfactionEqualToTheThresholdIsUnsatisfied) {
   m.AddAgent({10, 10}, 1);
   m.AddAgent({11, 10}, 2);
   m.MoveAgents();
-  EXPECT_FALSE(m.agents()[0].Satisfied);
-  EXPECT_EQ(m.LastPass().unsatisfied, 2 - (m.agents()[1].Satisfied ? 1 : 0));
+  EXPECT_FALSE(m.AgentList()[0].Satisfied);
+  EXPECT_EQ(m.LastPass().unsatisfied, 2 - (m.AgentList()[1].Satisfied ? 1 : 0));
   m.SetThreshold(49);
   Model n = MakeEmptyModel(6, 2);
   n.SetThreshold(49);
   n.AddAgent({10, 10}, 1);
   n.AddAgent({11, 10}, 2);
   n.MoveAgents();
-  EXPECT_TRUE(n.agents()[0].Satisfied);
-  EXPECT_TRUE(n.agents()[1].Satisfied);
+  EXPECT_TRUE(n.AgentList()[0].Satisfied);
+  EXPECT_TRUE(n.AgentList()[1].Satisfied);
   EXPECT_EQ(n.LastPass().moved, 0);
 }
 
@@ -461,9 +461,9 @@ TEST(Relocation, TheMovedAgentLeavesItsOwnCellAsAStrangerDuringEvaluation) {
   m.AddAgent({10, 10}, 1);
   m.AddAgent({11, 10}, 2);
   m.MoveAgents();
-  const TAgent& a = m.agents()[0];
+  const TAgent& a = m.AgentList()[0];
   if (a.GridX != 10 || a.GridY != 10) {
-    const TCell target = m.grid()[a.GridX][a.GridY];
+    const TCell target = m.Grid()[a.GridX][a.GridY];
     const int dx = std::abs(a.GridX - 10), dy = std::abs(a.GridY - 10);
     const bool oldInSquare = std::min(dx, 116 - dx) <= 5 && std::min(dy, 116 - dy) <= 5;
     // The candidate value stored in the target: below 100 when the old cell counted as other.
@@ -488,9 +488,9 @@ TEST(Relocation, PassesKeepTheModelConsistentAndRunTheSameFromTheSameSeed) {
   }
   EXPECT_GT(moved, 0);
   ExpectConsistent(a);
-  for (std::size_t i = 0; i < a.agents().size(); ++i) {
-    ASSERT_EQ(a.agents()[i].GridX, b.agents()[i].GridX);
-    ASSERT_EQ(a.agents()[i].GridY, b.agents()[i].GridY);
+  for (std::size_t i = 0; i < a.AgentList().size(); ++i) {
+    ASSERT_EQ(a.AgentList()[i].GridX, b.AgentList()[i].GridX);
+    ASSERT_EQ(a.AgentList()[i].GridY, b.AgentList()[i].GridY);
   }
 }
 
@@ -528,16 +528,16 @@ TEST(Relocation, LaterAgentsSeeEarlierMovesInTheFirstPass) {
   ASSERT_GT(m.LastPass().moved, 0);
   Model check = MakeRunningModel(60, 2);
   // Replaying without moves would give different stored values for some satisfied agents.
-  for (const TAgent& a : check.agents()) {
+  for (const TAgent& a : check.AgentList()) {
     double s = 0;
     check.CalcSatisfaction(a.GridX, a.GridY, s);
   }
   int differing = 0;
-  for (std::size_t i = 0; i < m.agents().size(); ++i) {
-    const TAgent& a = m.agents()[i];
-    if (a.Satisfied && a.GridX == check.agents()[i].GridX && a.GridY == check.agents()[i].GridY) {
-      differing += m.grid()[a.GridX][a.GridY].Satisfaction() !=
-                   check.grid()[a.GridX][a.GridY].Satisfaction();
+  for (std::size_t i = 0; i < m.AgentList().size(); ++i) {
+    const TAgent& a = m.AgentList()[i];
+    if (a.Satisfied && a.GridX == check.AgentList()[i].GridX && a.GridY == check.AgentList()[i].GridY) {
+      differing += m.Grid()[a.GridX][a.GridY].Satisfaction() !=
+                   check.Grid()[a.GridX][a.GridY].Satisfaction();
     }
   }
   EXPECT_GT(differing, 0);

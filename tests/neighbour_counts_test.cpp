@@ -65,7 +65,7 @@ Model EmptyModel(std::int32_t cols, std::int32_t rows, std::int32_t radius, std:
 // the sums leave to the walk), the counts by the method in force equal the walk's. The centre
 // gets the State the way an evaluation gives it, through the grid, and keeps its old one after.
 void ExpectAllCountsAsWalked(Model& m, const std::string& context) {
-  Grid& grid = m.grid();
+  Grid& grid = m.Grid();
   for (std::int32_t row = 0; row < grid.Rows(); ++row) {
     for (std::int32_t column = 0; column < grid.Cols(); ++column) {
       const GridPos p{column, row};
@@ -89,9 +89,9 @@ void ExpectAllCountsAsWalked(Model& m, const std::string& context) {
 // counts to the walk when there are many.
 int FreeHolders(const Model& m) {
   int n = 0;
-  for (std::int32_t row = 0; row < m.grid().Rows(); ++row) {
-    for (std::int32_t column = 0; column < m.grid().Cols(); ++column) {
-      const TCell c = m.grid()[column][row];
+  for (std::int32_t row = 0; row < m.Grid().Rows(); ++row) {
+    for (std::int32_t column = 0; column < m.Grid().Cols(); ++column) {
+      const TCell c = m.Grid()[column][row];
       n += !c.Occupied() && c.State() >= 1 && c.State() <= m.Settings().GroupCount;
     }
   }
@@ -103,7 +103,7 @@ int FreeHolders(const Model& m) {
 // evaluation's target), or a State outside 1..G, or its Occupied flag alone changes; a change
 // is undone at once. Free cells holding a group are kept to at most `maxFreeHolders`.
 void ChangeAtRandom(Model& m, std::mt19937& random, int changes, int maxFreeHolders) {
-  Grid& grid = m.grid();
+  Grid& grid = m.Grid();
   const std::int32_t groups = m.Settings().GroupCount;
   for (int i = 0; i < changes; ++i) {
     const GridPos p{static_cast<std::int32_t>(random() % grid.Cols()),
@@ -152,7 +152,7 @@ TEST(NeighbourCounts, AnyGridContentCountsAsTheWalkDoes) {
       if (round == 6) {
         for (std::int32_t row = 0; row < shape.rows; ++row) {
           for (std::int32_t column = 0; column < shape.cols; ++column) {
-            if (!m.grid()[column][row].Occupied()) m.grid().SetState({column, row}, 0);
+            if (!m.Grid()[column][row].Occupied()) m.Grid().SetState({column, row}, 0);
           }
         }
       }
@@ -181,8 +181,8 @@ TEST(NeighbourCounts, SumsBuiltFromAnyContentMatchTheWalk) {
 // Both simulations alike after the last step: the pass counts, the measures bit for bit, the
 // clusters, every cell and every agent.
 void ExpectSameState(const Simulation& a, const Simulation& b, const std::string& context) {
-  const Model& ma = a.model();
-  const Model& mb = b.model();
+  const Model& ma = a.Model();
+  const Model& mb = b.Model();
   ASSERT_EQ(ma.LastPass().moved, mb.LastPass().moved) << context;
   ASSERT_EQ(ma.LastPass().unsatisfied, mb.LastPass().unsatisfied) << context;
   ASSERT_TRUE(SameBits(a.LastMeasures().satisfaction, b.LastMeasures().satisfaction)) << context;
@@ -193,8 +193,8 @@ void ExpectSameState(const Simulation& a, const Simulation& b, const std::string
       << context;
   ASSERT_EQ(a.LastMeasures().clustersRan, b.LastMeasures().clustersRan) << context;
   ASSERT_EQ(a.Clusters(), b.Clusters()) << context;
-  const Grid& ga = ma.grid();
-  const Grid& gb = mb.grid();
+  const Grid& ga = ma.Grid();
+  const Grid& gb = mb.Grid();
   for (std::int32_t row = 0; row < ga.Rows(); ++row) {
     for (std::int32_t column = 0; column < ga.Cols(); ++column) {
       const TCell ca = ga[column][row];
@@ -205,10 +205,10 @@ void ExpectSameState(const Simulation& a, const Simulation& b, const std::string
           << context << " cell " << column << "," << row;
     }
   }
-  ASSERT_EQ(ma.agents().size(), mb.agents().size()) << context;
-  for (std::size_t i = 0; i < ma.agents().size(); ++i) {
-    const TAgent& x = ma.agents()[i];
-    const TAgent& y = mb.agents()[i];
+  ASSERT_EQ(ma.AgentList().size(), mb.AgentList().size()) << context;
+  for (std::size_t i = 0; i < ma.AgentList().size(); ++i) {
+    const TAgent& x = ma.AgentList()[i];
+    const TAgent& y = mb.AgentList()[i];
     ASSERT_EQ(x.GridX, y.GridX) << context << " agent " << i;
     ASSERT_EQ(x.GridY, y.GridY) << context << " agent " << i;
     ASSERT_EQ(x.Satisfied, y.Satisfied) << context << " agent " << i;
@@ -224,19 +224,19 @@ std::int64_t ExpectSameRuns(const SetupParams& params, CountMethod fast, int ste
   const std::string context = Describe(params);
   Simulation withSums;
   Simulation walked;
-  withSums.model().SetCountMethod(fast);
-  walked.model().SetCountMethod(CountMethod::kDirect);
+  withSums.Model().SetCountMethod(fast);
+  walked.Model().SetCountMethod(CountMethod::kDirect);
   withSums.InitSetup(params);
   walked.InitSetup(params);
-  EXPECT_EQ(withSums.model().FastCountsInUse(), expectSums) << context;
-  EXPECT_FALSE(walked.model().FastCountsInUse()) << context;
+  EXPECT_EQ(withSums.Model().FastCountsInUse(), expectSums) << context;
+  EXPECT_FALSE(walked.Model().FastCountsInUse()) << context;
   std::int64_t moved = 0;
   for (int t = 1; t <= steps; ++t) {
     withSums.Step();
     walked.Step();
     ExpectSameState(withSums, walked, context + " step " + std::to_string(t));
     if (::testing::Test::HasFatalFailure()) return moved;
-    moved += walked.model().LastPass().moved;
+    moved += walked.Model().LastPass().moved;
   }
   return moved;
 }
@@ -357,13 +357,13 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
   p.Seed = 99;
   Simulation switching;
   Simulation walked;
-  walked.model().SetCountMethod(CountMethod::kDirect);
+  walked.Model().SetCountMethod(CountMethod::kDirect);
   switching.InitSetup(p);
   walked.InitSetup(p);
   const CountMethod order[] = {CountMethod::kDirect, CountMethod::kSums, CountMethod::kFast};
   for (int t = 1; t <= 12; ++t) {
-    switching.model().SetCountMethod(order[t % 3]);
-    EXPECT_EQ(switching.model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+    switching.Model().SetCountMethod(order[t % 3]);
+    EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
     switching.Step();
     walked.Step();
     ExpectSameState(switching, walked, "step " + std::to_string(t));
@@ -372,7 +372,7 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
       p.Seed = 100;
       switching.NewSetup(p);
       walked.NewSetup(p);
-      EXPECT_EQ(switching.model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+      EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
     }
   }
 }
@@ -391,8 +391,8 @@ TEST(NeighbourCounts, HandBuiltScenesKeepTheSumsInStep) {
     EXPECT_EQ(m.CountNeighbours(10, 10).same, 2);
     EXPECT_EQ(m.CountNeighbours(10, 10).other, 1);
     // The evaluation's moment: the own cell occupied with State 0, the target holding the group.
-    m.grid().SetState({10, 10}, 0);
-    m.grid().SetState({9, 9}, 1);
+    m.Grid().SetState({10, 10}, 0);
+    m.Grid().SetState({9, 9}, 1);
     m.CalcSatisfaction(9, 9, s);
     EXPECT_EQ(m.CountNeighbours(9, 9).same, 2);   // itself and (12, 12)
     EXPECT_EQ(m.CountNeighbours(9, 9).other, 2);  // (11, 10) and the own old cell
@@ -445,7 +445,7 @@ TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
   p.CellSize = 2;
   m.NewSetup(p);
   EXPECT_TRUE(m.FastCountsInUse());
-  EXPECT_TRUE(m.grid().Counts().NarrowEntries());
+  EXPECT_TRUE(m.Grid().Counts().NarrowEntries());
 }
 
 // --- the dissimilarity of a step ------------------------------------------------------------

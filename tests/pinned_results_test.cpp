@@ -50,16 +50,16 @@ Result Compute(const std::vector<std::string>& args) {
   const RunOptions options = ParseRunOptions(args);
   Simulation sim;
   sim.InitSetup(options.params);
-  std::string trace = SetupLine(sim.model()) + "\n";
+  std::string trace = SetupLine(sim.Model()) + "\n";
   for (std::int32_t t = 0; t < options.steps; ++t) {
     sim.Step();
     trace += StepLine(sim) + "\n";
   }
   Result r;
   r.traceHash = Hash(trace);
-  r.agents = sim.model().AgentCountUsed();
-  r.movedLast = sim.model().LastPass().moved;
-  r.unsatisfiedLast = sim.model().LastPass().unsatisfied;
+  r.agents = sim.Model().AgentCountUsed();
+  r.movedLast = sim.Model().LastPass().moved;
+  r.unsatisfiedLast = sim.Model().LastPass().unsatisfied;
   json::AppendNumber(r.satisfaction1, sim.LastMeasures().satisfaction.at(0));
   return r;
 }

@@ -73,7 +73,7 @@ protected:
     if (auto* g = F3()->findChild<QGroupBox*>(name)) return g->title();
     return "<no control " + QString(name) + ">";
   }
-  const Model& M() { return F1()->simulation().model(); }
+  const Model& M() { return F1()->simulation().Model(); }
   bool Running() { return F3()->Timer2->isActive(); }
   void Start(int item = 0) {
     F3()->CB_param->setCurrentIndex(item);
@@ -143,7 +143,7 @@ protected:
 
   std::vector<std::tuple<int, int, int>> AgentPlaces() {
     std::vector<std::tuple<int, int, int>> places;
-    for (const TAgent& a : M().agents()) places.emplace_back(a.GridX, a.GridY, a.Group);
+    for (const TAgent& a : M().AgentList()) places.emplace_back(a.GridX, a.GridY, a.Group);
     return places;
   }
 

@@ -141,15 +141,15 @@ private slots:
     Erase(stop);
     QCOMPARE(errors_, QStringList{"'' ist kein gültiger Integerwert"});
     QCOMPARE(stop->text(), "");
-    QCOMPARE(F1()->simulation().model().Settings().StopStep, 500);
+    QCOMPARE(F1()->simulation().Model().Settings().StopStep, 500);
     // A new setup reads every field first: the model in force stays whole.
     Field("Edit_cellSiz")->setText("10");
     F1()->DoStep();
-    const auto agents = F1()->simulation().model().agents().size();
+    const auto agents = F1()->simulation().Model().AgentList().size();
     Button("B_setup")->click();
     QCOMPARE(errors_.size(), 2);
-    QCOMPARE(F1()->simulation().model().Settings().CellSize, 6);
-    QCOMPARE(F1()->simulation().model().agents().size(), agents);
+    QCOMPARE(F1()->simulation().Model().Settings().CellSize, 6);
+    QCOMPARE(F1()->simulation().Model().AgentList().size(), agents);
     QCOMPARE(F1()->TimeStep(), 1u);
   }
 
@@ -157,12 +157,12 @@ private slots:
     Field("E_nbSize")->setText("015");
     Field("E_stopT")->setText("-7");
     F1()->findChild<QSlider*>("TrB_thresh")->setValue(130);  // brought to the nearer end
-    const ModelSettings& s = F1()->simulation().model().Settings();
+    const ModelSettings& s = F1()->simulation().Model().Settings();
     QCOMPARE(s.TileSize, 15);
     QCOMPARE(s.StopStep, -7);
     QCOMPARE(s.Threshold, 100u);
     QCOMPARE(Text(F1(), "Lbl_P"), "100");
-    w_.Form2->ResetCharts(F1()->simulation().model());
+    w_.Form2->ResetCharts(F1()->simulation().Model());
     QCOMPARE(w_.Form2->Chart4->Title(), "segregation measure in 015x015 tiles");
   }
 
@@ -172,7 +172,7 @@ private slots:
     SmallModel();
     QCOMPARE(Text(F1(), "Lbl_cellS"), "20 x 20 = 400");
     QCOMPARE(Text(F1(), "Edit_anzAg"), "380");  // 400 - Round(20), the count created
-    QCOMPARE(F1()->simulation().model().AgentCountUsed(), 380);
+    QCOMPARE(F1()->simulation().Model().AgentCountUsed(), 380);
     // Limits now follow the 20-row grid: 10 is the largest kept by both.
     Type(Field("Edit_mDist"), "11");
     Type(Field("Edit_nRad"), "11");
@@ -217,7 +217,7 @@ private slots:
   void startStopClearsClusterMarks() {
     SmallModel();
     Button("B_cluster")->click();
-    const Grid& grid = F1()->simulation().model().grid();
+    const Grid& grid = F1()->simulation().Model().Grid();
     const auto anyVisited = [&] {
       for (std::int32_t r = 0; r < grid.Rows(); ++r)
         for (std::int32_t c = 0; c < grid.Cols(); ++c)
@@ -296,13 +296,13 @@ private slots:
     QFETCH(QList<double>, bars);
     QFETCH(QList<int>, groups);
     Field("E_clusterT")->setText(threshold);
-    const Model& model = F1()->simulation().model();
+    const Model& model = F1()->simulation().Model();
     w_.Form2->ShowClusterSizes(model, ClusterSizes{{5, 1, 3}, {2, 1}});
     const BarSeries* series = w_.Form2->ClusterBarSeries;
     QCOMPARE(w_.Form2->ClusterBarCount(), bars.size());
     for (int k = 0; k < bars.size(); ++k) {
       QCOMPARE(series->Value(k), bars[k]);
-      QCOMPARE(series->BarColor(k).rgb(), ToQRgb(model.groupColors()[groups[k]]));
+      QCOMPARE(series->BarColor(k).rgb(), ToQRgb(model.GroupColors()[groups[k]]));
     }
     QCOMPARE(w_.Form2->Chart2->Title(), "cluster sizes at timestep 0");
   }
@@ -413,7 +413,7 @@ private slots:
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(buttons, 1);
     QCOMPARE(boxes, 1);
-    QCOMPARE(F1()->simulation().model().Settings().TileSize, 20);
+    QCOMPARE(F1()->simulation().Model().Settings().TileSize, 20);
   }
 
   void undoZoomButtonLeavesChart4() {

@@ -21,7 +21,7 @@ constexpr int kCellHeight = 20;
 const QColor kFixedCellColor(0xF0, 0xF0, 0xF0);
 
 QColor GroupColor(const Model& model, std::size_t g) {
-  const auto colors = model.groupColors();
+  const auto colors = model.GroupColors();
   return g < colors.size() ? QColor(ToQRgb(colors[g])) : QColor(Qt::gray);
 }
 
@@ -135,7 +135,7 @@ void TForm2::ResetCharts(const Model& model) {
   Chart2->SetTitle("cluster sizes");
   Chart3->SetTitle("group sizes");
   Series3->Clear();
-  const auto sizes = model.groupSizes();
+  const auto sizes = model.GroupSizes();
   for (std::size_t g = 0; g < sizes.size(); ++g) Series3->AddBar(sizes[g], GroupColor(model, g));
   Chart3->RequestReplot();
   LayOutTable(groups);

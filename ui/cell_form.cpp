@@ -76,7 +76,7 @@ void TForm1::StartRunLog(SetupParams used) {
 
 // The image, the panel and the model go with the window; the model draws nothing on the way.
 void TForm1::FormDestroy() {
-  sim_.model().SetCanvas(nullptr);
+  sim_.Model().SetCanvas(nullptr);
   sim_.SetSink(nullptr);
 }
 
@@ -111,7 +111,7 @@ void TForm1::B_setupClick() {
 }
 
 void TForm1::ShowSetupLabels() {
-  const Model& m = sim_.model();
+  const Model& m = sim_.Model();
   const ModelSettings& s = m.Settings();
   Lbl_P->setText(QString::number(s.Threshold));
   Lbl_cellS->setText(QString("%1 x %2 = %3").arg(s.Rows).arg(s.Cols).arg(std::int64_t{s.Rows} * s.Cols));
@@ -132,7 +132,7 @@ void TForm1::Timer1Tick() {
 }
 
 void TForm1::DoStep() {
-  Model& m = sim_.model();
+  Model& m = sim_.Model();
   m.MoveAgents();
   runLog_.CountStep();
   m.SetTimeStep(m.TimeStep() + 1);
@@ -193,7 +193,7 @@ void TForm1::WriteInt(QLineEdit* field, std::int64_t v) { field->setText(QString
 // in force, not those the fields would give. segsim-cli's sweep applies the same limits.
 
 void TForm1::ApplyLimits(QLineEdit* field, LimitedField kind) {
-  const ModelSettings& s = sim_.model().Settings();
+  const ModelSettings& s = sim_.Model().Settings();
   const LimitContext grid{s.Cols, s.Rows, ZeichenPanel->width()};
   if (const auto replacement = UpperReplacement(kind, ReadInt(field), grid)) {
     WriteInt(field, *replacement);
@@ -222,7 +222,7 @@ void TForm1::E_nbSizeChange() {
   runLog_.Record(RunSetting::TileSize, std::max(size, 1));
 }
 
-void TForm1::E_stopTChange() { sim_.model().SetStopStep(ReadInt(E_stopT)); }
+void TForm1::E_stopTChange() { sim_.Model().SetStopStep(ReadInt(E_stopT)); }
 
 void TForm1::TrB_threshChange() {
   Lbl_P->setText(QString::number(TrB_thresh->value()));

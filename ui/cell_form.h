@@ -44,9 +44,9 @@ public:
   // changes, so the model in force stays whole. Then the new model, the labels and the charts.
   void NewSetup();
   void ClusterAnalysis() { sim_.ClusterAnalysis(); }
-  void RepaintAll() { sim_.model().RepaintAll(); }
-  std::uint32_t TimeStep() const { return sim_.model().TimeStep(); }
-  void SetTimeStep(std::uint32_t step) { sim_.model().SetTimeStep(step); }
+  void RepaintAll() { sim_.Model().RepaintAll(); }
+  std::uint32_t TimeStep() const { return sim_.Model().TimeStep(); }
+  void SetTimeStep(std::uint32_t step) { sim_.Model().SetTimeStep(step); }
   Simulation& simulation() { return sim_; }
   const Simulation& simulation() const { return sim_; }
   SetupParams ReadSetupParams() const;

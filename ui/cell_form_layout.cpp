@@ -65,7 +65,7 @@ void TForm1::BuildControls() {
   panelClient->setGeometry(ZeichenPanel->contentsRect());
   DrawImage = new ImageCanvas(panelClient);
   DrawImage->setObjectName("DrawImage");
-  sim_.model().SetCanvas(DrawImage);
+  sim_.Model().SetCanvas(DrawImage);
   BuildSetupBox();
   BuildRunControls();
   BuildToleranceBox();

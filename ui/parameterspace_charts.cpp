@@ -134,7 +134,7 @@ void TForm3::PrepareCharts() {
 // the mean; with none, the run adds no segregation point. The fits wait for the sweep's end.
 void TForm3::RecordResults() {
   resultsChanged_ = true;
-  const std::int32_t groups = form1_->simulation().model().Settings().GroupCount;
+  const std::int32_t groups = form1_->simulation().Model().Settings().GroupCount;
   const int k = SweepStepCount - 1;
   std::vector<double> indices(static_cast<std::size_t>(std::max(groups, 0)),
                               std::numeric_limits<double>::quiet_NaN());

@@ -10,7 +10,7 @@ Windows CreateWindows(std::optional<std::uint32_t> sessionSeed) {
   w.Form2->setObjectName("Form2");
   w.Form1->SetAnalysisWindow(w.Form2.get());
   // Laid out at once, so that "dissimilar" has a table and series before the first step.
-  w.Form2->ResetCharts(w.Form1->simulation().model());
+  w.Form2->ResetCharts(w.Form1->simulation().Model());
   w.Form3 = std::make_unique<TForm3>(w.Form1.get(), w.Form2.get());
   w.Form1->SetSweepWindow(w.Form3.get());
   return w;
