@@ -9,6 +9,7 @@
 
 #include "cli/merge.h"
 #include "cli/run.h"
+#include "cli_process.h"
 #include "sweep/engine.h"
 #include "sweep_test_util.h"
 
@@ -200,6 +201,22 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
     }
   }
+}
+
+// A full disk: the sweep and merge say why and exit with status 1.
+TEST(SweepParams, WriteFailuresOfSweepAndMergeAreReported) {
+  const fs::path shard = fs::temp_directory_path() / ("segsim_full_" + std::to_string(getpid()));
+  std::ofstream(shard, std::ios::binary) << SweepText(ThreeParams());
+  std::vector<std::string> sweep = ThreeParams();
+  sweep.insert(sweep.begin(), "sweep");
+  for (const std::vector<std::string>& args :
+       {sweep, std::vector<std::string>{"merge", shard.string()}}) {
+    Child child = StartCli(args, {Stdout::File, "/dev/full"});
+    const Ended e = Finish(child);
+    EXPECT_EQ(e.status, 1) << args[0] << ": " << e.err;
+    EXPECT_NE(e.err.find("No space left on device"), std::string::npos) << e.err;
+  }
+  fs::remove(shard);
 }
 
 }  // namespace
