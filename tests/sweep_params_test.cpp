@@ -203,6 +203,14 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
   }
 }
 
+// The bar counts whole combinations (runs finish in run order) besides the runs.
+TEST(SweepParams, TheProgressBarShowsCombinationsRunsAndTimeLeft) {
+  EXPECT_EQ(TerminalProgress::Line(25, 560, 10.0, 10),
+            "[#.......................] 2/56 combinations  25/560 runs  0:10 elapsed  ~3:34 left");
+  EXPECT_EQ(TerminalProgress::Line(25, 560, 10.0, 0),
+            "[#.......................] 25/560 runs  0:10 elapsed  ~3:34 left");
+}
+
 // A full disk: the sweep and merge say why and exit with status 1.
 TEST(SweepParams, WriteFailuresOfSweepAndMergeAreReported) {
   const fs::path shard = fs::temp_directory_path() / ("segsim_full_" + std::to_string(getpid()));
