@@ -12,11 +12,8 @@ namespace msg {
 inline constexpr const char* kPeriodNegative = "Function Period should be >= 0";
 }  // namespace msg
 
-// How blocks are counted: by number of points.
-enum class TPeriodStyle { psNumPoints };
-// Where a block's point lies: midway between its first and last x.
-enum class TPeriodAlign { paCenter };
-
+// Blocks are counted in points (period style psNumPoints), and a block's point lies midway
+// between its first and last x (period alignment paCenter); there are no other styles.
 class BlockAverage : public SeriesFunction {
 public:
   BlockAverage() = default;
@@ -28,18 +25,10 @@ public:
   // one; a different value is stored and the attached series recalculated at once.
   void SetPeriod(double period);
 
-  // The only style and alignment there are; kept as settings for the windows' sake.
-  TPeriodStyle PeriodStyle() const { return style_; }
-  void SetPeriodStyle(TPeriodStyle style) { style_ = style; }
-  TPeriodAlign PeriodAlign() const { return align_; }
-  void SetPeriodAlign(TPeriodAlign align) { align_ = align; }
-
   std::vector<ChartPoint> Calculate(std::span<const ChartPoint> source) override;
 
 private:
   double period_ = 0.0;
-  TPeriodStyle style_ = TPeriodStyle::psNumPoints;
-  TPeriodAlign align_ = TPeriodAlign::paCenter;
 };
 
 }  // namespace segsim

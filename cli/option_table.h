@@ -165,7 +165,8 @@ public:
 
   // The options as a command line that repeats what they give: every option that writes itself,
   // in the table's order, defaults written out; those named in leaveOut left out.
-  std::string RepeatCommand(const O& options, std::initializer_list<std::string_view> leaveOut = {}) const {
+  std::string RepeatCommand(const O& options,
+                            std::initializer_list<std::string_view> leaveOut = {}) const {
     std::string command;
     for (const OptionDef<O>& d : options_) {
       if (!d.write || Contains(leaveOut, d.text.name)) continue;
@@ -200,7 +201,8 @@ private:
     return false;
   }
 
-  std::vector<options_detail::HelpRow> Rows(std::initializer_list<std::string_view> leaveOut) const {
+  std::vector<options_detail::HelpRow> Rows(
+      std::initializer_list<std::string_view> leaveOut) const {
     std::vector<options_detail::HelpRow> rows;
     const O defaults{};
     for (const OptionDef<O>& d : options_) {

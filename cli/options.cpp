@@ -26,10 +26,12 @@ std::vector<OptionDef<SetupParams>> ModelOptions() {
       IntOption<P>({"--cell-size", "C",
                     "cell size in pixels (at least 1); with the panel it fixes the grid"},
                    &P::CellSize),
-      IntOption<P>({"--groups", "G", "number of groups, 1 to 2000"}, &P::GroupCount),
+      IntOption<P>({"--groups", "G", "number of groups, 1 to " + std::to_string(kMaxGroupCount)},
+                   &P::GroupCount),
       IntOption<P>({"--radius", "R",
-                    "neighbourhood radius in cells, 0 to 23169; a square wider than the grid "
-                    "counts repeated cells once per appearance"},
+                    "neighbourhood radius in cells, 0 to " + std::to_string(kMaxNeighbourRadius) +
+                        "; a square wider than the grid counts repeated cells once per "
+                        "appearance"},
                    &P::NeighbourRadius, 0, kIntMax, "at least 0"),
       IntOption<P>({"--move-distance", "M",
                     "longest jump per axis in cells, at least 0 (a jump reaches M + 1)"},

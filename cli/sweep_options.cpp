@@ -86,7 +86,8 @@ std::string AxisText(const SweepAxis& a) {
   std::string text = std::string(ParamName(a.param)) + "=";
   if (a.isList) {
     for (std::size_t i = 0; i < a.list.size(); ++i) {
-      text += (i ? "," : "") + std::to_string(a.list[i]);
+      if (i > 0) text += ',';
+      text += std::to_string(a.list[i]);
     }
     return text;
   }
@@ -181,10 +182,12 @@ const OptionTable<SweepOptions>& SweepOptionTable() {
     defs.push_back(IntOption<O>({"--runs", "R", "runs per value (per combination), at least 1", "", true}, &O::runs,
                                 1, kMaxRuns, "at least 1"));
     defs.push_back({{"--steps", "T", "timesteps per run (below 1 counts as 1)", "", true},
-                    [](O& o, const std::string& v) { o.steps = std::max(ParseInt("--steps", v), 1); },
+                    [](O& o, const std::string& v) {
+                      o.steps = std::max(ParseInt("--steps", v), 1);
+                    },
                     [one](const O& o) { return one(o.steps); }});
-    defs.push_back(IntOption<O>(
-        {"--cluster-threshold", "K", "count clusters of more than K agents"}, &O::clusterThreshold));
+    defs.push_back(IntOption<O>({"--cluster-threshold", "K", "count clusters of more than K agents"},
+                                &O::clusterThreshold));
     defs.push_back(Nested(SeedOption("run i uses seed S + i (modulo 2^32); any 32-bit value, "
                                      "decimal or hexadecimal",
                                      "the clock, printed in the sweep row"),

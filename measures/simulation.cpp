@@ -59,15 +59,12 @@ void Simulation::CountTiles() {
   WriteDissimilarity(last_.dissimilarity);
 }
 
-// For each group i: D(i, j) for j >= i into (j + 1, i + 1), IS(i) into (i + 1, G + 1), then the
-// unrounded IS(i) as a point at x = TimeStep.
+// The table's values, then each group's IS(i) as a point at x = TimeStep.
 void Simulation::WriteDissimilarity(const Dissimilarity& d) {
   if (!sink_) return;
-  const std::int32_t g = d.groups;
+  sink_->ShowDissimilarity(d);
   const double x = model_.TimeStep();
-  for (std::int32_t i = 0; i < g; ++i) {
-    for (std::int32_t j = i; j < g; ++j) sink_->SetTableText(j + 1, i + 1, DisplayText(d.Pair(i, j)));
-    sink_->SetTableText(i + 1, g + 1, DisplayText(d.segregation[static_cast<std::size_t>(i)]));
+  for (std::int32_t i = 0; i < d.groups; ++i) {
     sink_->AddSegregationPoint(i, x, d.segregation[static_cast<std::size_t>(i)]);
   }
 }

@@ -22,8 +22,9 @@ public:
   // One point on the line of group index g (group g + 1); y is NaN for no value.
   virtual void AddSatisfactionPoint(std::int32_t g, double x, double y) = 0;
   virtual void AddSegregationPoint(std::int32_t g, double x, double y) = 0;
-  // Text of the dissimilarity table's cell (column, row).
-  virtual void SetTableText(std::int32_t column, std::int32_t row, const std::string& text) = 0;
+  // The dissimilarities and segregation indices just computed, unrounded (halved D(i, j) for
+  // j >= i, IS(i)); the window formats them for its table.
+  virtual void ShowDissimilarity(const Dissimilarity& d) = 0;
   // The cluster sizes of the analysis just made.
   virtual void ShowClusterSizes(const Model& model, const ClusterSizes& sizes) = 0;
 };

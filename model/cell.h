@@ -37,11 +37,6 @@ public:
   std::int32_t State() const { return state_; }          // group 1..G on this cell, 0 for none
   bool Occupied() const { return occupied_; }            // an agent stands here
 
-  void SetPositionX(std::int32_t v) { positionX_ = v; }
-  void SetPositionY(std::int32_t v) { positionY_ = v; }
-  void SetSize(std::int32_t v) { size_ = v; }
-  void SetFillColor(Color v) { fillColor_ = v; }
-
   // Grey square with a 0x808080 one-pixel outline.
   void DrawCell(Canvas& canvas) const;
 

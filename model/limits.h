@@ -5,15 +5,17 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/settings.h"
+
 namespace segsim {
 
 enum class LimitedField { AgentCount, CellSize, GroupCount, NeighbourRadius, MoveDistance };
 
 // The grid of the present model (from the last setup) and the drawing panel's width.
 struct LimitContext {
-  std::int32_t cols = 116;
-  std::int32_t rows = 116;
-  std::int32_t panelWidth = 694;
+  std::int32_t cols = kDefaultGridSize;
+  std::int32_t rows = kDefaultGridSize;
+  std::int32_t panelWidth = kPanelSize;
 };
 
 // The replacement of a value that is too large, or nothing when it passes:

@@ -28,13 +28,6 @@ struct PassCounts {
   std::int32_t unsatisfied = 0;  // agents whose threshold test failed
 };
 
-// Settings beyond these are refused at setup. A square of radius r counts up to (2r + 1)^2
-// cells, which must fit a cell's 32-bit counts. The measures keep G x G accumulators per step,
-// so tens of thousands of groups would take gigabytes; 2000 groups are far more than a grid of
-// at most 694 x 694 cells can show apart.
-inline constexpr std::int32_t kMaxNeighbourRadius = 23169;
-inline constexpr std::int32_t kMaxGroupCount = 2000;
-
 class Model {
 public:
   // The canvas may be null (nothing is drawn); it is not owned.

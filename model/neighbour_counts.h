@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/cell.h"
+#include "model/settings.h"
 
 namespace segsim {
 
@@ -43,7 +44,7 @@ class NeighbourCounts {
 public:
   // Largest radius served: a square's counts, up to (2r + 1)^2, must fit the cells' 32-bit counts
   // and a strip count, up to 2r + 1, a 16-bit entry.
-  static constexpr std::int32_t kMaxRadius = 23169;
+  static constexpr std::int32_t kMaxRadius = kMaxNeighbourRadius;
   // More free cells holding a group than this (only a scene set by hand makes them) and a count
   // is left to the straightforward walk, since each costs a correction per count.
   static constexpr std::size_t kMaxFreeHolders = 16;

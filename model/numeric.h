@@ -38,8 +38,4 @@ std::int32_t StrToInt(std::string_view text);
 // The same conversion without raising: false when the text is no integer.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 
-// Converts a stored-to-double quotient a / b of two integers with the quotient in extended
-// precision (the form every percentage of the model takes).
-inline Extended Quotient(Extended a, Extended b) { return a / b; }
-
 }  // namespace segsim

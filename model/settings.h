@@ -6,6 +6,18 @@
 
 namespace segsim {
 
+// The drawing panel ZeichenPanel, pixels per side; with the cell size it fixes Cols and Rows.
+inline constexpr std::int32_t kPanelSize = 694;
+// Cells per side at the default cell size of 6: Round(694 / 6).
+inline constexpr std::int32_t kDefaultGridSize = 116;
+
+// Settings beyond these are refused at setup. A square of radius r counts up to (2r + 1)^2
+// cells, which must fit a cell's 32-bit counts. The measures keep G x G accumulators per step,
+// so tens of thousands of groups would take gigabytes; 2000 groups are far more than a grid of
+// at most 694 x 694 cells can show apart.
+inline constexpr std::int32_t kMaxNeighbourRadius = 23169;
+inline constexpr std::int32_t kMaxGroupCount = 2000;
+
 // What a setup is built from.
 struct SetupParams {
   std::int32_t AgentCount = 12783;    // agents to create; more than the cells is capped
@@ -17,8 +29,8 @@ struct SetupParams {
   std::int32_t StopStep = 500;        // step at which a run stops (by equality only)
   std::uint32_t Threshold = 20;       // percent 0..100; satisfied means strictly above it
   bool GraphicUpdate = true;          // draw moves during a step
-  std::int32_t PanelWidth = 694;      // drawing panel, pixels: fixes Cols and Rows
-  std::int32_t PanelHeight = 694;
+  std::int32_t PanelWidth = kPanelSize;  // drawing panel, pixels: fixes Cols and Rows
+  std::int32_t PanelHeight = kPanelSize;
   std::optional<std::uint32_t> Seed;  // fixed generator seed at every placement; else the clock
 };
 

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"OddHalfRoundsUp", 1.5, {{1, 1}, {2, 3}, {3, 5}}, {{1.5, 2}}},
         FunctionCase{"PeriodBeyondSourceGivesNothing", 4, {{1, 1}, {2, 3}, {3, 5}}, {}},
         FunctionCase{"PeriodRoundingToZeroIsWholeRange", 0.4, {{1, 1}, {2, 3}, {3, 8}}, {{1, 4}, {3, 4}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 class LinearTrendCases : public testing::TestWithParam<FunctionCase> {};
 
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FunctionCase{"EqualXGivesIdentityLine", 0, {{2, 1}, {2, 5}}, {{2, 2}, {2, 2}}},
                     FunctionCase{"ExactLine", 0, {{1, 1}, {2, 3}, {3, 5}}, {{1, 1}, {3, 5}}},
                     FunctionCase{"LeastSquares", 0, {{0, 1}, {2, 1}, {2, 4}, {4, 4}}, {{0, 1}, {4, 4}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PolynomialFit, ReproducesExactParabola) {
   PointSeries source;
@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SolveCase{"PivotAboveThreshold", {{{1e-14L}}}, {1e-14L}, 1, {1}, 1e-14L},
                     SolveCase{"PivotBelowThresholdIsSingular", {{{1e-16L}}}, {1}, 1, {0}, 0},
                     SolveCase{"ZeroAfterEliminationIsSingular", {{{1, 2}, {2, 4}}}, {1, 2}, 2, {0, 0}, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Settings, RejectedValuesKeepTheOldOneWithTheirMessage) {
   BlockAverage average;
@@ -313,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkCase{"Negative", -1234.5, "-1,234.5"}, MarkCase{"NegativeToZero", -0.04, "0"},
                     MarkCase{"Large", 1e20, "100,000,000,000,000,000,000"},
                     MarkCase{"Tiny", 1e-30, "0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace segsim

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -231,15 +230,16 @@ public:
     log.push_back("seg " + std::to_string(g) + "@" + std::to_string(int(x)));
     segregation[static_cast<std::size_t>(g)].push_back(y);
   }
-  void SetTableText(std::int32_t c, std::int32_t r, const std::string& text) override {
-    table[{c, r}] = text;
+  void ShowDissimilarity(const Dissimilarity& d) override {
+    log.push_back("table");
+    shown.push_back(d);
   }
   void ShowClusterSizes(const Model& model, const ClusterSizes&) override {
     log.push_back("clusters@" + std::to_string(model.TimeStep()));
   }
   std::vector<std::string> log;
   std::vector<std::vector<double>> satisfaction, segregation;
-  std::map<std::pair<int, int>, std::string> table;
+  std::vector<Dissimilarity> shown;
 };
 
 TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
@@ -253,7 +253,7 @@ TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
   sim.InitSetup(p);
   sim.Step();
   EXPECT_EQ(sink.log, (std::vector<std::string>{"reset G=2", "sat 0@1", "sat 1@1", "clusters@1",
-                                                "seg 0@1", "seg 1@1"}));
+                                                "table", "seg 0@1", "seg 1@1"}));
   std::vector<std::uint32_t> clusterSteps;
   for (int t = 2; t <= 62; ++t) {
     sink.log.clear();
@@ -267,11 +267,10 @@ TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
   EXPECT_EQ(clusterSteps, (std::vector<std::uint32_t>{31, 61}));
   EXPECT_EQ(sink.satisfaction[0].size(), 62u);
   EXPECT_EQ(sink.segregation[1].size(), 62u);
-  // The table: the diagonal shows 0, the upper triangle D, the last row IS; below stays unset.
-  EXPECT_EQ(sink.table.at({1, 1}), "0");
-  EXPECT_EQ(sink.table.at({2, 1}), DisplayText(sim.LastMeasures().dissimilarity.Pair(0, 1)));
-  EXPECT_EQ(sink.table.at({1, 3}), DisplayText(sim.LastMeasures().dissimilarity.segregation[0]));
-  EXPECT_EQ(sink.table.count({1, 2}), 0u);
+  // The table gets the step's unrounded values, once per step.
+  EXPECT_EQ(sink.shown.size(), 62u);
+  EXPECT_EQ(sink.shown.back().pair, sim.LastMeasures().dissimilarity.pair);
+  EXPECT_EQ(sink.shown.back().segregation, sim.LastMeasures().dissimilarity.segregation);
   // The series carry the unrounded index.
   EXPECT_EQ(sink.segregation[0].back(), sim.LastMeasures().dissimilarity.segregation[0]);
   // A new setup resets the charts at once, and the first step again.
@@ -298,10 +297,10 @@ TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
   EXPECT_NE(after.segregation, before.segregation);
   // A source that raises ends the computation before anything is written.
   sim.SetPopulationTotalSource([]() -> std::int32_t { throw SegsimError("'x' ist kein gültiger Integerwert"); });
-  sink.table.clear();
+  sink.shown.clear();
   const std::size_t points = sink.segregation[0].size();
   EXPECT_THROW(sim.CountTiles(), SegsimError);
-  EXPECT_TRUE(sink.table.empty());
+  EXPECT_TRUE(sink.shown.empty());
   EXPECT_EQ(sink.segregation[0].size(), points);
 }
 

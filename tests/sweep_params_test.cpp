@@ -219,7 +219,10 @@ TEST(SweepParams, WriteFailuresOfSweepAndMergeAreReported) {
   sweep.insert(sweep.begin(), "sweep");
   for (const std::vector<std::string>& args :
        {sweep, std::vector<std::string>{"merge", shard.string()}}) {
-    Child child = StartCli(args, {Stdout::File, "/dev/full"});
+    ChildSetup setup;
+    setup.out = Stdout::File;
+    setup.path = "/dev/full";
+    Child child = StartCli(args, setup);
     const Ended e = Finish(child);
     EXPECT_EQ(e.status, 1) << args[0] << ": " << e.err;
     EXPECT_NE(e.err.find("No space left on device"), std::string::npos) << e.err;

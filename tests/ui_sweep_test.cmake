@@ -1,10 +1,5 @@
 # The sweep window (ui/parameterspace*): Qt Test, headless. Included from tests/CMakeLists.txt.
 if(TARGET segsim_ui)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Test)
-  add_executable(ui_sweep_test ui_sweep_test.cpp ui_sweep_cases_test.cpp sweep_window_fixture.h)
-  set_target_properties(ui_sweep_test PROPERTIES AUTOMOC ON)
-  target_link_libraries(ui_sweep_test PRIVATE segsim::ui Qt6::Test)
-  segsim_warnings(ui_sweep_test)
-  add_test(NAME ui_sweep_test COMMAND ui_sweep_test)
-  set_tests_properties(ui_sweep_test PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  segsim_test(ui_sweep_test ui_sweep_test.cpp ui_sweep_cases_test.cpp sweep_window_fixture.h
+              LINK segsim::ui QT)
 endif()

@@ -1,10 +1,4 @@
 # The windows (ui/): Qt Test, headless. Included from tests/CMakeLists.txt.
 if(TARGET segsim_ui)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Test)
-  add_executable(ui_test ui_test.cpp ui_drawing_test.cpp)
-  set_target_properties(ui_test PROPERTIES AUTOMOC ON)
-  target_link_libraries(ui_test PRIVATE segsim::ui Qt6::Test)
-  segsim_warnings(ui_test)
-  add_test(NAME ui_test COMMAND ui_test)
-  set_tests_properties(ui_test PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  segsim_test(ui_test ui_test.cpp ui_drawing_test.cpp LINK segsim::ui QT)
 endif()

@@ -162,8 +162,17 @@ void TForm2::AddSegregationPoint(std::int32_t g, double x, double y) {
   Chart4->RequestReplot();
 }
 
-void TForm2::SetTableText(std::int32_t column, std::int32_t row, const std::string& text) {
-  SetItem(DissimiGrid, column, row, QString::fromStdString(text));
+// For each group i: D(i, j) for j >= i into (j + 1, i + 1), the diagonal showing 0 and the cells
+// below it keeping their blank; IS(i) into (i + 1, G + 1), the row headed "IS". Values are shown
+// rounded to two decimals.
+void TForm2::ShowDissimilarity(const Dissimilarity& d) {
+  const auto text = [](double value) { return QString::fromStdString(DisplayText(value)); };
+  for (std::int32_t i = 0; i < d.groups; ++i) {
+    for (std::int32_t j = i; j < d.groups; ++j) {
+      SetItem(DissimiGrid, j + 1, i + 1, text(d.Pair(i, j)));
+    }
+    SetItem(DissimiGrid, i + 1, d.groups + 1, text(d.segregation[static_cast<std::size_t>(i)]));
+  }
 }
 
 void TForm2::ShowClusterSizes(const Model& model, const ClusterSizes& sizes) {

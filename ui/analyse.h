@@ -31,7 +31,7 @@ public:
   void ResetCharts(const Model& model) override;
   void AddSatisfactionPoint(std::int32_t g, double x, double y) override;
   void AddSegregationPoint(std::int32_t g, double x, double y) override;
-  void SetTableText(std::int32_t column, std::int32_t row, const std::string& text) override;
+  void ShowDissimilarity(const Dissimilarity& d) override;
   // Raises the conversion error for a threshold text that is no integer, before any change.
   void ShowClusterSizes(const Model& model, const ClusterSizes& sizes) override;
 

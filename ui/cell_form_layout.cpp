@@ -21,8 +21,6 @@ namespace segsim {
 
 namespace {
 
-constexpr int kPanelSize = 694;  // pixels; fixes Cols and Rows with the cell size
-
 // A right-aligned label whose right edge stays where its design caption (its name) ended when
 // placed at `at`; its text grows to the left.
 QLabel* MakeRightLabel(QWidget* parent, const char* name, QPoint at) {
