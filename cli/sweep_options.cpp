@@ -66,6 +66,7 @@ SweepAxis ParseAxis(const std::string& text) {
 void ReadParam(SweepOptions& o, const std::string& text) {
   if (text.find('=') == std::string::npos) {
     o.param = ParseParam(text);
+    if (o.windowForm) throw UsageError("--param is given twice; --param P sweeps one parameter");
     o.windowForm = true;
     SweepAxis counted;  // its range comes from --from, --to and --increment (SpecOf)
     counted.param = o.param;

@@ -188,6 +188,7 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       {{"--param", "groups="}, "the list is empty"},
       {{"--param", "groups=2,3", "--param", "groups=4"}, "--param groups is given twice"},
       {{"--param", "groups", "--param", "radius=1"}, "sweeps one parameter"},
+      {{"--param", "groups", "--param", "groups"}, "--param is given twice"},
       {{"--param", "groups=2", "--to", "3"}, "belong to --param P"},
       {{"--param", "tile-size=0"}, "a tile size must be at least 1"},
   };
