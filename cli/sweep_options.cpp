@@ -66,6 +66,7 @@ SweepAxis ParseAxis(const std::string& text) {
 void ReadParam(SweepOptions& o, const std::string& text) {
   if (text.find('=') == std::string::npos) {
     o.param = ParseParam(text);
+    if (o.windowForm) throw UsageError("--param is given twice; --param P sweeps one parameter");
     o.windowForm = true;
     SweepAxis counted;  // its range comes from --from, --to and --increment (SpecOf)
     counted.param = o.param;
@@ -86,7 +87,8 @@ std::string AxisText(const SweepAxis& a) {
   std::string text = std::string(ParamName(a.param)) + "=";
   if (a.isList) {
     for (std::size_t i = 0; i < a.list.size(); ++i) {
-      text += (i ? "," : "") + std::to_string(a.list[i]);
+      if (i > 0) text += ',';
+      text += std::to_string(a.list[i]);
     }
     return text;
   }

@@ -3,7 +3,7 @@
 Sweeps threshold 10 to 80 against 2 to 8 groups, 5 runs of 200 steps per combination, on every
 core, and draws the mean segregation index of each combination as a heat map.
 
-    PYTHONPATH=build/python python3 examples/phase_diagram.py docs/phase_diagram.png
+    PYTHONPATH=build/python python3 examples/phase_diagram.py docs/phase_diagram_python.png
 """
 import sys
 

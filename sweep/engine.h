@@ -1,4 +1,20 @@
 // Running a sweep: independent runs on worker threads, handed on in run order.
+//
+// A front end (the command line, a scripting module) builds a SweepSpec, makes its SweepPlan
+// (which refuses a spec no sweep can run), and hands RunPlan a sink:
+//
+//   SweepSpec spec;
+//   spec.axes = {SweepAxis::Range(SweepParam::Threshold, 10, 80, 10),
+//                SweepAxis::List(SweepParam::Groups, {2, 4, 8})};
+//   spec.runs = 5;
+//   spec.steps = 200;
+//   spec.params.Seed = 42;            // S; run i uses S + i
+//   const SweepPlan plan(spec);
+//   RunPlan(plan, {.jobs = 2}, sink, stop);
+//
+// The sink receives every run's RunRow in run order, then the SummaryRows, on the calling
+// thread; setting stop (from another thread or from the sink) cancels the runs in flight. The
+// rows are those segsim-cli sweep prints, as numbers: cli/sweep_rows formats them.
 #pragma once
 
 #include <atomic>

@@ -42,7 +42,9 @@ protected:
         refusal = e.what();
       }
     });
-    if (refusal != "(merged)") EXPECT_EQ(printed, "") << refusal;
+    if (refusal != "(merged)") {
+      EXPECT_EQ(printed, "") << refusal;
+    }
     return refusal;
   }
 

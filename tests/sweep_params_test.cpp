@@ -9,6 +9,7 @@
 
 #include "cli/merge.h"
 #include "cli/run.h"
+#include "cli_process.h"
 #include "sweep/engine.h"
 #include "sweep_test_util.h"
 
@@ -187,6 +188,7 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       {{"--param", "groups="}, "the list is empty"},
       {{"--param", "groups=2,3", "--param", "groups=4"}, "--param groups is given twice"},
       {{"--param", "groups", "--param", "radius=1"}, "sweeps one parameter"},
+      {{"--param", "groups", "--param", "groups"}, "--param is given twice"},
       {{"--param", "groups=2", "--to", "3"}, "belong to --param P"},
       {{"--param", "tile-size=0"}, "a tile size must be at least 1"},
   };
@@ -200,6 +202,33 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
     }
   }
+}
+
+// The bar counts whole combinations (runs finish in run order) besides the runs.
+TEST(SweepParams, TheProgressBarShowsCombinationsRunsAndTimeLeft) {
+  EXPECT_EQ(TerminalProgress::Line(25, 560, 10.0, 10),
+            "[#.......................] 2/56 combinations  25/560 runs  0:10 elapsed  ~3:34 left");
+  EXPECT_EQ(TerminalProgress::Line(25, 560, 10.0, 0),
+            "[#.......................] 25/560 runs  0:10 elapsed  ~3:34 left");
+}
+
+// A full disk: the sweep and merge say why and exit with status 1.
+TEST(SweepParams, WriteFailuresOfSweepAndMergeAreReported) {
+  const fs::path shard = fs::temp_directory_path() / ("segsim_full_" + std::to_string(getpid()));
+  std::ofstream(shard, std::ios::binary) << SweepText(ThreeParams());
+  std::vector<std::string> sweep = ThreeParams();
+  sweep.insert(sweep.begin(), "sweep");
+  for (const std::vector<std::string>& args :
+       {sweep, std::vector<std::string>{"merge", shard.string()}}) {
+    ChildSetup setup;
+    setup.out = Stdout::File;
+    setup.path = "/dev/full";
+    Child child = StartCli(args, setup);
+    const Ended e = Finish(child);
+    EXPECT_EQ(e.status, 1) << args[0] << ": " << e.err;
+    EXPECT_NE(e.err.find("No space left on device"), std::string::npos) << e.err;
+  }
+  fs::remove(shard);
 }
 
 }  // namespace
