@@ -58,12 +58,12 @@ RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomi
   // Every change is checked against the model before anything is written.
   for (const SettingChange& c : options.changes) {
     try {
-      CheckRunSetting(sim.model(), c.setting, c.value);
+      CheckRunSetting(sim.Model(), c.setting, c.value);
     } catch (const SegsimError& e) {
       throw UsageError("--set " + SetArgument(c) + ": " + e.what());
     }
   }
-  if (!options.summary) out.WriteLine(SetupLine(sim.model()));
+  if (!options.summary) out.WriteLine(SetupLine(sim.Model()));
   for (std::int32_t t = 1; t <= options.steps; ++t) {
     if (stop && stop->load()) {
       outcome.interrupted = true;

@@ -68,7 +68,7 @@ void CheckRunSetting(const Model& model, RunSetting setting, std::int32_t value)
 }
 
 void ApplyRunSetting(Simulation& simulation, RunSetting setting, std::int32_t value) {
-  Model& model = simulation.model();
+  Model& model = simulation.Model();
   CheckRunSetting(model, setting, value);
   switch (setting) {
     case RunSetting::Threshold: model.SetThreshold(static_cast<std::uint32_t>(value)); break;

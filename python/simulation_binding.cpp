@@ -33,7 +33,7 @@ struct StepRecord {
 
 StepRecord Record(const Simulation& sim) {
   const StepMeasures& m = sim.LastMeasures();
-  StepRecord r{sim.model().TimeStep(), sim.model().LastPass(), m.satisfaction, m.dissimilarity,
+  StepRecord r{sim.Model().TimeStep(), sim.Model().LastPass(), m.satisfaction, m.dissimilarity,
                std::nullopt};
   if (m.clustersRan) r.clusters = sim.Clusters();
   return r;
@@ -129,7 +129,7 @@ public:
     std::vector<StepRecord> records;
     std::int32_t groups = 0;
     const bool interrupted = Locked([&](Simulation& sim) {
-      groups = sim.model().Settings().GroupCount;
+      groups = sim.Model().Settings().GroupCount;
       records.reserve(static_cast<std::size_t>(count));
       for (std::int32_t i = 0; i < count; ++i) {
         sim.Step();
@@ -144,20 +144,20 @@ public:
 
   py::array_t<std::int32_t> GridArray() {
     const auto [cols, rows] = Locked([](Simulation& sim) {
-      return std::pair(sim.model().Settings().Cols, sim.model().Settings().Rows);
+      return std::pair(sim.Model().Settings().Cols, sim.Model().Settings().Rows);
     });
     py::array_t<std::int32_t> array({static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(cols)});
     std::int32_t* out = array.mutable_data();
     Locked([&](Simulation& sim) {
-      const Grid& grid = sim.model().grid();
+      const Grid& grid = sim.Model().Grid();
       for (std::int32_t row = 0; row < rows; ++row) {
-        const std::int32_t* state = grid.StateRow(row);
+        const auto* state = grid.StateRow(row);
         const std::uint8_t* occupied = grid.OccupiedRow(row);
         std::int32_t* line = out + static_cast<std::ptrdiff_t>(row) * cols;
         // Without a branch: cells are taken or free at random, which no predictor guesses.
         for (std::int32_t column = 0; column < cols; ++column) {
           const std::int32_t free = -static_cast<std::int32_t>(occupied[column] == 0);
-          line[column] = (state[column] - 1) | free;
+          line[column] = (static_cast<std::int32_t>(state[column]) - 1) | free;
         }
       }
     });
@@ -168,17 +168,17 @@ public:
     std::vector<std::int32_t> column, row, group;
     std::vector<double> satisfaction;
     Locked([&](Simulation& sim) {
-      const Model& model = sim.model();
-      const std::size_t n = model.agents().size();
+      const Model& model = sim.Model();
+      const std::size_t n = model.AgentList().size();
       column.reserve(n);
       row.reserve(n);
       group.reserve(n);
       satisfaction.reserve(n);
-      for (const TAgent& a : model.agents()) {
+      for (const TAgent& a : model.AgentList()) {
         column.push_back(a.GridX);
         row.push_back(a.GridY);
         group.push_back(a.Group - 1);
-        satisfaction.push_back(model.grid()[a.GridX][a.GridY].Satisfaction);
+        satisfaction.push_back(model.Grid()[a.GridX][a.GridY].Satisfaction());
       }
     });
     Columns columns;
@@ -191,15 +191,15 @@ public:
 
   py::dict Measures() {
     const StepRecord r = Locked([](Simulation& sim) {
-      if (sim.model().TimeStep() > 0) return Record(sim);
+      if (sim.Model().TimeStep() > 0) return Record(sim);
       // Before the first step: the setup as it stands, measured without touching it.
-      const Model& model = sim.model();
+      const Model& model = sim.Model();
       const ModelSettings& s = model.Settings();
       StepRecord setup;
-      setup.satisfaction = GroupSatisfaction(model.grid(), s.GroupCount);
+      setup.satisfaction = GroupSatisfaction(model.Grid(), s.GroupCount);
       setup.dissimilarity =
-          ComputeDissimilarity(CountTileGroups(model.grid(), s.TileSize, s.GroupCount),
-                               model.groupSizes(), sim.PopulationTotal());
+          ComputeDissimilarity(CountTileGroups(model.Grid(), s.TileSize, s.GroupCount),
+                               model.GroupSizes(), sim.PopulationTotal());
       return setup;
     });
     const std::int32_t g = r.dissimilarity.groups;
@@ -290,7 +290,7 @@ simulation used from several threads serves them one at a time.)";
 void SetRunSetting(PySimulation& s, const std::string& name, py::handle value) {
   const std::string valueText = OptionText(value);
   s.Locked([&](Simulation& sim) {
-    const std::uint32_t next = sim.model().TimeStep() + 1;
+    const std::uint32_t next = sim.Model().TimeStep() + 1;
     const SettingChange change =
         ParseSetArgument(std::to_string(next) + ":" + name + "=" + valueText, UINT32_MAX);
     try {
@@ -311,24 +311,24 @@ void BindSettings(py::class_<PySimulation>& cls) {
   };
   static const Setting settings[] = {
       {"cell_size", nullptr,
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().CellSize; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().CellSize; },
        "Cell size in pixels (fixed at setup)."},
       {"groups", nullptr,
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().GroupCount; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().GroupCount; },
        "Number of groups (fixed at setup)."},
       {"radius", nullptr,
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().NeighbourRadius; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().NeighbourRadius; },
        "Neighbourhood radius in cells (fixed at setup)."},
       {"move_distance", nullptr,
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().MoveDistance; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().MoveDistance; },
        "Longest jump per axis in cells, a jump reaching move_distance + 1 (fixed at setup)."},
       {"threshold", "threshold",
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().Threshold; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().Threshold; },
        "Tolerance threshold in percent, 0 to 100: satisfied means strictly above it.\n\n"
        "Setting it between steps acts from the next step on, as segsim-cli run --set "
        "STEP:threshold=VALUE does; a value refused raises ValueError with its message."},
       {"tile_size", "tile-size",
-       [](const Simulation& s) -> std::int64_t { return s.model().Settings().TileSize; },
+       [](const Simulation& s) -> std::int64_t { return s.Model().Settings().TileSize; },
        "Tile edge in cells for the dissimilarity and segregation index.\n\n"
        "Setting it between steps acts from the next step on, as segsim-cli run --set "
        "STEP:tile-size=VALUE does; a value refused raises ValueError with its message."},
@@ -428,7 +428,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "time_step",
           [](PySimulation& s) {
             return s.Read(Getter<std::uint32_t>([](const Simulation& sim) {
-              return sim.model().TimeStep();
+              return sim.Model().TimeStep();
             }));
           },
           "Steps made since the setup.")
@@ -436,7 +436,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "seed",
           [](PySimulation& s) {
             return s.Read(Getter<std::uint32_t>([](const Simulation& sim) {
-              return sim.model().PlacementSeed();
+              return sim.Model().PlacementSeed();
             }));
           },
           "The generator seed of the setup (the clock's when none was given): "
@@ -445,7 +445,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "cols",
           [](PySimulation& s) {
             return s.Read(Getter<std::int32_t>([](const Simulation& sim) {
-              return sim.model().Settings().Cols;
+              return sim.Model().Settings().Cols;
             }));
           },
           "Cells across: round(panel / cell_size).")
@@ -453,7 +453,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "rows",
           [](PySimulation& s) {
             return s.Read(Getter<std::int32_t>([](const Simulation& sim) {
-              return sim.model().Settings().Rows;
+              return sim.Model().Settings().Rows;
             }));
           },
           "Cells down: round(panel / cell_size).")
@@ -461,7 +461,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "group_sizes",
           [](PySimulation& s) {
             const auto sizes = s.Locked([](Simulation& sim) {
-              const auto v = sim.model().groupSizes();
+              const auto v = sim.Model().GroupSizes();
               return std::vector<std::int32_t>(v.begin(), v.end());
             });
             return ToArray(std::span<const std::int32_t>(sizes));
@@ -471,7 +471,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
           "group_colors",
           [](PySimulation& s) {
             const auto colors = s.Locked([](Simulation& sim) {
-              const auto v = sim.model().groupColors();
+              const auto v = sim.Model().GroupColors();
               return std::vector<Color>(v.begin(), v.end());
             });
             return ToArray(std::span<const Color>(colors));
@@ -480,7 +480,7 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
       .def("__repr__", [](PySimulation& s) {
         const SetupParams& p = s.Params();
         const auto [seed, step] = s.Locked([](Simulation& sim) {
-          return std::pair(sim.model().PlacementSeed(), sim.model().TimeStep());
+          return std::pair(sim.Model().PlacementSeed(), sim.Model().TimeStep());
         });
         return "segsim.Simulation(seed=" + std::to_string(seed) +
                ", agents=" + std::to_string(p.AgentCount) +

@@ -37,11 +37,11 @@ TEST(RunSet, ChangesActBeforeTheirStepsRelocationPass) {
   p.GroupCount = 3;
   Simulation sim;
   sim.InitSetup(p);
-  std::vector<std::string> byHand{SetupLine(sim.model())};
+  std::vector<std::string> byHand{SetupLine(sim.Model())};
   for (std::uint32_t t = 1; t <= 6; ++t) {
-    if (t == 3) sim.model().SetThreshold(70);
+    if (t == 3) sim.Model().SetThreshold(70);
     if (t == 5) {
-      sim.model().SetTileSize(4);
+      sim.Model().SetTileSize(4);
       sim.SetPopulationTotal(600);
     }
     sim.Step();

@@ -275,14 +275,14 @@ private slots:
   void panelGridAndPicture() {
     Setup("34", "3");
     Steps(2);
-    const Model& m = F1()->simulation().model();
+    const Model& m = F1()->simulation().Model();
     const QStringList lines = F1()->GridCsv().split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1 + 400);
     QCOMPARE(lines[0], "row,column,group");
     int occupied = 0;
     for (int i = 1; i < lines.size(); ++i) occupied += !lines[i].endsWith(',');
     QCOMPARE(occupied, m.AgentCountUsed());
-    const TAgent& a = m.agents()[7];
+    const TAgent& a = m.AgentList()[7];
     QVERIFY(lines.contains(QString("%1,%2,%3").arg(a.GridY).arg(a.GridX).arg(a.Group)));
     QCOMPARE(lines[1 + 20 * 3 + 4].section(',', 0, 1), "3,4");  // rows outer, columns inner
     chosen_ = Path("grid.csv");
@@ -325,7 +325,7 @@ private slots:
     field->selectAll();
     QTest::keyClicks(field, "05");
     QCOMPARE(field->text(), "05");
-    QCOMPARE(F1()->simulation().model().Settings().TileSize, 5);
+    QCOMPARE(F1()->simulation().Model().Settings().TileSize, 5);
     field->setText("0");
     Steps(1);
     QVERIFY(errors_.isEmpty());

@@ -70,7 +70,7 @@ std::optional<std::uint32_t> TForm1::NextSeed() const {
 void TForm1::StartRunLog(SetupParams used) {
   ++setupsMade_;
   used.Seed = Seed();
-  used.AgentCount = sim_.model().AgentCountUsed();
+  used.AgentCount = sim_.Model().AgentCountUsed();
   runLog_.Reset(used);
 }
 
@@ -218,7 +218,7 @@ void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDist
 // The field keeps its text as typed ("015", "0"): the tile count takes a size below 1 as 1.
 void TForm1::E_nbSizeChange() {
   const std::int32_t size = ReadInt(E_nbSize);
-  sim_.model().SetTileSize(size);
+  sim_.Model().SetTileSize(size);
   runLog_.Record(RunSetting::TileSize, std::max(size, 1));
 }
 
@@ -226,7 +226,7 @@ void TForm1::E_stopTChange() { sim_.Model().SetStopStep(ReadInt(E_stopT)); }
 
 void TForm1::TrB_threshChange() {
   Lbl_P->setText(QString::number(TrB_thresh->value()));
-  sim_.model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
+  sim_.Model().SetThreshold(static_cast<std::uint32_t>(TrB_thresh->value()));
   runLog_.Record(RunSetting::Threshold, TrB_thresh->value());
 }
 

@@ -51,7 +51,7 @@ public:
   const Simulation& simulation() const { return sim_; }
   SetupParams ReadSetupParams() const;
   // The seed the current setup was placed with.
-  std::uint32_t Seed() const { return sim_.model().PlacementSeed(); }
+  std::uint32_t Seed() const { return sim_.Model().PlacementSeed(); }
 
   // --- results out: the drawing panel's context menu ------------------------------------------
   // The log of the current run: its setup, the steps made since and every change of a setting

@@ -38,7 +38,7 @@ QString TForm1::RunCommand() const {
 }
 
 QString TForm1::GridCsv() const {
-  const Grid& grid = sim_.model().grid();
+  const Grid& grid = sim_.Model().Grid();
   QString text = "row,column,group\n";
   for (std::int32_t row = 0; row < grid.Rows(); ++row) {
     for (std::int32_t column = 0; column < grid.Cols(); ++column) {
