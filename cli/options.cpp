@@ -64,6 +64,8 @@ OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) 
 void CheckModelOptions(const SetupParams& p) {
   try {
     Model::CheckSetup(p);
+  } catch (const MemoryLimitError&) {
+    throw;  // exit status 2 all the same; the Python module raises MemoryError for it
   } catch (const SegsimError& e) {
     throw UsageError(e.what());
   }

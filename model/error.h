@@ -14,6 +14,13 @@ public:
   explicit SegsimError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A setup whose model would not fit in the memory the machine has: refused before anything is
+// allocated. A SegsimError like the others, told apart so that front ends can report it as memory.
+class MemoryLimitError : public SegsimError {
+public:
+  explicit MemoryLimitError(const std::string& message) : SegsimError(message) {}
+};
+
 namespace msg {
 inline constexpr const char* kFloatDivisionByZero = "Gleitkommadivision durch Null";
 inline constexpr const char* kInvalidFloatOperation = "Ungültige Gleitkommaoperation";

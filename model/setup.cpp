@@ -119,7 +119,7 @@ void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
   }
   const double need = SetupBytes(params);
   if (need > memoryLimitBytes) {
-    throw SegsimError("A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) +
+    throw MemoryLimitError("A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) +
                       " x " + std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) +
                       " cells needs about " + ByteText(need) + " of memory, more than the " +
                       ByteText(memoryLimitBytes) + " available");

@@ -31,6 +31,8 @@ PYBIND11_MODULE(segsim, m) {
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
+    } catch (const segsim::MemoryLimitError& e) {
+      PyErr_SetString(PyExc_MemoryError, e.what());
     } catch (const segsim::UsageError& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
     } catch (const segsim::SegsimError& e) {
