@@ -20,14 +20,14 @@ public:
   std::int64_t clusters = 0;
 };
 
-segsim::SweepSpec GridSweep() {
-  segsim::SweepSpec spec;
-  spec.axes = {segsim::SweepAxis::Range(segsim::SweepParam::Threshold, 10, 80, 10),
+segsim::SweepDesign GridSweep() {
+  segsim::SweepDesign design;
+  design.axes = {segsim::SweepAxis::Range(segsim::SweepParam::Threshold, 10, 80, 10),
                segsim::SweepAxis::Range(segsim::SweepParam::Groups, 2, 8, 1)};
-  spec.runs = 10;
-  spec.steps = 200;
-  spec.params.Seed = 1;
-  return spec;
+  design.runs = 10;
+  design.steps = 200;
+  design.params.Seed = 1;
+  return design;
 }
 
 void BM_SweepGrid(benchmark::State& state) {

@@ -76,7 +76,7 @@ void Verify(const std::map<std::int64_t, MergedRun>& ordered, const SweepPlan& p
     std::sort(chosen.begin(), chosen.end());
   }
   const std::atomic<bool> go{false};
-  const std::uint32_t seed = *plan.Spec().params.Seed;
+  const std::uint32_t seed = *plan.Design().params.Seed;
   for (std::int64_t i : chosen) {
     const MergedRun& run = ordered.at(i);
     const auto again = RunOne(plan, i, seed, go);

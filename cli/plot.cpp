@@ -159,7 +159,7 @@ void AddAll(LineSeries* series, const DerivedSeries& derived) {
 // One swept parameter: the runs, the per-value averages, the fit and the trend.
 ChartView* ValueChart(const SweepFile& file, const std::string& measure) {
   const SweepPlan& plan = *file.plan;
-  const std::string param = ParamName(plan.Spec().axes.front().param);
+  const std::string param = ParamName(plan.Design().axes.front().param);
   ChartView* chart = NewChart(QString::fromStdString(measure + " per value of " + param));
   chart->SetMargins(0.06, 0.04);
   chart->xAxis->setLabel(QString::fromStdString(param));
@@ -176,7 +176,7 @@ ChartView* ValueChart(const SweepFile& file, const std::string& measure) {
   block->SetPeriod(plan.RunsPerValue());
   average.SetFunction(std::move(block));
   trend.SetFunction(std::make_unique<LinearTrend>());
-  fit.SetFunction(std::make_unique<PolynomialFit>(plan.Spec().degree));
+  fit.SetFunction(std::make_unique<PolynomialFit>(plan.Design().degree));
   average.Recalculate();
   trend.Recalculate();
   try {
@@ -216,8 +216,8 @@ QSharedPointer<QCPAxisTickerText> ValueTicks(const SweepAxis& axis) {
 // Two swept parameters: a heat map of the measure's mean per combination.
 ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
   const SweepPlan& plan = *file.plan;
-  const SweepAxis& across = plan.Spec().axes[0];
-  const SweepAxis& up = plan.Spec().axes[1];
+  const SweepAxis& across = plan.Design().axes[0];
+  const SweepAxis& up = plan.Design().axes[1];
   const auto nx = static_cast<int>(across.ValueCount());
   const auto ny = static_cast<int>(up.ValueCount());
   std::vector<Extended> sums(static_cast<std::size_t>(nx) * ny, 0);

@@ -68,7 +68,7 @@ void ReadParam(SweepOptions& o, const std::string& text) {
     o.param = ParseParam(text);
     if (o.windowForm) throw UsageError("--param is given twice; --param P sweeps one parameter");
     o.windowForm = true;
-    SweepAxis counted;  // its range comes from --from, --to and --increment (SpecOf)
+    SweepAxis counted;  // its range comes from --from, --to and --increment (DesignOf)
     counted.param = o.param;
     o.axes.push_back(counted);
     return;
@@ -246,30 +246,30 @@ std::string SweepCommand(const SweepOptions& o, bool withShard) {
   return SweepOptionTable().RepeatCommand(o, {"--shard"});
 }
 
-SweepSpec SpecOf(const SweepOptions& o) {
-  SweepSpec spec;
-  spec.runs = o.runs;
-  spec.steps = o.steps;
-  spec.clusterThreshold = o.clusterThreshold;
-  spec.degree = o.degree;
-  spec.params = o.params;
+SweepDesign DesignOf(const SweepOptions& o) {
+  SweepDesign design;
+  design.runs = o.runs;
+  design.steps = o.steps;
+  design.clusterThreshold = o.clusterThreshold;
+  design.degree = o.degree;
+  design.params = o.params;
   if (o.runs < 1) throw UsageError("--runs must be at least 1");
   if (!o.windowForm) {
-    spec.axes = o.axes;
-    return spec;
+    design.axes = o.axes;
+    return design;
   }
   try {
-    spec.axes.push_back(SweepAxis::WindowRange(o.param, o.from, o.to, o.increment));
+    design.axes.push_back(SweepAxis::WindowRange(o.param, o.from, o.to, o.increment));
   } catch (const SegsimError& e) {
     throw UsageError(e.what());
   }
-  return spec;
+  return design;
 }
 
 SweepPlan PlanOf(const SweepOptions& o) {
-  const SweepSpec spec = SpecOf(o);
+  const SweepDesign design = DesignOf(o);
   try {
-    return SweepPlan(spec);
+    return SweepPlan(design);
   } catch (const SegsimError& e) {
     throw UsageError(e.what());
   }

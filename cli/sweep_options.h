@@ -51,7 +51,7 @@ std::string SweepCommand(const SweepOptions& options, bool withShard);
 
 // What the sweep engine runs: the swept parameters (the one of the window form over the
 // window's range) and the run settings.
-SweepSpec SpecOf(const SweepOptions& options);
+SweepDesign DesignOf(const SweepOptions& options);
 
 // The plan of the options; raises UsageError for a sweep that never ends or is too large.
 SweepPlan PlanOf(const SweepOptions& options);

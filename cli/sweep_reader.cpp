@@ -190,7 +190,7 @@ std::set<std::string> JsonKeys(const std::string& kind, const SweepPlan& plan) {
     keys.insert("value");
     keys.insert("applied");
   } else {
-    for (const SweepAxis& a : plan.Spec().axes) {
+    for (const SweepAxis& a : plan.Design().axes) {
       keys.insert(ParamName(a.param));
       keys.insert(std::string(ParamName(a.param)) + "_applied");
     }
@@ -281,7 +281,7 @@ private:
     }
   }
 
-  SweepParam Axis0() const { return file_.plan->Spec().axes.front().param; }
+  SweepParam Axis0() const { return file_.plan->Design().axes.front().param; }
 
   void ReadSweepRow(const Row& row, const RowCheck& check) {
     const auto note = row.Text("note");
@@ -315,7 +315,7 @@ private:
     for (const char* column : {"value", "run", "clusters", "mean_is", "applied"}) {
       check.Empty(column);
     }
-    for (const SweepAxis& a : file_.plan->Spec().axes) {
+    for (const SweepAxis& a : file_.plan->Design().axes) {
       check.Empty(ParamName(a.param));
       check.Empty(std::string(ParamName(a.param)) + "_applied");
     }
@@ -325,18 +325,18 @@ private:
   std::size_t GroupsOfRun(std::int64_t combination) const {
     const SweepPlan& plan = *file_.plan;
     for (std::size_t a = 0; a < plan.AxisCount(); ++a) {
-      if (plan.Spec().axes[a].param == SweepParam::Groups) {
+      if (plan.Design().axes[a].param == SweepParam::Groups) {
         return static_cast<std::size_t>(plan.AppliedAt(combination, a));
       }
     }
-    return static_cast<std::size_t>(plan.Spec().params.GroupCount);
+    return static_cast<std::size_t>(plan.Design().params.GroupCount);
   }
 
   void ReadAxes(const RowCheck& check, std::int64_t combination, std::vector<std::int32_t>& values,
                 std::vector<std::int32_t>& applied) const {
     const SweepPlan& plan = *file_.plan;
     for (std::size_t a = 0; a < plan.AxisCount(); ++a) {
-      const std::string name = ParamName(plan.Spec().axes[a].param);
+      const std::string name = ParamName(plan.Design().axes[a].param);
       const std::string valueColumn = plan.AxisCount() == 1 ? "value" : name;
       const std::string appliedColumn = plan.AxisCount() == 1 ? "applied" : name + "_applied";
       const std::int64_t v = *check.Int(valueColumn, true);

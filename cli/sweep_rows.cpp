@@ -77,7 +77,7 @@ Field Optional(const std::optional<double>& v) {
 
 RowFormat::RowFormat(OutputFormat format, const SweepPlan& plan)
     : format_(format), maxGroups_(plan.MaxGroups()) {
-  for (const SweepAxis& axis : plan.Spec().axes) params_.push_back(axis.param);
+  for (const SweepAxis& axis : plan.Design().axes) params_.push_back(axis.param);
 }
 
 std::string RowFormat::Header() const {

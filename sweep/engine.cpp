@@ -88,7 +88,7 @@ std::int64_t ShardRunCount(std::int64_t total, const ShardSpec& shard) {
 PlanOutcome RunPlan(const SweepPlan& plan, const RunPlanOptions& options, SweepSink& sink,
                     const std::atomic<bool>& stop) {
   const ShardSpec shard = options.shard;
-  const std::uint32_t seed = plan.Spec().params.Seed.value();
+  const std::uint32_t seed = plan.Design().params.Seed.value();
   PlanOutcome outcome;
   outcome.runsPlanned = ShardRunCount(plan.TotalRuns(), shard);
   const bool whole = shard.count == 1;

@@ -1,15 +1,15 @@
 // Running a sweep: independent runs on worker threads, handed on in run order.
 //
-// A front end (the command line, a scripting module) builds a SweepSpec, makes its SweepPlan
-// (which refuses a spec no sweep can run), and hands RunPlan a sink:
+// A front end (the command line, a scripting module) builds a SweepDesign, makes its SweepPlan
+// (which refuses a design no sweep can run), and hands RunPlan a sink:
 //
-//   SweepSpec spec;
-//   spec.axes = {SweepAxis::Range(SweepParam::Threshold, 10, 80, 10),
+//   SweepDesign design;
+//   design.axes = {SweepAxis::Range(SweepParam::Threshold, 10, 80, 10),
 //                SweepAxis::List(SweepParam::Groups, {2, 4, 8})};
-//   spec.runs = 5;
-//   spec.steps = 200;
-//   spec.params.Seed = 42;            // S; run i uses S + i
-//   const SweepPlan plan(spec);
+//   design.runs = 5;
+//   design.steps = 200;
+//   design.params.Seed = 42;            // S; run i uses S + i
+//   const SweepPlan plan(design);
 //   RunPlan(plan, {.jobs = 2}, sink, stop);
 //
 // The sink receives every run's RunRow in run order, then the SummaryRows, on the calling
@@ -65,7 +65,7 @@ struct RunPlanOptions {
   std::int32_t jobs = 0;   // worker threads; 0: every core
 };
 
-// Runs the plan's runs (or the shard's) with seed S = plan.Spec().params.Seed (required) and
+// Runs the plan's runs (or the shard's) with seed S = plan.Design().params.Seed (required) and
 // hands each row to sink, then, for a whole sweep, the summary rows. Once stop is set no run
 // starts, the runs in flight are abandoned and the summary is left out. An error of a run (or
 // of the sink) ends the sweep and is raised again here.

@@ -100,33 +100,33 @@ LimitContext GridOf(const SetupParams& p) {
   return c;
 }
 
-SweepPlan::SweepPlan(const SweepSpec& spec) : spec_(spec), limits_(GridOf(spec.params)) {
-  if (spec_.axes.empty()) Refuse("a sweep needs at least one parameter");
-  if (spec_.runs < 1) Refuse("--runs must be at least 1");
-  for (std::size_t a = 0; a < spec_.axes.size(); ++a) {
+SweepPlan::SweepPlan(const SweepDesign& design) : design_(design), limits_(GridOf(design.params)) {
+  if (design_.axes.empty()) Refuse("a sweep needs at least one parameter");
+  if (design_.runs < 1) Refuse("--runs must be at least 1");
+  for (std::size_t a = 0; a < design_.axes.size(); ++a) {
     for (std::size_t b = 0; b < a; ++b) {
-      if (spec_.axes[a].param == spec_.axes[b].param) {
-        Refuse(std::string("--param ") + ParamName(spec_.axes[a].param) + " is given twice");
+      if (design_.axes[a].param == design_.axes[b].param) {
+        Refuse(std::string("--param ") + ParamName(design_.axes[a].param) + " is given twice");
       }
     }
   }
-  strides_.assign(spec_.axes.size(), 1);
+  strides_.assign(design_.axes.size(), 1);
   std::int64_t combinations = 1;
-  for (std::size_t a = spec_.axes.size(); a-- > 0;) {
+  for (std::size_t a = design_.axes.size(); a-- > 0;) {
     strides_[a] = combinations;
-    const std::int64_t count = spec_.axes[a].ValueCount();
-    if (count > kMaxRuns / spec_.runs / combinations) {
-      const std::string what = spec_.axes.size() == 1
+    const std::int64_t count = design_.axes[a].ValueCount();
+    if (count > kMaxRuns / design_.runs / combinations) {
+      const std::string what = design_.axes.size() == 1
                                    ? Str(count) + " values"
-                                   : "more than " + Str(kMaxRuns / spec_.runs) + " combinations";
-      Refuse("the sweep has " + what + " of " + Str(spec_.runs) + " runs; at most " +
+                                   : "more than " + Str(kMaxRuns / design_.runs) + " combinations";
+      Refuse("the sweep has " + what + " of " + Str(design_.runs) + " runs; at most " +
              Str(kMaxRuns) + " runs are possible");
     }
     combinations *= count;
   }
   combinations_ = combinations;
-  maxGroups_ = spec_.params.GroupCount;
-  for (const SweepAxis& axis : spec_.axes) CheckValues(axis);
+  maxGroups_ = design_.params.GroupCount;
+  for (const SweepAxis& axis : design_.axes) CheckValues(axis);
 }
 
 // The applied values of an axis that the model cannot take. A range's applied values are
@@ -160,11 +160,11 @@ void SweepPlan::CheckValues(const SweepAxis& axis) {
 }
 
 std::int64_t SweepPlan::ValueIndex(std::int64_t combination, std::size_t axis) const {
-  return combination / strides_[axis] % spec_.axes[axis].ValueCount();
+  return combination / strides_[axis] % design_.axes[axis].ValueCount();
 }
 
 std::int32_t SweepPlan::ValueAt(std::int64_t combination, std::size_t axis) const {
-  return spec_.axes[axis].ValueAt(ValueIndex(combination, axis));
+  return design_.axes[axis].ValueAt(ValueIndex(combination, axis));
 }
 
 std::int32_t SweepPlan::Applied(SweepParam param, std::int32_t v) const {
@@ -180,15 +180,15 @@ std::int32_t SweepPlan::Applied(SweepParam param, std::int32_t v) const {
 }
 
 std::int32_t SweepPlan::AppliedAt(std::int64_t combination, std::size_t axis) const {
-  return Applied(spec_.axes[axis].param, ValueAt(combination, axis));
+  return Applied(design_.axes[axis].param, ValueAt(combination, axis));
 }
 
 SetupParams SweepPlan::RunSetup(std::int64_t run, std::uint32_t seed) const {
-  SetupParams p = spec_.params;
-  const std::int64_t combination = run / spec_.runs;
-  for (std::size_t a = 0; a < spec_.axes.size(); ++a) {
+  SetupParams p = design_.params;
+  const std::int64_t combination = run / design_.runs;
+  for (std::size_t a = 0; a < design_.axes.size(); ++a) {
     const std::int32_t applied = AppliedAt(combination, a);
-    switch (spec_.axes[a].param) {
+    switch (design_.axes[a].param) {
       case SweepParam::Groups: p.GroupCount = applied; break;
       case SweepParam::Radius: p.NeighbourRadius = applied; break;
       case SweepParam::MoveDistance: p.MoveDistance = applied; break;

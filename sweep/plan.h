@@ -47,7 +47,7 @@ struct SweepAxis {
 };
 
 // Everything a sweep's rows depend on.
-struct SweepSpec {
+struct SweepDesign {
   std::vector<SweepAxis> axes;       // in option order; the last varies fastest
   std::int32_t runs = 1;             // runs per combination, at least 1
   std::int32_t steps = 1;            // timesteps per run, at least 1
@@ -61,13 +61,13 @@ class SweepPlan {
 public:
   // Raises SegsimError for a plan no sweep can run: no axis, a parameter given twice, fewer
   // than 1 run, more than 2^31 - 1 runs, or values no model can take.
-  explicit SweepPlan(const SweepSpec& spec);
+  explicit SweepPlan(const SweepDesign& design);
 
-  const SweepSpec& Spec() const { return spec_; }
-  std::size_t AxisCount() const { return spec_.axes.size(); }
+  const SweepDesign& Design() const { return design_; }
+  std::size_t AxisCount() const { return design_.axes.size(); }
   std::int64_t CombinationCount() const { return combinations_; }
-  std::int64_t TotalRuns() const { return combinations_ * spec_.runs; }
-  std::int32_t RunsPerValue() const { return spec_.runs; }  // runs per combination
+  std::int64_t TotalRuns() const { return combinations_ * design_.runs; }
+  std::int32_t RunsPerValue() const { return design_.runs; }  // runs per combination
   // The value index of axis a in combination c (the last axis varies fastest).
   std::int64_t ValueIndex(std::int64_t combination, std::size_t axis) const;
   // The swept value of axis a in combination c; the rows record it.
@@ -84,7 +84,7 @@ private:
   std::int32_t Applied(SweepParam param, std::int32_t value) const;
   void CheckValues(const SweepAxis& axis);
 
-  SweepSpec spec_;
+  SweepDesign design_;
   std::int64_t combinations_ = 1;
   std::vector<std::int64_t> strides_;  // combinations per step of each axis
   LimitContext limits_;

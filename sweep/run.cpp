@@ -22,10 +22,10 @@ RunResults ResultsOf(const ClusterSizes& clusters, std::int32_t clusterThreshold
 std::optional<RunRow> RunOne(const SweepPlan& plan, std::int64_t run, std::uint32_t seed,
                              const std::atomic<bool>& cancel) {
   const SetupParams setup = plan.RunSetup(run, seed);
-  const SweepSpec& spec = plan.Spec();
+  const SweepDesign& design = plan.Design();
   Simulation sim;
   sim.InitSetup(setup);
-  for (std::int32_t t = 0; t < spec.steps; ++t) {
+  for (std::int32_t t = 0; t < design.steps; ++t) {
     if (cancel.load(std::memory_order_relaxed)) return std::nullopt;
     sim.Step();
   }
@@ -38,7 +38,7 @@ std::optional<RunRow> RunOne(const SweepPlan& plan, std::int64_t run, std::uint3
   }
   row.seed = *setup.Seed;
   const StepMeasures& m = sim.LastMeasures();
-  const RunResults results = ResultsOf(sim.Clusters(), spec.clusterThreshold,
+  const RunResults results = ResultsOf(sim.Clusters(), design.clusterThreshold,
                                        m.dissimilarity.segregation);
   row.clusters = results.clusters;
   row.meanIs = results.meanIs;

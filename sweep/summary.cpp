@@ -78,7 +78,7 @@ void AppendRows(const ResultChart& chart, const std::string& name,
 }
 
 Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
-  const std::int32_t degree = plan.Spec().degree;
+  const std::int32_t degree = plan.Design().degree;
   ResultChart clusters(plan.RunsPerValue(), degree);
   ResultChart segregation(plan.RunsPerValue(), degree);
   for (const RunRow& r : runs) {

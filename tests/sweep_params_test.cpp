@@ -148,14 +148,14 @@ private:
 };
 
 TEST(SweepParams, TheEngineHandsRowsToASinkAndStops) {
-  SweepSpec spec;
-  spec.axes = {SweepAxis::List(SweepParam::Groups, {2, 3}),
+  SweepDesign design;
+  design.axes = {SweepAxis::List(SweepParam::Groups, {2, 3}),
                SweepAxis::Range(SweepParam::Radius, 3, 1, -2)};
-  spec.runs = 2;
-  spec.steps = 2;
-  spec.params.CellSize = 25;
-  spec.params.Seed = 5;
-  const SweepPlan plan(spec);
+  design.runs = 2;
+  design.steps = 2;
+  design.params.CellSize = 25;
+  design.params.Seed = 5;
+  const SweepPlan plan(design);
   std::atomic<bool> stop{false};
   CollectingSink sink;
   const PlanOutcome whole = RunPlan(plan, {{}, 3}, sink, stop);

@@ -91,9 +91,9 @@ def test_phase_diagram_example_draws_its_picture(tmp_path):
     import pathlib
 
     path = pathlib.Path(__file__).parents[2] / "examples" / "phase_diagram.py"
-    spec = importlib.util.spec_from_file_location("phase_diagram", path)
-    example = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(example)
+    found = importlib.util.spec_from_file_location("phase_diagram", path)
+    example = importlib.util.module_from_spec(found)
+    found.loader.exec_module(example)
     out = tmp_path / "phase.png"
     example.main(str(out), runs=1, steps=1)
     data = out.read_bytes()
