@@ -50,9 +50,9 @@ double HeadlessRate(int ms, int settle) {
 }
 
 struct WindowRun {
-  double rate = 0;        // steps per second
-  double clickMs = 0;     // from a posted click to its handler
-  double keyMs = 0;       // from a posted key press to the field's new text
+  double rate = 0;     // steps per second
+  double clickMs = 0;  // from a posted click to its handler
+  double keyMs = 0;    // from a posted key press to the field's new text
 };
 
 WindowRun RunWindow(int ms, int settle) {
@@ -66,7 +66,8 @@ WindowRun RunWindow(int ms, int settle) {
   form->findChild<QLineEdit*>("Edit_anzAg")->setText(QString::number(kAgents));
   form->findChild<QPushButton*>("B_setup")->click();
   if (form->simulation().Model().AgentCountUsed() != kAgents) {
-    std::fprintf(stderr, "the window set up %d agents\n", form->simulation().Model().AgentCountUsed());
+    std::fprintf(stderr, "the window set up %d agents\n",
+                 form->simulation().Model().AgentCountUsed());
   }
   while (form->TimeStep() < static_cast<std::uint32_t>(settle)) RunEventLoop(10);
   WindowRun r;
@@ -84,18 +85,19 @@ WindowRun RunWindow(int ms, int settle) {
                    [&] { typed = static_cast<double>(answer.nsecsElapsed()) / 1e6; });
   const QPointF centre(charts->width() / 2.0, charts->height() / 2.0);
   answer.start();
-  QCoreApplication::postEvent(charts, new QMouseEvent(QEvent::MouseButtonPress, centre,
-                                                      charts->mapToGlobal(centre), Qt::LeftButton,
-                                                      Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      charts, new QMouseEvent(QEvent::MouseButtonPress, centre, charts->mapToGlobal(centre),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
   while (pressed < 0 && answer.elapsed() < 5000) RunEventLoop(0);
-  QCoreApplication::postEvent(charts, new QMouseEvent(QEvent::MouseButtonRelease, centre,
-                                                      charts->mapToGlobal(centre), Qt::LeftButton,
-                                                      Qt::NoButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      charts, new QMouseEvent(QEvent::MouseButtonRelease, centre, charts->mapToGlobal(centre),
+                              Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
   RunEventLoop(200);
   stop->setFocus();
   stop->setCursorPosition(1);
   answer.restart();
-  QCoreApplication::postEvent(stop, new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, "9"));
+  QCoreApplication::postEvent(stop,
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, "9"));
   while (typed < 0 && answer.elapsed() < 5000) RunEventLoop(0);
   r.clickMs = pressed;
   r.keyMs = typed;
@@ -120,8 +122,9 @@ int main(int argc, char* argv[]) {
   const int settle = 30;
   const double headless = HeadlessRate(seconds * 1000, settle);
   const WindowRun window = RunWindow(seconds * 1000, settle);
-  std::printf("bench,seconds,headless_steps_per_s,window_steps_per_s,window_over_headless,"
-              "click_ms,key_ms\n");
+  std::printf(
+      "bench,seconds,headless_steps_per_s,window_steps_per_s,window_over_headless,"
+      "click_ms,key_ms\n");
   std::printf("big_world_window,%d,%.2f,%.2f,%.3f,%.1f,%.1f\n", seconds, headless, window.rate,
               window.rate / headless, window.clickMs, window.keyMs);
   return 0;

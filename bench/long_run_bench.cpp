@@ -16,6 +16,7 @@
 //   least 90 % of hidden.
 //
 // Without a mode it runs both at their defaults.
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -27,7 +28,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ui/error_display.h"
@@ -52,7 +52,9 @@ double ResidentMegabytes() {
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
-int Arg(int argc, char** argv, int i, int fallback) { return argc > i ? std::atoi(argv[i]) : fallback; }
+int Arg(int argc, char** argv, int i, int fallback) {
+  return argc > i ? std::atoi(argv[i]) : fallback;
+}
 
 // Until the run stops by itself at the stop step (500 by default).
 void RunToStopStep(const Windows& w) {
@@ -77,8 +79,9 @@ int Soak(int argc, char** argv) {
   RunEventLoop(soak * 1000);
   const double after = ResidentMegabytes();
   const std::uint32_t steps = w.Form1->TimeStep() - stepBefore;
-  std::printf("bench,analysis_window,stopped_at,warm_s,soak_s,steps,steps_per_s,rss_before_mb,"
-              "rss_after_mb,growth_mb,bytes_per_step\n");
+  std::printf(
+      "bench,analysis_window,stopped_at,warm_s,soak_s,steps,steps_per_s,rss_before_mb,"
+      "rss_after_mb,growth_mb,bytes_per_step\n");
   std::printf("soak,%s,%u,%d,%d,%u,%.1f,%.2f,%.2f,%.2f,%.1f\n", charts ? "shown" : "hidden",
               stopped, warm, soak, steps, steps * 1000.0 / static_cast<double>(clock.elapsed()),
               before, after, after - before,
@@ -145,9 +148,10 @@ int Rate(int argc, char** argv) {
   w.Form1->E_stopT->setText("0");  // never stops by itself
   w.Form1->B_stop->click();
   RunEventLoop(1000);
-  std::printf("bench,round,steps_at_start,seconds,hidden_steps_per_s,shown_steps_per_s,"
-              "shown_over_hidden,hidden_steps_per_cpu_s,shown_steps_per_cpu_s,"
-              "shown_over_hidden_cpu\n");
+  std::printf(
+      "bench,round,steps_at_start,seconds,hidden_steps_per_s,shown_steps_per_s,"
+      "shown_over_hidden,hidden_steps_per_cpu_s,shown_steps_per_cpu_s,"
+      "shown_over_hidden_cpu\n");
   std::vector<double> wallRatios, cpuRatios;
   for (int round = 0; round < rounds; ++round) {
     const std::uint32_t at = w.Form1->TimeStep();

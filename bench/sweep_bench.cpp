@@ -17,9 +17,9 @@ double gOneThreadSeconds = 0.0;  // per sweep, from the one-thread benchmark
 
 void BM_Sweep(benchmark::State& state) {
   const std::string jobs = std::to_string(state.range(0));
-  const std::vector<std::string> args = {"--param", "groups", "--from", "2", "--to", "4",
-                                         "--increment", "1", "--runs", "4", "--steps", "200",
-                                         "--seed", "1", "--jobs", jobs};
+  const std::vector<std::string> args = {"--param",     "groups", "--from", "2", "--to",    "4",
+                                         "--increment", "1",      "--runs", "4", "--steps", "200",
+                                         "--seed",      "1",      "--jobs", jobs};
   const segsim::SweepOptions options = segsim::ParseSweepOptions(args);
   std::FILE* sink = std::fopen("/dev/null", "w");
   const std::atomic<bool> stop{false};
@@ -37,7 +37,11 @@ void BM_Sweep(benchmark::State& state) {
     state.counters["speedup"] = gOneThreadSeconds / seconds;
   }
 }
-BENCHMARK(BM_Sweep)->ArgName("jobs")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_Sweep)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
 

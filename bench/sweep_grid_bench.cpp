@@ -23,7 +23,7 @@ public:
 segsim::SweepDesign GridSweep() {
   segsim::SweepDesign design;
   design.axes = {segsim::SweepAxis::Range(segsim::SweepParam::Threshold, 10, 80, 10),
-               segsim::SweepAxis::Range(segsim::SweepParam::Groups, 2, 8, 1)};
+                 segsim::SweepAxis::Range(segsim::SweepParam::Groups, 2, 8, 1)};
   design.runs = 10;
   design.steps = 200;
   design.params.Seed = 1;
@@ -39,7 +39,8 @@ void BM_SweepGrid(benchmark::State& state) {
     CountingSink sink;
     const auto start = std::chrono::steady_clock::now();
     const segsim::PlanOutcome outcome = segsim::RunPlan(plan, {{}, jobs}, sink, stop);
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     seconds += s;
     std::fprintf(stderr, "sweep_grid,%d,%lld,%.3f\n", jobs,
                  static_cast<long long>(outcome.runsDone), s);
@@ -50,7 +51,11 @@ void BM_SweepGrid(benchmark::State& state) {
   if (jobs > 1 && gOneThreadSeconds > 0.0) state.counters["speedup"] = gOneThreadSeconds / seconds;
   state.counters["runs"] = static_cast<double>(plan.TotalRuns());
 }
-BENCHMARK(BM_SweepGrid)->ArgName("jobs")->Arg(1)->Arg(2)->Unit(benchmark::kSecond)
+BENCHMARK(BM_SweepGrid)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
 

@@ -76,8 +76,9 @@ int main(int argc, char* argv[]) {
   segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 3;
   const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
-  std::printf("bench,run,seconds,bare_timer_ticks_per_s,caption_steps_per_s,counted_steps_per_s,"
-              "caption_over_bare\n");
+  std::printf(
+      "bench,run,seconds,bare_timer_ticks_per_s,caption_steps_per_s,counted_steps_per_s,"
+      "caption_over_bare\n");
   for (int run = 0; run < runs; ++run) {
     const double bare = BareTimerTicksPerSecond(seconds * 1000);
     const WindowRun window = RunWindow(seconds * 1000);

@@ -23,8 +23,9 @@ std::vector<ChartPoint> WholeRange(std::span<const ChartPoint> source) {
   double sum = 0.0;
   for (const ChartPoint& p : source) sum += p.y;
   const double y = sum / static_cast<double>(source.size());
-  const auto [lowest, highest] = std::minmax_element(
-      source.begin(), source.end(), [](const ChartPoint& a, const ChartPoint& b) { return a.x < b.x; });
+  const auto [lowest, highest] =
+      std::minmax_element(source.begin(), source.end(),
+                          [](const ChartPoint& a, const ChartPoint& b) { return a.x < b.x; });
   return {{lowest->x, y}, {highest->x, y}};
 }
 

@@ -2,10 +2,10 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRubberBand>
@@ -23,14 +23,14 @@ namespace segsim {
 
 namespace {
 
-constexpr int kReplotIntervalMs = 33;      // at most about 30 replots a second
+constexpr int kReplotIntervalMs = 33;       // at most about 30 replots a second
 constexpr int kSlowReplotIntervalMs = 500;  // at least 2 a second, however slow a replot is
 constexpr double kReplotShare = 0.01;       // of the program's processor time, per chart
-constexpr int kMinDragPixels = 3;      // smaller drags are clicks, not zooms
-constexpr double kBarWidth = 0.7;      // in key units: 70 % of the pitch
-constexpr double kMinOutlinedBar = 4;  // pixels across
-constexpr double kMarkRoom = 0.25;     // share of the value range kept free for value marks
-constexpr double kMarkGap = 4;         // pixels between a point or bar end and its mark
+constexpr int kMinDragPixels = 3;           // smaller drags are clicks, not zooms
+constexpr double kBarWidth = 0.7;           // in key units: 70 % of the pitch
+constexpr double kMinOutlinedBar = 4;       // pixels across
+constexpr double kMarkRoom = 0.25;          // share of the value range kept free for value marks
+constexpr double kMarkGap = 4;              // pixels between a point or bar end and its mark
 
 QRect RectBetween(QPoint a, QPoint b) {
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
@@ -45,9 +45,10 @@ void DrawMark(QCPPainter* painter, const QFont& font, const QString& text, QPoin
               MarkSide side) {
   const QFontMetrics metrics(font);
   const QSizeF size(metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
-  const QPointF topLeft = side == MarkSide::Right
-      ? QPointF(anchor.x() + kMarkGap, anchor.y() - size.height() / 2)
-      : QPointF(anchor.x() - size.width() / 2, anchor.y() - size.height() - kMarkGap);
+  const QPointF topLeft =
+      side == MarkSide::Right
+          ? QPointF(anchor.x() + kMarkGap, anchor.y() - size.height() / 2)
+          : QPointF(anchor.x() - size.width() / 2, anchor.y() - size.height() - kMarkGap);
   const QRectF box(topLeft, size);
   painter->setFont(font);
   painter->setPen(QPen(Qt::black));
@@ -236,7 +237,8 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent), title_(new QCPTextE
   replotTimer_.setInterval(kReplotIntervalMs);
   connect(&replotTimer_, &QTimer::timeout, this, &ChartView::ReplotWhenDue);
   sinceReplot_.start();
-  for (QCPAxis* axis : {xAxis, yAxis, xAxis2, yAxis2}) emptyRanges_.emplace_back(axis, axis->range());
+  for (QCPAxis* axis : {xAxis, yAxis, xAxis2, yAxis2})
+    emptyRanges_.emplace_back(axis, axis->range());
   BuildContextMenu();
 }
 
@@ -308,8 +310,8 @@ void ChartView::ZoomToPixels(QPoint from, QPoint to) {
   const QRect r = RectBetween(from, to);
   for (QCPAxis* axis : axisRect()->axes()) {
     QCPRange range = axis->orientation() == Qt::Horizontal
-        ? QCPRange(axis->pixelToCoord(r.left()), axis->pixelToCoord(r.right()))
-        : QCPRange(axis->pixelToCoord(r.bottom()), axis->pixelToCoord(r.top()));
+                         ? QCPRange(axis->pixelToCoord(r.left()), axis->pixelToCoord(r.right()))
+                         : QCPRange(axis->pixelToCoord(r.bottom()), axis->pixelToCoord(r.top()));
     range.normalize();
     axis->setRange(range);
   }
@@ -415,7 +417,8 @@ void ChartView::MakeKeyRoomForMarks(const BarSeries* bars) {
   key->setRange(first - margin, last + margin);
 }
 
-// --- results out ----------------------------------------------------------------------------------
+// --- results out
+// ----------------------------------------------------------------------------------
 
 QString ChartView::DataTable(char separator) {
   std::vector<NamedSeries> columns;
@@ -444,8 +447,8 @@ QByteArray ChartView::Picture(const QString& format) {
   } else if (format == "pdf") {
     QPdfWriter writer(&buffer);
     writer.setResolution(72);  // one pixel a point
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(w, h), QPageSize::Point),
-                                     QPageLayout::Portrait, QMarginsF()));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(w, h), QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
     writer.setCreator(QCoreApplication::applicationName());
     QCPPainter painter(&writer);
     painter.setMode(QCPPainter::pmVectorized);
@@ -467,7 +470,7 @@ QByteArray ChartView::Picture(const QString& format) {
 
 void ChartView::SavePicture() {
   const QString path = ChooseFileName(this, "Save picture",
-                                "PNG image (*.png);;PDF document (*.pdf);;SVG image (*.svg)");
+                                      "PNG image (*.png);;PDF document (*.pdf);;SVG image (*.svg)");
   if (path.isEmpty()) return;
   QString format = QFileInfo(path).suffix().toLower();
   if (format != "pdf" && format != "svg") format = "png";  // another type: a PNG picture

@@ -1,9 +1,10 @@
 // The thin Qt chart layer the windows draw their charts with, on top of QCustomPlot: line series
 // that keep every point they are given, or when thinned the points a logarithmic axis can draw
-// (drawn as a line, as point markers or both, optionally with value marks), bar series with one colour per bar, a rubber-band zoom that behaves the same
-// in all four drag directions, undo of the zoom, and a replot that runs at most about 30 times a
-// second (less often when replots are slow: they take at most about 1 % of the program's processor
-// time, and come at least twice a second) and never while the chart is hidden.
+// (drawn as a line, as point markers or both, optionally with value marks), bar series with one
+// colour per bar, a rubber-band zoom that behaves the same in all four drag directions, undo of the
+// zoom, and a replot that runs at most about 30 times a second (less often when replots are slow:
+// they take at most about 1 % of the program's processor time, and come at least twice a second)
+// and never while the chart is hidden.
 #pragma once
 
 #include <QByteArray>

@@ -4,8 +4,8 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <utility>
 
@@ -31,9 +31,9 @@ FileNameChooser SetFileNameChooser(FileNameChooser chooser) {
 
 QString ChooseFileName(QWidget* parent, const QString& caption, const QString& filter) {
   QString selected = filter.section(";;", 0, 0);
-  QString path = Chooser() ? Chooser()(parent, caption, filter, &selected)
-                           : QFileDialog::getSaveFileName(parent, caption, QString(), filter,
-                                                          &selected);
+  QString path = Chooser()
+                     ? Chooser()(parent, caption, filter, &selected)
+                     : QFileDialog::getSaveFileName(parent, caption, QString(), filter, &selected);
   if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
   static const QRegularExpression pattern(R"(\*\.(\w+))");
   const QRegularExpressionMatch match = pattern.match(selected);
@@ -46,8 +46,8 @@ WriteFailureReporter SetWriteFailureReporter(WriteFailureReporter reporter) {
 
 bool WriteWholeFile(QWidget* parent, const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
-  const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                       file.commit();
+  const bool written =
+      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
   if (written) return true;
   const QString message = "Cannot write " + path + ": " + file.errorString();
   file.cancelWriting();

@@ -31,7 +31,8 @@ void AppendExtremes(std::span<const ThinPoint> run, std::vector<ThinPoint>& out)
     if (run[i].y < run[low].y) low = i;
     if (run[i].y > run[high].y) high = i;
   }
-  const std::array<std::size_t, 4> picks{0, std::min(low, high), std::max(low, high), run.size() - 1};
+  const std::array<std::size_t, 4> picks{0, std::min(low, high), std::max(low, high),
+                                         run.size() - 1};
   std::size_t previous = run.size();  // none yet
   for (const std::size_t i : picks) {
     if (i != previous) out.push_back(run[i]);

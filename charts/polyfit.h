@@ -15,7 +15,7 @@ inline constexpr const char* kPolyDegreeRange = "Polynomial degree must be betwe
 inline constexpr const char* kCannotFit = "Cannot process fitting";
 }  // namespace msg
 
-inline constexpr int kMaxPolyDegree = 20;     // number of coefficients at most
+inline constexpr int kMaxPolyDegree = 20;  // number of coefficients at most
 inline constexpr int kDefaultPolyDegree = 5;
 
 // Fixed storage for the normal equations, sized for the largest degree; only the leading
@@ -24,7 +24,7 @@ using FitMatrix = std::array<std::array<long double, kMaxPolyDegree>, kMaxPolyDe
 using FitVector = std::array<long double, kMaxPolyDegree>;
 
 struct FitSolution {
-  FitVector c{};                  // c[k] for k < t; left zero when singular
+  FitVector c{};                   // c[k] for k < t; left zero when singular
   long double determinant = 0.0L;  // 0 exactly when singular
 };
 

@@ -123,8 +123,8 @@ private:
   std::unique_ptr<SeriesFunction> Detach();
   void ReleaseFunction();
 
-  PointSeries* source_ = nullptr;        // may be nullptr
-  SeriesFunction* function_ = nullptr;   // may be nullptr
+  PointSeries* source_ = nullptr;          // may be nullptr
+  SeriesFunction* function_ = nullptr;     // may be nullptr
   std::unique_ptr<SeriesFunction> owned_;  // set only when this series owns function_
 };
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "cli/merge.h"
-#include "cli/plot_options.h"
 #include "cli/merge_options.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/plot_options.h"
 #include "cli/run.h"
 #include "cli/sweep.h"
 #include "cli/sweep_options.h"
@@ -61,8 +61,9 @@ int Plot(std::span<const std::string> args) {
 #ifdef SEGSIM_HAVE_PLOT
   return segsim::PlotMain(options);
 #else
-  return Fail("plot is not available: this segsim-cli was built without the windows "
-              "(SEGSIM_BUILD_GUI=OFF)");
+  return Fail(
+      "plot is not available: this segsim-cli was built without the windows "
+      "(SEGSIM_BUILD_GUI=OFF)");
 #endif
 }
 

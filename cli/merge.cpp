@@ -101,7 +101,8 @@ std::vector<std::string> MergeShards(std::span<const std::string> paths, std::FI
 
   std::map<std::int64_t, MergedRun> ordered;
   for (const SweepFile& s : shards) {
-    for (std::size_t k = 0; k < s.runs.size(); ++k) ordered.emplace(s.runs[k].run, MergedRun{&s, k});
+    for (std::size_t k = 0; k < s.runs.size(); ++k)
+      ordered.emplace(s.runs[k].run, MergedRun{&s, k});
   }
   const RowFormat format(options.format, plan);
   if (verify.all || verify.runs > 0) Verify(ordered, plan, format, verify);

@@ -8,9 +8,9 @@ namespace segsim {
 
 namespace {
 
-constexpr std::size_t kHelpWidth = 100;     // --help lines wrap before this column
-constexpr std::size_t kLongestLabel = 24;   // a longer label puts its text on the next line
-constexpr char kJoined = '\x1f';            // a space that Wrap does not break at
+constexpr std::size_t kHelpWidth = 100;    // --help lines wrap before this column
+constexpr std::size_t kLongestLabel = 24;  // a longer label puts its text on the next line
+constexpr char kJoined = '\x1f';           // a space that Wrap does not break at
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -125,8 +125,8 @@ public:
         positional_.read(options, arg);
         continue;
       }
-      const options_detail::SplitArg split = def ? options_detail::SplitArg{arg, false, {}}
-                                                 : options_detail::Split(arg);
+      const options_detail::SplitArg split =
+          def ? options_detail::SplitArg{arg, false, {}} : options_detail::Split(arg);
       if (!def) def = Find(split.name);
       if (!def) throw UsageError("unknown option '" + split.name + "'");
       const OptionText& t = def->text;
@@ -208,7 +208,8 @@ private:
     for (const OptionDef<O>& d : options_) {
       if (Contains(leaveOut, d.text.name)) continue;
       std::string shown = d.text.defaultText;
-      if (d.text.required) shown = "required";
+      if (d.text.required)
+        shown = "required";
       else if (shown.empty() && d.write && !d.text.valueName.empty()) {
         shown = options_detail::JoinValues(d.write(defaults));
       }
@@ -248,8 +249,9 @@ OptionDef<O> IntOption(OptionText text, std::int32_t O::*field, std::int32_t lo,
 template <class O>
 OptionDef<O> FlagOption(OptionText text, bool O::*field) {
   return {std::move(text), [field](O& o, const std::string&) { o.*field = true; },
-          [field](const O& o) { return o.*field ? std::vector<std::string>{""}
-                                                : std::vector<std::string>{}; }};
+          [field](const O& o) {
+            return o.*field ? std::vector<std::string>{""} : std::vector<std::string>{};
+          }};
 }
 
 // --help / -h: sets the field and ends parsing; never written.

@@ -40,8 +40,8 @@ std::vector<OptionDef<SetupParams>> ModelOptions() {
       {{"--threshold", "P",
         "tolerance threshold in percent, 0 to 100: satisfied means strictly above it"},
        [](P& p, const std::string& v) {
-         p.Threshold = static_cast<std::uint32_t>(ParseInRange("--threshold", v, 0, 100,
-                                                               "from 0 to 100"));
+         p.Threshold =
+             static_cast<std::uint32_t>(ParseInRange("--threshold", v, 0, 100, "from 0 to 100"));
        },
        [](const P& p) { return One(p.Threshold); }},
       IntOption<P>({"--tile-size", "K",
@@ -56,9 +56,7 @@ std::vector<OptionDef<SetupParams>> ModelOptions() {
 OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) {
   return {{"--seed", "S", std::move(meaning), std::move(defaultText)},
           [](SetupParams& p, const std::string& v) { p.Seed = ParseSeed(v); },
-          [](const SetupParams& p) {
-            return p.Seed ? One(*p.Seed) : std::vector<std::string>{};
-          }};
+          [](const SetupParams& p) { return p.Seed ? One(*p.Seed) : std::vector<std::string>{}; }};
 }
 
 void CheckModelOptions(const SetupParams& p) {
@@ -114,8 +112,7 @@ const OptionTable<RunOptions>& RunOptionTable() {
                                  &O::summary));
     defs.push_back(HelpOption(&O::help));
     return OptionTable<O>(
-        "run",
-        "Runs one setup and N steps headless and prints the trace as JSON Lines on stdout.",
+        "run", "Runs one setup and N steps headless and prints the trace as JSON Lines on stdout.",
         std::move(defs));
   }();
   return table;

@@ -13,11 +13,11 @@
 namespace segsim {
 
 struct RunOptions {
-  SetupParams params;         // the window's defaults unless given
-  std::int32_t steps = 500;   // timesteps after the setup, at least 0
+  SetupParams params;        // the window's defaults unless given
+  std::int32_t steps = 500;  // timesteps after the setup, at least 0
   // --set: changes made while the model runs, in the order given; each step from 1 to steps.
   std::vector<SettingChange> changes;
-  bool summary = false;       // a short human-readable summary instead of the trace
+  bool summary = false;  // a short human-readable summary instead of the trace
   bool help = false;
 };
 

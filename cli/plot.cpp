@@ -63,7 +63,7 @@ void PrepareQt() {
 // ---- the inputs ----
 
 struct Trace {
-  std::vector<QColor> colors;                     // per group
+  std::vector<QColor> colors;  // per group
   std::vector<double> steps;
   std::vector<std::vector<double>> satisfaction;  // per group, per step
   std::vector<std::vector<double>> segregation;
@@ -231,9 +231,8 @@ ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
     ++counts[cell];
   }
 
-  ChartView* chart = NewChart(QString::fromStdString("mean " + measure + " of " +
-                                                     std::to_string(plan.RunsPerValue()) +
-                                                     " runs per combination"));
+  ChartView* chart = NewChart(QString::fromStdString(
+      "mean " + measure + " of " + std::to_string(plan.RunsPerValue()) + " runs per combination"));
   chart->xAxis->setLabel(ParamName(across.param));
   chart->yAxis->setLabel(ParamName(up.param));
   chart->xAxis->setTicker(ValueTicks(across));
@@ -244,8 +243,8 @@ ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
   for (int i = 0; i < nx; ++i) {
     for (int j = 0; j < ny; ++j) {
       const auto cell = static_cast<std::size_t>(i) * ny + j;
-      map->data()->setCell(i, j, counts[cell] ? static_cast<double>(sums[cell] / counts[cell])
-                                              : kNaN);
+      map->data()->setCell(i, j,
+                           counts[cell] ? static_cast<double>(sums[cell] / counts[cell]) : kNaN);
     }
   }
   auto* scale = new QCPColorScale(chart);

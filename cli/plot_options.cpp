@@ -35,12 +35,12 @@ const OptionTable<PlotOptions>& PlotOptionTable() {
                      "a sweep: mean_is, clusters or satisfaction (the mean over the groups); a "
                      "trace: satisfaction or segregation",
                      "mean_is; a trace: both"},
-                    [](O& o, const std::string& v) { o.measure = v; }, nullptr});
+                    [](O& o, const std::string& v) { o.measure = v; },
+                    nullptr});
     defs.push_back(IntOption<O>({"--width", "W", "width in pixels (PNG) or points, 100 to 10000"},
                                 &O::width, 100, 10000, "from 100 to 10000"));
-    defs.push_back(IntOption<O>(
-        {"--height", "H", "height in pixels (PNG) or points, 100 to 10000"}, &O::height, 100,
-        10000, "from 100 to 10000"));
+    defs.push_back(IntOption<O>({"--height", "H", "height in pixels (PNG) or points, 100 to 10000"},
+                                &O::height, 100, 10000, "from 100 to 10000"));
     defs.push_back(HelpOption(&O::help));
     return OptionTable<O>(
         "plot",
@@ -48,11 +48,11 @@ const OptionTable<PlotOptions>& PlotOptionTable() {
         "into a PNG, PDF or SVG picture: one swept parameter as the sweep window's chart (runs,\n"
         "per-value averages, trend and fit), two as a heat map of the measure's mean, a trace as\n"
         "each group's satisfaction and segregation index over log time. Needs no display.",
-        std::move(defs),
-        {"INPUT", [](O& o, const std::string& v) {
-           if (!o.input.empty()) throw UsageError("plot draws one input, not '" + v + "' too");
-           o.input = v;
-         }});
+        std::move(defs), {"INPUT", [](O& o, const std::string& v) {
+                            if (!o.input.empty())
+                              throw UsageError("plot draws one input, not '" + v + "' too");
+                            o.input = v;
+                          }});
   }();
   return table;
 }

@@ -10,10 +10,10 @@
 namespace segsim {
 
 struct PlotOptions {
-  std::string input;           // a sweep's rows (CSV or JSON Lines) or a run's trace
-  std::string out;             // PNG, PDF or SVG, by the extension
-  std::string measure;         // empty: the input's default (mean_is; a trace: both)
-  std::int32_t width = 800;    // pixels (PNG), points (PDF) or SVG units
+  std::string input;         // a sweep's rows (CSV or JSON Lines) or a run's trace
+  std::string out;           // PNG, PDF or SVG, by the extension
+  std::string measure;       // empty: the input's default (mean_is; a trace: both)
+  std::int32_t width = 800;  // pixels (PNG), points (PDF) or SVG units
   std::int32_t height = 600;
   bool help = false;
 };

@@ -26,9 +26,9 @@ public:
 };
 
 // One line redrawn in place at most ten times a second: a bar, the combinations and runs done
-// of their totals, the time elapsed and an estimate of the time left. Finish erases the line. When the rows go to
-// the same screen (sharesScreen), the line is erased before rows are printed and drawn again
-// below them.
+// of their totals, the time elapsed and an estimate of the time left. Finish erases the line. When
+// the rows go to the same screen (sharesScreen), the line is erased before rows are printed and
+// drawn again below them.
 class TerminalProgress : public SweepProgress {
 public:
   TerminalProgress(std::FILE* terminal, bool sharesScreen);

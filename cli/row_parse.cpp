@@ -8,9 +8,12 @@ std::optional<std::vector<std::string>> SplitCsv(std::string_view line) {
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     if (quoted) {
-      if (c != '"') fields.back() += c;
-      else if (i + 1 < line.size() && line[i + 1] == '"') fields.back() += line[++i];
-      else quoted = false;
+      if (c != '"')
+        fields.back() += c;
+      else if (i + 1 < line.size() && line[i + 1] == '"')
+        fields.back() += line[++i];
+      else
+        quoted = false;
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {

@@ -44,8 +44,8 @@ void WriteSummary(const Simulation& sim, LineWriter& out) {
     clusters += sizes.size();
     for (std::int32_t s : sizes) larger += s > 1;
   }
-  out.WriteLine(Printed("clusters at the last analysis: %zu (%zu of more than one agent)",
-                        clusters, larger));
+  out.WriteLine(
+      Printed("clusters at the last analysis: %zu (%zu of more than one agent)", clusters, larger));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ namespace segsim {
 
 struct SweepOutcome {
   std::int64_t runsPrinted = 0;
-  std::int64_t runsPlanned = 0;        // of the shard
+  std::int64_t runsPlanned = 0;  // of the shard
   bool interrupted = false;
-  std::vector<std::string> messages;   // the fits that could not be computed
+  std::vector<std::string> messages;  // the fits that could not be computed
 };
 
 // Runs the sweep, or its shard, on options.jobs threads (0: every core) and writes to out: the

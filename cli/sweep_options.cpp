@@ -14,8 +14,7 @@ namespace {
 
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 
-constexpr const char* kParamNames =
-    "groups, radius, move-distance, threshold, agents or tile-size";
+constexpr const char* kParamNames = "groups, radius, move-distance, threshold, agents or tile-size";
 
 SweepParam ParseParam(const std::string& text) {
   if (const auto p = ParamByName(text)) return *p;
@@ -33,8 +32,10 @@ std::int32_t ParseValue(const std::string& option, const std::string& text) {
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
   std::vector<std::string> parts(1);
   for (char c : text) {
-    if (c == separator) parts.emplace_back();
-    else parts.back() += c;
+    if (c == separator)
+      parts.emplace_back();
+    else
+      parts.back() += c;
   }
   return parts;
 }
@@ -115,8 +116,9 @@ OptionDef<SweepOptions> RangeOption(OptionText text, std::int32_t SweepOptions::
 void CheckParamForm(const SweepOptions& o) {
   if (o.windowForm) {
     if (o.axes.size() > 1) {
-      throw UsageError("--param P with --from, --to and --increment sweeps one parameter; for "
-                       "several give --param NAME=FROM:TO:STEP or NAME=V1,V2,... for each");
+      throw UsageError(
+          "--param P with --from, --to and --increment sweeps one parameter; for "
+          "several give --param NAME=FROM:TO:STEP or NAME=V1,V2,... for each");
     }
     if (!o.fromGiven) throw UsageError("sweep needs --from");
     if (!o.toGiven) throw UsageError("sweep needs --to");
@@ -124,8 +126,9 @@ void CheckParamForm(const SweepOptions& o) {
     return;
   }
   if (o.fromGiven || o.toGiven || o.incrementGiven) {
-    throw UsageError("--from, --to and --increment belong to --param P; with --param NAME=... "
-                     "the values follow the name");
+    throw UsageError(
+        "--from, --to and --increment belong to --param P; with --param NAME=... "
+        "the values follow the name");
   }
 }
 
@@ -171,24 +174,24 @@ const OptionTable<SweepOptions>& SweepOptionTable() {
                                 "limits it, and recorded at the value swept",
                                 "with --param P"},
                                &O::from, &O::fromGiven));
-    defs.push_back(RangeOption(
-        {"--to", "B", "the values run are A, A + I, ... not above B (A always runs)",
-         "with --param P"},
-        &O::to,
-        &O::toGiven));
-    defs.push_back(RangeOption(
-        {"--increment", "I", "step between values; at least 1 unless A is above B",
-         "with --param P"},
-        &O::increment, &O::incrementGiven));
-    defs.push_back(IntOption<O>({"--runs", "R", "runs per value (per combination), at least 1", "", true}, &O::runs,
-                                1, kMaxRuns, "at least 1"));
-    defs.push_back({{"--steps", "T", "timesteps per run (below 1 counts as 1)", "", true},
-                    [](O& o, const std::string& v) {
-                      o.steps = std::max(ParseInt("--steps", v), 1);
-                    },
-                    [one](const O& o) { return one(o.steps); }});
-    defs.push_back(IntOption<O>({"--cluster-threshold", "K", "count clusters of more than K agents"},
-                                &O::clusterThreshold));
+    defs.push_back(
+        RangeOption({"--to", "B", "the values run are A, A + I, ... not above B (A always runs)",
+                     "with --param P"},
+                    &O::to, &O::toGiven));
+    defs.push_back(
+        RangeOption({"--increment", "I", "step between values; at least 1 unless A is above B",
+                     "with --param P"},
+                    &O::increment, &O::incrementGiven));
+    defs.push_back(
+        IntOption<O>({"--runs", "R", "runs per value (per combination), at least 1", "", true},
+                     &O::runs, 1, kMaxRuns, "at least 1"));
+    defs.push_back(
+        {{"--steps", "T", "timesteps per run (below 1 counts as 1)", "", true},
+         [](O& o, const std::string& v) { o.steps = std::max(ParseInt("--steps", v), 1); },
+         [one](const O& o) { return one(o.steps); }});
+    defs.push_back(
+        IntOption<O>({"--cluster-threshold", "K", "count clusters of more than K agents"},
+                     &O::clusterThreshold));
     defs.push_back(Nested(SeedOption("run i uses seed S + i (modulo 2^32); any 32-bit value, "
                                      "decimal or hexadecimal",
                                      "the clock, printed in the sweep row"),

@@ -31,8 +31,8 @@ struct SweepOptions {
   std::int32_t degree = 3;            // PolyDegree of both fits, 2 … 20
   std::int32_t jobs = 0;              // worker threads; 0: every core
   OutputFormat format = OutputFormat::Csv;
-  ShardSpec shard;                    // {0, 1}: the whole sweep
-  SetupParams params;                 // the model options; params.Seed is S when given
+  ShardSpec shard;     // {0, 1}: the whole sweep
+  SetupParams params;  // the model options; params.Seed is S when given
   bool help = false;
 };
 

@@ -142,8 +142,10 @@ public:
     }
     for (std::size_t g = 1; g <= maxGroups; ++g) {
       const std::string column = name + "_" + std::to_string(g);
-      if (g <= groups) values.push_back(Real(column, true));
-      else Empty(column);
+      if (g <= groups)
+        values.push_back(Real(column, true));
+      else
+        Empty(column);
     }
     return values;
   }
@@ -196,8 +198,8 @@ std::set<std::string> JsonKeys(const std::string& kind, const SweepPlan& plan) {
     }
   }
   if (kind == "sweep") return {"kind", "param", "seed", "note"};
-  for (const char* k : {"run", "seed", "clusters", "mean_is", "segregation", "satisfaction",
-                        "note"}) {
+  for (const char* k :
+       {"run", "seed", "clusters", "mean_is", "segregation", "satisfaction", "note"}) {
     keys.insert(k);
   }
   return keys;
@@ -237,8 +239,7 @@ private:
       try {
         object = Json::parse(text);
       } catch (const Json::exception& e) {
-        throw UsageError(path_ + ":" + std::to_string(line) + ": is no JSON object: " +
-                         e.what());
+        throw UsageError(path_ + ":" + std::to_string(line) + ": is no JSON object: " + e.what());
       }
       if (!object.is_object()) {
         throw UsageError(path_ + ":" + std::to_string(line) + ": is no JSON object");

@@ -41,19 +41,24 @@ void AppendJsonText(std::string& out, const std::string& text) {
 
 // CSV: absent and NaN are empty.
 void AppendCsvField(std::string& out, const Field& f) {
-  if (const auto* i = std::get_if<std::int64_t>(&f)) json::AppendInt(out, *i);
+  if (const auto* i = std::get_if<std::int64_t>(&f))
+    json::AppendInt(out, *i);
   else if (const auto* d = std::get_if<double>(&f)) {
     if (!std::isnan(*d)) json::AppendNumber(out, *d);
-  } else if (const auto* s = std::get_if<std::string>(&f)) AppendCsvText(out, *s);
+  } else if (const auto* s = std::get_if<std::string>(&f))
+    AppendCsvText(out, *s);
 }
 
 // JSON: absent fields are left out; NaN is null.
 void AppendJsonField(std::string& out, const char* key, const Field& f) {
   if (std::holds_alternative<std::monostate>(f)) return;
   json::AppendKey(out, key);
-  if (const auto* i = std::get_if<std::int64_t>(&f)) json::AppendInt(out, *i);
-  else if (const auto* d = std::get_if<double>(&f)) json::AppendNumber(out, *d);
-  else AppendJsonText(out, std::get<std::string>(f));
+  if (const auto* i = std::get_if<std::int64_t>(&f))
+    json::AppendInt(out, *i);
+  else if (const auto* d = std::get_if<double>(&f))
+    json::AppendNumber(out, *d);
+  else
+    AppendJsonText(out, std::get<std::string>(f));
 }
 
 const Field& At(const std::vector<Field>& fields, std::size_t i) {
@@ -86,7 +91,8 @@ std::string RowFormat::Header() const {
   if (OneParameter()) {
     h += ",param,value,run,seed,clusters,mean_is,applied";
   } else {
-    for (SweepParam p : params_) h += std::string(",") + ParamName(p) + "," + ParamName(p) + "_applied";
+    for (SweepParam p : params_)
+      h += std::string(",") + ParamName(p) + "," + ParamName(p) + "_applied";
     h += ",run,seed,clusters,mean_is";
   }
   for (std::int32_t g = 1; g <= maxGroups_; ++g) {
@@ -120,8 +126,10 @@ std::string RowFormat::RunLine(const RunRow& row) const {
 std::string RowFormat::SummaryLine(const SummaryRow& row) const {
   Record r;
   r.kind = row.kind;
-  if (row.x) r.values.emplace_back(*row.x);
-  else r.values = Fields(row.values);
+  if (row.x)
+    r.values.emplace_back(*row.x);
+  else
+    r.values = Fields(row.values);
   r.applied = Fields(row.applied);
   r.clusters = Optional(row.clusters);
   r.meanIs = Optional(row.meanIs);
@@ -146,8 +154,8 @@ std::string RowFormat::CsvLine(const Record& r) const {
   if (OneParameter()) {
     out += ',';
     out += ParamName(params_.front());
-    for (const Field* f : {&At(r.values, 0), &r.run, &r.seed, &r.clusters, &r.meanIs,
-                           &At(r.applied, 0)}) {
+    for (const Field* f :
+         {&At(r.values, 0), &r.run, &r.seed, &r.clusters, &r.meanIs, &At(r.applied, 0)}) {
       field(*f);
     }
   } else {

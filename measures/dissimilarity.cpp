@@ -91,13 +91,16 @@ TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t
   const std::int32_t tiles = TilesPerSideFor(grid.Rows(), tileSize);
   TileCounts counts(tiles, groupCount);
   for (std::int32_t a = 0; a < tiles; ++a) {
-    const std::int64_t rowEnd = std::min<std::int64_t>(static_cast<std::int64_t>(a + 1) * tileSize, grid.Rows());
+    const std::int64_t rowEnd =
+        std::min<std::int64_t>(static_cast<std::int64_t>(a + 1) * tileSize, grid.Rows());
     for (std::int32_t b = 0; b < tiles; ++b) {
       // Columns beyond the grid (or beyond tiles x tileSize) belong to no tile.
-      const std::int64_t colEnd = std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
+      const std::int64_t colEnd =
+          std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
       for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
         const std::uint16_t* states = grid.StateRow(static_cast<std::int32_t>(row));
-        for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd; ++column) {
+        for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd;
+             ++column) {
           const std::int32_t state = states[column];
           if (state > 0) ++counts.At(b, a, state - 1);
         }

@@ -18,8 +18,8 @@ constexpr Named kSettings[] = {{"threshold", RunSetting::Threshold},
                                {"tile-size", RunSetting::TileSize},
                                {"agents", RunSetting::Agents}};
 // Options of a run that only a setup reads.
-constexpr const char* kSetupOnly[] = {"seed", "cell-size", "groups", "radius", "move-distance",
-                                      "panel", "steps"};
+constexpr const char* kSetupOnly[] = {"seed",          "cell-size", "groups", "radius",
+                                      "move-distance", "panel",     "steps"};
 
 void Refuse(RunSetting setting, const std::string& range, std::int32_t value) {
   throw SegsimError(RunSettingName(setting) + " must be " + range + ", not " +
@@ -134,9 +134,8 @@ std::int32_t RunLog::ValueBefore(RunSetting setting, std::uint32_t step) const {
 
 void RunLog::Record(RunSetting setting, std::int32_t value) {
   const std::uint32_t step = steps_ + 1;
-  std::erase_if(changes_, [&](const SettingChange& c) {
-    return c.step == step && c.setting == setting;
-  });
+  std::erase_if(changes_,
+                [&](const SettingChange& c) { return c.step == step && c.setting == setting; });
   if (value == ValueBefore(setting, step)) return;
   changes_.push_back({step, setting, value});
 }

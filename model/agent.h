@@ -12,10 +12,10 @@ namespace segsim {
 // its cell and the setup (Model::AgentColor, Model::CentreX, ...), so they are not kept.
 class TAgent {
 public:
-  std::int32_t GridX = 0;   // column of the agent's cell
-  std::int32_t GridY = 0;   // row of the agent's cell
-  std::int16_t Group = 0;   // 1..G (G at most kMaxGroupCount), fixed at placement
-  bool Satisfied = false;   // result of the last threshold test; false after placement
+  std::int32_t GridX = 0;  // column of the agent's cell
+  std::int32_t GridY = 0;  // row of the agent's cell
+  std::int16_t Group = 0;  // 1..G (G at most kMaxGroupCount), fixed at placement
+  bool Satisfied = false;  // result of the last threshold test; false after placement
 
   // Jumps are at most 32767 cells per axis (Model::CheckSetup refuses longer move distances).
   std::int32_t HeadingX() const { return headingX_; }

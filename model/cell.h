@@ -32,9 +32,9 @@ public:
   std::int32_t State() const;   // group 1..G on this cell, 0 for none
   bool Occupied() const;        // an agent stands here
 
-  std::int32_t PositionX() const;  // pixel x of the centre
-  std::int32_t PositionY() const;  // pixel y of the centre
-  std::int32_t Size() const;       // half edge of the square, pixels
+  std::int32_t PositionX() const;                  // pixel x of the centre
+  std::int32_t PositionY() const;                  // pixel y of the centre
+  std::int32_t Size() const;                       // half edge of the square, pixels
   std::int32_t Gray() const { return kCellGray; }  // only the low byte is drawn
   Color FillColor() const { return 0; }            // never drawn
 

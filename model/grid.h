@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "model/cell.h"
-#include "model/prefetch.h"
 #include "model/neighbour_counts.h"
+#include "model/prefetch.h"
 
 namespace segsim {
 
@@ -24,8 +24,8 @@ struct CellGeometry {
 class Grid {
 public:
   // Bytes a grid of this many cells takes.
-  static constexpr double kBytesPerCell = sizeof(std::uint16_t) + sizeof(std::uint8_t) +
-                                          sizeof(double) + 1.0 / 8;
+  static constexpr double kBytesPerCell =
+      sizeof(std::uint16_t) + sizeof(std::uint8_t) + sizeof(double) + 1.0 / 8;
   // And with fresh marks.
   static constexpr double kFreshBytesPerCell = sizeof(std::uint8_t);
 
@@ -86,9 +86,7 @@ public:
   void KeepFreshMarks(std::int32_t radius);
   void DropFreshMarks() { fresh_ = {}; }
   bool KeepsFreshMarks() const { return !fresh_.empty(); }
-  bool IsFresh(GridPos p) const {
-    return !fresh_.empty() && fresh_[IndexOf(p.column, p.row)] != 0;
-  }
+  bool IsFresh(GridPos p) const { return !fresh_.empty() && fresh_[IndexOf(p.column, p.row)] != 0; }
 
   // Per-group window sums for fast neighbourhood counts (see NeighbourCounts): built from the
   // cells as they stand, then kept in step by every SetState and SetOccupied until dropped or
@@ -120,9 +118,7 @@ public:
   // Row-major compact views used by the neighbourhood counts and the measures.
   const std::uint16_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
   const std::uint8_t* OccupiedRow(std::int32_t row) const { return &occupied_[IndexOf(0, row)]; }
-  const double* SatisfactionRow(std::int32_t row) const {
-    return &satisfaction_[IndexOf(0, row)];
-  }
+  const double* SatisfactionRow(std::int32_t row) const { return &satisfaction_[IndexOf(0, row)]; }
   void PrefetchOccupied(GridPos p) const { PrefetchLine(&occupied_[IndexOf(p.column, p.row)]); }
   // Asks the memory system for a cell's State, Occupied flag and Satisfaction (a hint).
   void Prefetch(GridPos p) const {
@@ -138,8 +134,10 @@ private:
   void ClearFreshAround(GridPos p);
 
   static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
-    if (v < 0) v += period;
-    else if (v > period - 1) v -= period;
+    if (v < 0)
+      v += period;
+    else if (v > period - 1)
+      v -= period;
     if (v < 0 || v > period - 1) [[unlikely]] {
       // Further out than one period: wrap as a true modulo.
       v %= period;

@@ -21,8 +21,7 @@ std::optional<std::int32_t> UpperReplacement(LimitedField field, std::int32_t va
         return static_cast<std::int32_t>(Floor(static_cast<Extended>(c.panelWidth) / 20));
       }
       return std::nullopt;
-    case LimitedField::GroupCount:
-      return std::nullopt;
+    case LimitedField::GroupCount: return std::nullopt;
     case LimitedField::MoveDistance:
       if (v > static_cast<Extended>(c.rows) / 2) {
         return static_cast<std::int32_t>(Floor(static_cast<Extended>(c.rows) / 2) - 1);

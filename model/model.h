@@ -166,9 +166,9 @@ private:
   Canvas* canvas_;
   ModelSettings settings_;
   segsim::Grid grid_;
-  std::vector<TAgent> agentList_;  // order of creation = order of placement, moves, redraws
-  std::vector<Color> groupColors_;          // index group - 1
-  std::vector<std::int32_t> groupSizes_;    // index group - 1: agents placed per group
+  std::vector<TAgent> agentList_;         // order of creation = order of placement, moves, redraws
+  std::vector<Color> groupColors_;        // index group - 1
+  std::vector<std::int32_t> groupSizes_;  // index group - 1: agents placed per group
   RandomGenerator random_;
   std::optional<std::uint32_t> fixedSeed_;
   std::uint32_t placementSeed_ = 0;
@@ -176,7 +176,7 @@ private:
   std::int32_t panelHeight_ = 0;
   bool agentCountCapped_ = false;
   PassCounts lastPass_;
-  std::vector<double> percents_;    // [same * (maxTotal_ + 1) + total]; empty for large squares
+  std::vector<double> percents_;  // [same * (maxTotal_ + 1) + total]; empty for large squares
   std::int32_t maxTotal_ = -1;
   CountMethod countMethod_ = CountMethod::kFast;
 };

@@ -78,7 +78,8 @@ std::size_t NeighbourCounts::BytesFor(std::int32_t cols, std::int32_t rows, std:
   const std::size_t stride = static_cast<std::size_t>(cols) + PadFor(cols, radius);
   const std::size_t entry = 2 * static_cast<std::int64_t>(radius) + 1 <= kMaxNarrowWidth ? 1 : 2;
   return ((static_cast<std::size_t>(groups) + 1) * stride * static_cast<std::size_t>(rows) +
-          kSlack) * entry;
+          kSlack) *
+         entry;
 }
 
 bool NeighbourCounts::Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius,
@@ -190,7 +191,8 @@ void NeighbourCounts::CollectFreeHolders(const std::uint16_t* states,
   for (std::size_t i = 0; i < cells_; ++i) {
     if (!occupied[i] && IsGroup(states[i])) {
       freeHolders_.push_back(
-          {{static_cast<std::int32_t>(i % cols_), static_cast<std::int32_t>(i / cols_)}, states[i]});
+          {{static_cast<std::int32_t>(i % cols_), static_cast<std::int32_t>(i / cols_)},
+           states[i]});
     }
   }
 }

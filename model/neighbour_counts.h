@@ -165,8 +165,7 @@ private:
   void SumSquare(GridPos p, std::int32_t state, std::uint32_t& sameSum,
                  std::uint32_t& occupiedSum) const;
   void CorrectFreeHolders(GridPos p, std::int32_t state, std::int64_t& other) const;
-  void CorrectPending(GridPos p, std::int32_t state, std::int64_t& same,
-                      std::int64_t& other) const;
+  void CorrectPending(GridPos p, std::int32_t state, std::int64_t& same, std::int64_t& other) const;
   bool IsGroup(std::int32_t state) const { return state >= 1 && state <= groups_; }
   // Adds delta to the strips of plane k that contain the cell p.
   void AddToStrips(std::int32_t k, GridPos p, int delta);
@@ -191,17 +190,17 @@ private:
   std::int32_t radius_ = 0;
   std::int32_t groups_ = 0;
   std::size_t cells_ = 0;
-  std::size_t stride_ = 0;       // entries per plane row: Cols + pad_
-  std::size_t planeSize_ = 0;    // Rows x stride_
-  std::int32_t pad_ = 0;         // 2r while the square is narrower than the grid, else 0
-  std::int64_t width_ = 0;       // 2r + 1
-  std::int32_t fullRows_ = 0;    // times a strip covers every row: w / Rows
-  std::int32_t partRows_ = 0;    // rows it covers once more: w % Rows
-  std::int32_t fullCols_ = 0;    // the same across: w / Cols
-  std::int32_t partCols_ = 0;    // w % Cols
-  std::int32_t radiusRows_ = 0;  // r mod Rows: a strip starts at row - r, wrapped
-  std::int32_t radiusCols_ = 0;  // r mod Cols
-  std::vector<std::uint16_t> storage_;  // the planes [plane][row][column], entries of 1 or 2 bytes
+  std::size_t stride_ = 0;               // entries per plane row: Cols + pad_
+  std::size_t planeSize_ = 0;            // Rows x stride_
+  std::int32_t pad_ = 0;                 // 2r while the square is narrower than the grid, else 0
+  std::int64_t width_ = 0;               // 2r + 1
+  std::int32_t fullRows_ = 0;            // times a strip covers every row: w / Rows
+  std::int32_t partRows_ = 0;            // rows it covers once more: w % Rows
+  std::int32_t fullCols_ = 0;            // the same across: w / Cols
+  std::int32_t partCols_ = 0;            // w % Cols
+  std::int32_t radiusRows_ = 0;          // r mod Rows: a strip starts at row - r, wrapped
+  std::int32_t radiusCols_ = 0;          // r mod Cols
+  std::vector<std::uint16_t> storage_;   // the planes [plane][row][column], entries of 1 or 2 bytes
   std::vector<FreeHolder> freeHolders_;  // free cells holding a group, as the planes hold them
   Pending pending_[kMaxPending];
   std::size_t pendingCount_ = 0;

@@ -29,8 +29,7 @@ void Model::KeepFreshMarksWhenQuiet() {
   if (countMethod_ == CountMethod::kDirect) return;
   const double w = 2.0 * settings_.NeighbourRadius + 1;
   const double cleared = 2.0 * lastPass_.moved * w * w;
-  const bool quiet =
-      settings_.TimeStep > 0 && cleared < static_cast<double>(grid_.CellCount()) / 2;
+  const bool quiet = settings_.TimeStep > 0 && cleared < static_cast<double>(grid_.CellCount()) / 2;
   if (quiet && !grid_.KeepsFreshMarks()) grid_.KeepFreshMarks(settings_.NeighbourRadius);
   if (!quiet && grid_.KeepsFreshMarks()) grid_.DropFreshMarks();
 }

@@ -70,8 +70,8 @@ NeighbourCount Model::CountNeighboursDirect(std::int32_t column, std::int32_t ro
   const std::int64_t width = 2 * static_cast<std::int64_t>(r) + 1;
   RunCount total;
   if (width > 0) {
-    const GridPos corner = grid_.Wrapped(static_cast<std::int64_t>(column) - r,
-                                         static_cast<std::int64_t>(row) - r);
+    const GridPos corner =
+        grid_.Wrapped(static_cast<std::int64_t>(column) - r, static_cast<std::int64_t>(row) - r);
     auto countRow = [&](std::int32_t y) {
       return CountRow(grid_.StateRow(y), grid_.OccupiedRow(y), corner.column, width, cols,
                       centreState);
@@ -97,10 +97,9 @@ void Model::SetCountMethod(CountMethod method) {
 
 void Model::ApplyCountMethod() {
   const ModelSettings& s = settings_;
-  const bool sums =
-      countMethod_ == CountMethod::kSums ||
-      (countMethod_ == CountMethod::kFast &&
-       NeighbourCounts::Pays(s.Cols, s.Rows, s.NeighbourRadius, s.GroupCount));
+  const bool sums = countMethod_ == CountMethod::kSums ||
+                    (countMethod_ == CountMethod::kFast &&
+                     NeighbourCounts::Pays(s.Cols, s.Rows, s.NeighbourRadius, s.GroupCount));
   if (sums) {
     if (!grid_.Counts().Active()) grid_.BuildNeighbourCounts(s.NeighbourRadius, s.GroupCount);
   } else {

@@ -23,15 +23,15 @@ inline constexpr std::int32_t kMaxMoveDistance = 32766;
 
 // What a setup is built from.
 struct SetupParams {
-  std::int32_t AgentCount = 12783;    // agents to create; more than the cells is capped
-  std::int32_t CellSize = 6;          // pixels per cell, >= 1
-  std::int32_t GroupCount = 6;        // G, >= 1
-  std::int32_t NeighbourRadius = 5;   // cells; the square is 2r + 1 wide
-  std::int32_t MoveDistance = 55;     // cells; a jump component runs from -(d + 1) to d + 1
-  std::int32_t TileSize = 20;         // tile edge in cells for the segregation measures
-  std::int32_t StopStep = 500;        // step at which a run stops (by equality only)
-  std::uint32_t Threshold = 20;       // percent 0..100; satisfied means strictly above it
-  bool GraphicUpdate = true;          // draw moves during a step
+  std::int32_t AgentCount = 12783;       // agents to create; more than the cells is capped
+  std::int32_t CellSize = 6;             // pixels per cell, >= 1
+  std::int32_t GroupCount = 6;           // G, >= 1
+  std::int32_t NeighbourRadius = 5;      // cells; the square is 2r + 1 wide
+  std::int32_t MoveDistance = 55;        // cells; a jump component runs from -(d + 1) to d + 1
+  std::int32_t TileSize = 20;            // tile edge in cells for the segregation measures
+  std::int32_t StopStep = 500;           // step at which a run stops (by equality only)
+  std::uint32_t Threshold = 20;          // percent 0..100; satisfied means strictly above it
+  bool GraphicUpdate = true;             // draw moves during a step
   std::int32_t PanelWidth = kPanelSize;  // drawing panel, pixels: fixes Cols and Rows
   std::int32_t PanelHeight = kPanelSize;
   std::optional<std::uint32_t> Seed;  // fixed generator seed at every placement; else the clock

@@ -56,9 +56,9 @@ double Model::SetupBytes(const SetupParams& p) {
   const double groups = p.GroupCount;
   double bytes = cells * (Grid::kBytesPerCell + Grid::kFreshBytesPerCell) + agents * sizeof(TAgent);
   if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
-    bytes += static_cast<double>(NeighbourCounts::BytesFor(
-        static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows), p.NeighbourRadius,
-        p.GroupCount));
+    bytes += static_cast<double>(NeighbourCounts::BytesFor(static_cast<std::int32_t>(cols),
+                                                           static_cast<std::int32_t>(rows),
+                                                           p.NeighbourRadius, p.GroupCount));
   }
   // A step's measures: the tile counts, the G x G dissimilarity sums and results, and the
   // cluster sizes (one entry per cluster, at most one per agent).
@@ -119,10 +119,10 @@ void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
   }
   const double need = SetupBytes(params);
   if (need > memoryLimitBytes) {
-    throw MemoryLimitError("A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) +
-                      " x " + std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) +
-                      " cells needs about " + ByteText(need) + " of memory, more than the " +
-                      ByteText(memoryLimitBytes) + " available");
+    throw MemoryLimitError(
+        "A grid of " + std::to_string(CellsAcross(params.PanelHeight, params.CellSize)) + " x " +
+        std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) + " cells needs about " +
+        ByteText(need) + " of memory, more than the " + ByteText(memoryLimitBytes) + " available");
   }
 }
 

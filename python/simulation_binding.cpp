@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "model/error.h"
 #include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "measures/statistics.h"
+#include "model/error.h"
 #include "python/bindings.h"
 #include "python/convert.h"
 
@@ -71,8 +71,10 @@ py::object TraceFrame(const std::vector<StepRecord>& records, std::int32_t group
       for (std::int32_t j = 0; j < groups; ++j) {
         pair[static_cast<std::size_t>(j)].push_back(PairEitherWay(r.dissimilarity, g, j));
       }
-      if (r.clusters) clusters.append(py::cast((*r.clusters)[gi]));
-      else clusters.append(py::none());
+      if (r.clusters)
+        clusters.append(py::cast((*r.clusters)[gi]));
+      else
+        clusters.append(py::none());
     }
   }
   Columns columns;
@@ -146,7 +148,8 @@ public:
     const auto [cols, rows] = Locked([](Simulation& sim) {
       return std::pair(sim.Model().Settings().Cols, sim.Model().Settings().Rows);
     });
-    py::array_t<std::int32_t> array({static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(cols)});
+    py::array_t<std::int32_t> array(
+        {static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(cols)});
     std::int32_t* out = array.mutable_data();
     Locked([&](Simulation& sim) {
       const Grid& grid = sim.Model().Grid();
@@ -366,19 +369,19 @@ void BindSettings(py::class_<PySimulation>& cls) {
 void BindSimulation(py::module_& m) {
   py::class_<PySimulation> cls(m, "Simulation", kSimulationDoc);
   BindSettings(cls);
-  cls
-      .def(py::init([](py::object seed, py::object agents, py::object cellSize, py::object groups,
-                       py::object radius, py::object moveDistance, py::object threshold,
-                       py::object tileSize, py::object panel) {
-             return std::make_unique<PySimulation>(ParseSettings(
-                 seed, agents, cellSize, groups, radius, moveDistance, threshold, tileSize, panel));
-           }),
-           py::arg("seed") = py::none(), py::arg("agents") = 12783, py::arg("cell_size") = 6,
-           py::arg("groups") = 6, py::arg("radius") = 5, py::arg("move_distance") = 55,
-           py::arg("threshold") = 20, py::arg("tile_size") = 20, py::arg("panel") = 694,
-           "__init__(seed: int | None = None, agents: int = 12783, cell_size: int = 6, groups: int = 6, "
-           "radius: int = 5, move_distance: int = 55, threshold: int = 20, tile_size: int = 20, "
-           "panel: int = 694)\n\nBuilds a new setup; see help(segsim.Simulation).")
+  cls.def(py::init([](py::object seed, py::object agents, py::object cellSize, py::object groups,
+                      py::object radius, py::object moveDistance, py::object threshold,
+                      py::object tileSize, py::object panel) {
+            return std::make_unique<PySimulation>(ParseSettings(
+                seed, agents, cellSize, groups, radius, moveDistance, threshold, tileSize, panel));
+          }),
+          py::arg("seed") = py::none(), py::arg("agents") = 12783, py::arg("cell_size") = 6,
+          py::arg("groups") = 6, py::arg("radius") = 5, py::arg("move_distance") = 55,
+          py::arg("threshold") = 20, py::arg("tile_size") = 20, py::arg("panel") = 694,
+          "__init__(seed: int | None = None, agents: int = 12783, cell_size: int = 6, groups: int "
+          "= 6, "
+          "radius: int = 5, move_distance: int = 55, threshold: int = 20, tile_size: int = 20, "
+          "panel: int = 694)\n\nBuilds a new setup; see help(segsim.Simulation).")
       .def("step", &PySimulation::Step, py::arg("n") = 1,
            R"(step(n: int = 1) -> None
 
@@ -427,34 +430,30 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
       .def_property_readonly(
           "time_step",
           [](PySimulation& s) {
-            return s.Read(Getter<std::uint32_t>([](const Simulation& sim) {
-              return sim.Model().TimeStep();
-            }));
+            return s.Read(Getter<std::uint32_t>(
+                [](const Simulation& sim) { return sim.Model().TimeStep(); }));
           },
           "Steps made since the setup.")
       .def_property_readonly(
           "seed",
           [](PySimulation& s) {
-            return s.Read(Getter<std::uint32_t>([](const Simulation& sim) {
-              return sim.Model().PlacementSeed();
-            }));
+            return s.Read(Getter<std::uint32_t>(
+                [](const Simulation& sim) { return sim.Model().PlacementSeed(); }));
           },
           "The generator seed of the setup (the clock's when none was given): "
           "Simulation(seed=sim.seed, ...) repeats the run.")
       .def_property_readonly(
           "cols",
           [](PySimulation& s) {
-            return s.Read(Getter<std::int32_t>([](const Simulation& sim) {
-              return sim.Model().Settings().Cols;
-            }));
+            return s.Read(Getter<std::int32_t>(
+                [](const Simulation& sim) { return sim.Model().Settings().Cols; }));
           },
           "Cells across: round(panel / cell_size).")
       .def_property_readonly(
           "rows",
           [](PySimulation& s) {
-            return s.Read(Getter<std::int32_t>([](const Simulation& sim) {
-              return sim.Model().Settings().Rows;
-            }));
+            return s.Read(Getter<std::int32_t>(
+                [](const Simulation& sim) { return sim.Model().Settings().Rows; }));
           },
           "Cells down: round(panel / cell_size).")
       .def_property_readonly(
@@ -477,21 +476,24 @@ The cluster sizes of each group at the last cluster analysis (steps 1, 31, 61,
             return ToArray(std::span<const Color>(colors));
           },
           "Each group's colour as 0x00BBGGRR (numpy uint32 array), as the trace gives it.")
-      .def("__repr__", [](PySimulation& s) {
-        const SetupParams& p = s.Params();
-        const auto [seed, step] = s.Locked([](Simulation& sim) {
-          return std::pair(sim.Model().PlacementSeed(), sim.Model().TimeStep());
-        });
-        return "segsim.Simulation(seed=" + std::to_string(seed) +
-               ", agents=" + std::to_string(p.AgentCount) +
-               ", cell_size=" + std::to_string(p.CellSize) +
-               ", groups=" + std::to_string(p.GroupCount) +
-               ", radius=" + std::to_string(p.NeighbourRadius) +
-               ", move_distance=" + std::to_string(p.MoveDistance) +
-               ", threshold=" + std::to_string(p.Threshold) +
-               ", tile_size=" + std::to_string(p.TileSize) +
-               ", panel=" + std::to_string(p.PanelWidth) + ") at step " + std::to_string(step);
-      }, "__repr__() -> str\n\nThe settings and the step reached.");
+      .def(
+          "__repr__",
+          [](PySimulation& s) {
+            const SetupParams& p = s.Params();
+            const auto [seed, step] = s.Locked([](Simulation& sim) {
+              return std::pair(sim.Model().PlacementSeed(), sim.Model().TimeStep());
+            });
+            return "segsim.Simulation(seed=" + std::to_string(seed) +
+                   ", agents=" + std::to_string(p.AgentCount) +
+                   ", cell_size=" + std::to_string(p.CellSize) +
+                   ", groups=" + std::to_string(p.GroupCount) +
+                   ", radius=" + std::to_string(p.NeighbourRadius) +
+                   ", move_distance=" + std::to_string(p.MoveDistance) +
+                   ", threshold=" + std::to_string(p.Threshold) +
+                   ", tile_size=" + std::to_string(p.TileSize) +
+                   ", panel=" + std::to_string(p.PanelWidth) + ") at step " + std::to_string(step);
+          },
+          "__repr__() -> str\n\nThe settings and the step reached.");
 }
 
 }  // namespace segsim::python

@@ -82,8 +82,9 @@ py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle 
   for (const auto& [name, value] : settings) {
     const std::string key = py::str(name);
     if (key == "format") {
-      throw py::type_error("sweep() got an unexpected keyword argument 'format': the rows "
-                           "always come as a DataFrame");
+      throw py::type_error(
+          "sweep() got an unexpected keyword argument 'format': the rows "
+          "always come as a DataFrame");
     }
     args.push_back(OptionName(key));
     args.push_back(OptionText(value));
@@ -121,7 +122,8 @@ py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle 
   return py::module_::import("pandas").attr("read_csv")(io.attr("StringIO")(text));
 }
 
-const char* const kSweepDoc = R"(sweep(params: dict, runs: int, steps: int, seed: int | None = None, jobs: int = 0, **settings) -> pandas.DataFrame
+const char* const kSweepDoc =
+    R"(sweep(params: dict, runs: int, steps: int, seed: int | None = None, jobs: int = 0, **settings) -> pandas.DataFrame
 
 Runs a sweep as ``segsim-cli sweep`` does and returns its rows.
 

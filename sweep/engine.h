@@ -55,14 +55,14 @@ public:
 
 struct PlanOutcome {
   std::int64_t runsDone = 0;
-  std::int64_t runsPlanned = 0;        // of the shard
-  bool interrupted = false;            // stop was set before the last run
-  std::vector<std::string> messages;   // the fits that could not be computed
+  std::int64_t runsPlanned = 0;       // of the shard
+  bool interrupted = false;           // stop was set before the last run
+  std::vector<std::string> messages;  // the fits that could not be computed
 };
 
 struct RunPlanOptions {
-  ShardSpec shard;         // {0, 1}: the whole sweep
-  std::int32_t jobs = 0;   // worker threads; 0: every core
+  ShardSpec shard;        // {0, 1}: the whole sweep
+  std::int32_t jobs = 0;  // worker threads; 0: every core
 };
 
 // Runs the plan's runs (or the shard's) with seed S = plan.Design().params.Seed (required) and

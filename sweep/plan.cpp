@@ -14,9 +14,8 @@ namespace {
 
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 
-constexpr std::array kParams = {SweepParam::Groups,    SweepParam::Radius,
-                                SweepParam::MoveDistance, SweepParam::Threshold,
-                                SweepParam::Agents,    SweepParam::TileSize};
+constexpr std::array kParams = {SweepParam::Groups,    SweepParam::Radius, SweepParam::MoveDistance,
+                                SweepParam::Threshold, SweepParam::Agents, SweepParam::TileSize};
 
 [[noreturn]] void Refuse(const std::string& message) { throw SegsimError(message); }
 
@@ -67,8 +66,8 @@ SweepAxis SweepAxis::WindowRange(SweepParam param, std::int32_t from, std::int32
 
 SweepAxis SweepAxis::Range(SweepParam param, std::int32_t from, std::int32_t to,
                            std::int32_t step) {
-  const std::string range = std::string(ParamName(param)) + "=" + Str(from) + ":" + Str(to) +
-                            ":" + Str(step);
+  const std::string range =
+      std::string(ParamName(param)) + "=" + Str(from) + ":" + Str(to) + ":" + Str(step);
   if (step == 0) Refuse("--param " + range + ": the step must not be 0");
   if ((to > from && step < 0) || (to < from && step > 0)) {
     Refuse("--param " + range + ": the step must lead from " + Str(from) + " towards " + Str(to));

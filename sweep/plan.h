@@ -28,11 +28,13 @@ struct SweepAxis {
   SweepParam param = SweepParam::Groups;
   std::int32_t from = 0;
   std::int32_t increment = 0;
-  std::int64_t count = 1;            // values of the range; ignored for a list
-  std::vector<std::int32_t> list;    // the values in order; empty: the range
+  std::int64_t count = 1;          // values of the range; ignored for a list
+  std::vector<std::int32_t> list;  // the values in order; empty: the range
   bool isList = false;
 
-  std::int64_t ValueCount() const { return isList ? static_cast<std::int64_t>(list.size()) : count; }
+  std::int64_t ValueCount() const {
+    return isList ? static_cast<std::int64_t>(list.size()) : count;
+  }
   std::int32_t ValueAt(std::int64_t k) const;
 
   // The range as the sweep window runs it: from, from + increment, ... while not above to; the
@@ -48,12 +50,12 @@ struct SweepAxis {
 
 // Everything a sweep's rows depend on.
 struct SweepDesign {
-  std::vector<SweepAxis> axes;       // in option order; the last varies fastest
-  std::int32_t runs = 1;             // runs per combination, at least 1
-  std::int32_t steps = 1;            // timesteps per run, at least 1
-  std::int32_t clusterThreshold = 1; // clusters of more agents than this are counted
-  std::int32_t degree = 3;           // PolyDegree of the fits of a one-parameter sweep, 2 … 20
-  SetupParams params;                // the model settings not swept; params.Seed is S
+  std::vector<SweepAxis> axes;        // in option order; the last varies fastest
+  std::int32_t runs = 1;              // runs per combination, at least 1
+  std::int32_t steps = 1;             // timesteps per run, at least 1
+  std::int32_t clusterThreshold = 1;  // clusters of more agents than this are counted
+  std::int32_t degree = 3;            // PolyDegree of the fits of a one-parameter sweep, 2 … 20
+  SetupParams params;                 // the model settings not swept; params.Seed is S
 };
 
 // The combinations of a sweep in run order and what the model gets for each.

@@ -38,8 +38,8 @@ std::optional<RunRow> RunOne(const SweepPlan& plan, std::int64_t run, std::uint3
   }
   row.seed = *setup.Seed;
   const StepMeasures& m = sim.LastMeasures();
-  const RunResults results = ResultsOf(sim.Clusters(), design.clusterThreshold,
-                                       m.dissimilarity.segregation);
+  const RunResults results =
+      ResultsOf(sim.Clusters(), design.clusterThreshold, m.dissimilarity.segregation);
   row.clusters = results.clusters;
   row.meanIs = results.meanIs;
   row.segregation = m.dissimilarity.segregation;

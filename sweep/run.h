@@ -14,14 +14,14 @@ namespace segsim {
 
 // The results of one run, as a row.
 struct RunRow {
-  std::int64_t run = 0;                // 0-based in sweep order
-  std::vector<std::int32_t> values;    // the swept value of each axis
-  std::vector<std::int32_t> applied;   // what the model was given, per axis
+  std::int64_t run = 0;               // 0-based in sweep order
+  std::vector<std::int32_t> values;   // the swept value of each axis
+  std::vector<std::int32_t> applied;  // what the model was given, per axis
   std::uint32_t seed = 0;
-  std::int32_t clusters = 0;           // clusters above the cluster threshold at the last analysis
-  double meanIs = 0.0;                 // NaN when no group had a segregation index
-  std::vector<double> segregation;     // per group, NaN for no value
-  std::vector<double> satisfaction;    // per group, NaN for no value
+  std::int32_t clusters = 0;         // clusters above the cluster threshold at the last analysis
+  double meanIs = 0.0;               // NaN when no group had a segregation index
+  std::vector<double> segregation;   // per group, NaN for no value
+  std::vector<double> satisfaction;  // per group, NaN for no value
 };
 
 // The two results of a run that the sweep charts take: the clusters above the threshold at the

@@ -53,8 +53,7 @@ SummaryRow DerivedRow(const std::string& kind, bool isClusters, double x, double
   return r;
 }
 
-void AppendRows(const ResultChart& chart, const std::string& name,
-                std::vector<SummaryRow>& rows) {
+void AppendRows(const ResultChart& chart, const std::string& name, std::vector<SummaryRow>& rows) {
   const bool isClusters = name == "clusters";
   for (const ChartPoint& p : chart.average.Points()) {
     rows.push_back(DerivedRow(name + "_average", isClusters, p.x, p.y));
@@ -98,7 +97,7 @@ Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
   AppendRows(clusters, "clusters", summary.rows);
   AppendRows(segregation, "mean_is", summary.rows);
   const std::pair<const ResultChart*, const char*> named[] = {{&clusters, "clusters"},
-                                                               {&segregation, "mean_is"}};
+                                                              {&segregation, "mean_is"}};
   for (const auto& [chart, name] : named) {
     if (chart->fitError.empty()) continue;
     std::string message = std::string("no polynomial fit of degree ") + std::to_string(degree) +

@@ -2,11 +2,11 @@
 // compact cells and agents it rests on.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include "measures/simulation.h"
 #include "model/error.h"
@@ -93,21 +93,23 @@ CliResult RunCli(const std::string& args) {
   if (!pipe) return r;
   std::array<char, 4096> buffer{};
   std::size_t n = 0;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    r.out.append(buffer.data(), n);
   const int raw = pclose(pipe);
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), err)) > 0) r.err.append(buffer.data(), n);
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), err)) > 0)
+      r.err.append(buffer.data(), n);
     std::fclose(err);
   }
   return r;
 }
 
 TEST(SetupMemory, TheCommandLineRefusesAGridThatDoesNotFitBeforePrintingAnything) {
-  for (const char* args : {"run --panel 2147483647 --steps 3",
-                           "run --panel 2000000 --cell-size 1 --steps 3 --summary",
-                           "sweep --param groups --from 2 --to 3 --increment 1 --runs 1 "
-                           "--steps 1 --panel 2000000 --cell-size 1 --seed 1"}) {
+  for (const char* args :
+       {"run --panel 2147483647 --steps 3", "run --panel 2000000 --cell-size 1 --steps 3 --summary",
+        "sweep --param groups --from 2 --to 3 --increment 1 --runs 1 "
+        "--steps 1 --panel 2000000 --cell-size 1 --seed 1"}) {
     const CliResult r = RunCli(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.out, "") << args;

@@ -28,7 +28,9 @@ void Fill(PointSeries& series, const Points& points) {
   for (const ChartPoint& p : points) series.Add(p.x, p.y);
 }
 
-Points PointsOf(const ChartSeries& series) { return {series.Points().begin(), series.Points().end()}; }
+Points PointsOf(const ChartSeries& series) {
+  return {series.Points().begin(), series.Points().end()};
+}
 
 template <typename Action>
 std::string ErrorOf(Action action) {
@@ -47,7 +49,9 @@ public:
   ~ProbeFunction() override {
     if (destroyed_ != nullptr) *destroyed_ = true;
   }
-  Points Calculate(std::span<const ChartPoint> source) override { return {source.begin(), source.end()}; }
+  Points Calculate(std::span<const ChartPoint> source) override {
+    return {source.begin(), source.end()};
+  }
 
 private:
   bool* destroyed_;
@@ -80,7 +84,9 @@ TEST_P(BlockAverageCases, ProducesBlockMeans) {
 INSTANTIATE_TEST_SUITE_P(
     Charts, BlockAverageCases,
     testing::Values(
-        FunctionCase{"RemainderFormsNoBlock", 3, {{2, 1}, {2, 2}, {2, 3}, {3, 4}, {3, 5}, {3, 6}, {4, 7}},
+        FunctionCase{"RemainderFormsNoBlock",
+                     3,
+                     {{2, 1}, {2, 2}, {2, 3}, {3, 4}, {3, 5}, {3, 6}, {4, 7}},
                      {{2, 2}, {3, 5}}},
         FunctionCase{"PeriodZeroIsWholeRange", 0, {{2, 1}, {3, 2}, {4, 6}}, {{2, 3}, {4, 3}}},
         FunctionCase{"CentreOfFirstAndLastX", 3, {{1, 0}, {2, 0}, {7, 3}}, {{4, 1}}},
@@ -88,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"HalfPeriodRoundsToEven", 2.5, {{1, 1}, {2, 3}, {3, 5}}, {{1.5, 2}}},
         FunctionCase{"OddHalfRoundsUp", 1.5, {{1, 1}, {2, 3}, {3, 5}}, {{1.5, 2}}},
         FunctionCase{"PeriodBeyondSourceGivesNothing", 4, {{1, 1}, {2, 3}, {3, 5}}, {}},
-        FunctionCase{"PeriodRoundingToZeroIsWholeRange", 0.4, {{1, 1}, {2, 3}, {3, 8}}, {{1, 4}, {3, 4}}}),
+        FunctionCase{
+            "PeriodRoundingToZeroIsWholeRange", 0.4, {{1, 1}, {2, 3}, {3, 8}}, {{1, 4}, {3, 4}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class LinearTrendCases : public testing::TestWithParam<FunctionCase> {};
@@ -105,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FunctionCase{"OnePointGivesNothing", 0, {{2, 1}}, {}},
                     FunctionCase{"EqualXGivesIdentityLine", 0, {{2, 1}, {2, 5}}, {{2, 2}, {2, 2}}},
                     FunctionCase{"ExactLine", 0, {{1, 1}, {2, 3}, {3, 5}}, {{1, 1}, {3, 5}}},
-                    FunctionCase{"LeastSquares", 0, {{0, 1}, {2, 1}, {2, 4}, {4, 4}}, {{0, 1}, {4, 4}}}),
+                    FunctionCase{
+                        "LeastSquares", 0, {{0, 1}, {2, 1}, {2, 4}, {4, 4}}, {{0, 1}, {4, 4}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PolynomialFit, ReproducesExactParabola) {
@@ -180,11 +188,12 @@ TEST_P(EliminationCases, SolvesWithStatedPivoting) {
 // give 41 * (1 / 41), which is not 1 in extended precision.
 INSTANTIATE_TEST_SUITE_P(
     Charts, EliminationCases,
-    testing::Values(SolveCase{"TieKeepsUpperRow", {{{1, 0}, {-1, 41}}}, {1, 0}, 2, {1, 1.0L / 41}, 41},
-                    SolveCase{"ExchangeNegatesDeterminant", {{{1, 2}, {2, 2}}}, {3, 4}, 2, {1, 1}, -2},
-                    SolveCase{"PivotAboveThreshold", {{{1e-14L}}}, {1e-14L}, 1, {1}, 1e-14L},
-                    SolveCase{"PivotBelowThresholdIsSingular", {{{1e-16L}}}, {1}, 1, {0}, 0},
-                    SolveCase{"ZeroAfterEliminationIsSingular", {{{1, 2}, {2, 4}}}, {1, 2}, 2, {0, 0}, 0}),
+    testing::Values(
+        SolveCase{"TieKeepsUpperRow", {{{1, 0}, {-1, 41}}}, {1, 0}, 2, {1, 1.0L / 41}, 41},
+        SolveCase{"ExchangeNegatesDeterminant", {{{1, 2}, {2, 2}}}, {3, 4}, 2, {1, 1}, -2},
+        SolveCase{"PivotAboveThreshold", {{{1e-14L}}}, {1e-14L}, 1, {1}, 1e-14L},
+        SolveCase{"PivotBelowThresholdIsSingular", {{{1e-16L}}}, {1}, 1, {0}, 0},
+        SolveCase{"ZeroAfterEliminationIsSingular", {{{1, 2}, {2, 4}}}, {1, 2}, 2, {0, 0}, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Settings, RejectedValuesKeepTheOldOneWithTheirMessage) {
@@ -305,17 +314,19 @@ TEST_P(ValueMarkCases, FormatsWithThousandsAndOneDecimal) {
 }
 
 // The format "#,##0.#"; halves of the written value go away from zero.
-INSTANTIATE_TEST_SUITE_P(
-    Charts, ValueMarkCases,
-    testing::Values(MarkCase{"Whole", 2, "2"}, MarkCase{"Zero", 0, "0"},
-                    MarkCase{"LeadingZero", 0.25, "0.3"}, MarkCase{"WrittenHalfRoundsUp", 0.35, "0.4"},
-                    MarkCase{"Third", 2.0 / 3.0, "0.7"}, MarkCase{"BelowAHalfTenth", 0.04, "0"},
-                    MarkCase{"CarryIntoThousands", 999.96, "1,000"},
-                    MarkCase{"Grouped", 1234567.89, "1,234,567.9"},
-                    MarkCase{"Negative", -1234.5, "-1,234.5"}, MarkCase{"NegativeToZero", -0.04, "0"},
-                    MarkCase{"Large", 1e20, "100,000,000,000,000,000,000"},
-                    MarkCase{"Tiny", 1e-30, "0"}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Charts, ValueMarkCases,
+                         testing::Values(MarkCase{"Whole", 2, "2"}, MarkCase{"Zero", 0, "0"},
+                                         MarkCase{"LeadingZero", 0.25, "0.3"},
+                                         MarkCase{"WrittenHalfRoundsUp", 0.35, "0.4"},
+                                         MarkCase{"Third", 2.0 / 3.0, "0.7"},
+                                         MarkCase{"BelowAHalfTenth", 0.04, "0"},
+                                         MarkCase{"CarryIntoThousands", 999.96, "1,000"},
+                                         MarkCase{"Grouped", 1234567.89, "1,234,567.9"},
+                                         MarkCase{"Negative", -1234.5, "-1,234.5"},
+                                         MarkCase{"NegativeToZero", -0.04, "0"},
+                                         MarkCase{"Large", 1e20, "100,000,000,000,000,000,000"},
+                                         MarkCase{"Tiny", 1e-30, "0"}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // The table of several series: keys in order, repeated keys on rows of their own, gaps empty.
 TEST(SeriesTable, OneColumnPerSeriesWithRepeatedKeysApart) {

@@ -37,12 +37,15 @@ TEST(Output, AFullDeviceOrAClosedStdoutFailsOnceWithItsCause) {
     std::string cause;
   };
   const std::vector<Case> cases = {
-      {{"run", "--seed", "1", "--steps", "50", "--cell-size", "20"}, Stdout::File,
+      {{"run", "--seed", "1", "--steps", "50", "--cell-size", "20"},
+       Stdout::File,
        "No space left on device"},
-      {{"run", "--seed", "1", "--steps", "5", "--cell-size", "20", "--summary"}, Stdout::File,
+      {{"run", "--seed", "1", "--steps", "5", "--cell-size", "20", "--summary"},
+       Stdout::File,
        "No space left on device"},
       {{"run", "--help"}, Stdout::File, "No space left on device"},
-      {{"run", "--seed", "1", "--steps", "5", "--cell-size", "20"}, Stdout::Closed,
+      {{"run", "--seed", "1", "--steps", "5", "--cell-size", "20"},
+       Stdout::Closed,
        "Bad file descriptor"},
       {{"sweep", "--help"}, Stdout::Closed, "Bad file descriptor"},
   };
@@ -50,15 +53,14 @@ TEST(Output, AFullDeviceOrAClosedStdoutFailsOnceWithItsCause) {
     Child child = StartCli(c.args, {c.out, "/dev/full", {}});
     const Ended e = Finish(child);
     EXPECT_EQ(e.status, 1) << c.args[1] << " " << c.cause;
-    EXPECT_EQ(Count(e.err, "segsim-cli: cannot write to standard output: " + c.cause), 1u)
-        << e.err;
+    EXPECT_EQ(Count(e.err, "segsim-cli: cannot write to standard output: " + c.cause), 1u) << e.err;
   }
 }
 
 // Past the limit the file is cut back to whole lines: what stays is the start of the trace.
 TEST(Output, AFileSizeLimitLeavesOnlyWholeLines) {
-  const std::vector<std::string> args = {"--seed", "4", "--steps", "30", "--cell-size", "12",
-                                         "--groups", "40"};
+  const std::vector<std::string> args = {"--seed",      "4",  "--steps",  "30",
+                                         "--cell-size", "12", "--groups", "40"};
   const fs::path path = fs::temp_directory_path() / ("segsim_limit_" + std::to_string(getpid()));
   std::vector<std::string> command = args;
   command.insert(command.begin(), "run");
@@ -82,9 +84,9 @@ TEST(Output, AFileSizeLimitLeavesOnlyWholeLines) {
 // whether SIGPIPE ends it or, ignored, EPIPE does.
 TEST(Output, AReaderThatGoesEndsTheRunAtOnceAndQuietly) {
   for (const bool ignored : {false, true}) {
-    Child child = StartCli({"run", "--seed", "1", "--steps", "2000000", "--cell-size", "60"},
-                           {Stdout::Pipe, "", ignored ? std::vector<int>{SIGPIPE}
-                                                      : std::vector<int>{}});
+    Child child =
+        StartCli({"run", "--seed", "1", "--steps", "2000000", "--cell-size", "60"},
+                 {Stdout::Pipe, "", ignored ? std::vector<int>{SIGPIPE} : std::vector<int>{}});
     std::string out;
     ReadSome(child.out, out, 1);
     close(child.out);
@@ -118,8 +120,9 @@ TEST(Output, CtrlCStopsARunAfterWholeLinesWithStatus130) {
 TEST(Output, ASignalIgnoredAtTheStartStaysIgnored) {
   const std::vector<std::string> run = {"--seed", "3", "--steps", "5000", "--cell-size", "60"};
   const std::vector<std::string> sweep = {
-      "--param", "threshold", "--from", "10", "--to", "60", "--increment", "10", "--runs", "2",
-      "--steps", "200", "--cell-size", "20", "--seed", "5", "--jobs", "2"};
+      "--param",     "threshold", "--from", "10", "--to",    "60",
+      "--increment", "10",        "--runs", "2",  "--steps", "200",
+      "--cell-size", "20",        "--seed", "5",  "--jobs",  "2"};
   for (const auto& [command, args] : {std::pair{"run", run}, std::pair{"sweep", sweep}}) {
     std::vector<std::string> line = args;
     line.insert(line.begin(), command);

@@ -20,8 +20,8 @@ enum class Stdout { Pipe, File, Closed };
 
 struct ChildSetup {
   Stdout out = Stdout::Pipe;
-  std::string path;             // Stdout::File: where stdout goes
-  std::vector<int> ignored;     // signals ignored when the program starts
+  std::string path;          // Stdout::File: where stdout goes
+  std::vector<int> ignored;  // signals ignored when the program starts
   rlim_t fileSizeLimit = RLIM_INFINITY;
 };
 
@@ -47,8 +47,8 @@ inline Child StartCli(std::vector<std::string> args, const ChildSetup& setup = {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
   } else if (setup.out == Stdout::File) {
-    posix_spawn_file_actions_addopen(&actions, 1, setup.path.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, setup.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
   } else {
     posix_spawn_file_actions_addclose(&actions, 1);
   }

@@ -20,8 +20,8 @@ using testing::Lines;
 
 RunOptions Parse(std::vector<std::string> args) { return ParseRunOptions(args); }
 
-const std::vector<std::string> kSmall = {"--seed", "11", "--cell-size", "20", "--groups", "3",
-                                         "--steps", "6"};
+const std::vector<std::string> kSmall = {"--seed",   "11", "--cell-size", "20",
+                                         "--groups", "3",  "--steps",     "6"};
 
 std::vector<std::string> Trace(std::vector<std::string> extra) {
   std::vector<std::string> args = kSmall;
@@ -72,7 +72,8 @@ TEST(RunSet, BadChangesAreRefusedWithAReason) {
       {{"--set", "3:colour=4"},
        "unknown setting 'colour'; a run can change threshold, tile-size and agents"},
       {{"--set", "3:groups=4"}, "groups is read only at a setup: a running model cannot change it"},
-      {{"--set", "0:threshold=4"}, "the step of --set 0:threshold=4 must be from 1 to 4294967295 (--steps)"},
+      {{"--set", "0:threshold=4"},
+       "the step of --set 0:threshold=4 must be from 1 to 4294967295 (--steps)"},
       {{"--steps", "5", "--set", "6:threshold=4"},
        "the step of --set 6:threshold=4 must be from 1 to 5 (--steps)"},
       {{"--set", "3threshold=4"}, "--set takes STEP:NAME=VALUE, not '3threshold=4'"},

@@ -86,7 +86,7 @@ TEST(RunOptions, NameEqualsValueAndEverySeedAreAccepted) {
   EXPECT_EQ(*o.params.Seed, 4294967291u);
   EXPECT_TRUE(o.summary);
   const std::vector<std::pair<std::string, std::uint32_t>> seeds = {
-      {"0xFFFFFFFF", 0xFFFFFFFFu}, {"$ffffffff", 0xFFFFFFFFu}, {"x80000000", 0x80000000u},
+      {"0xFFFFFFFF", 0xFFFFFFFFu},   {"$ffffffff", 0xFFFFFFFFu},   {"x80000000", 0x80000000u},
       {" +4294967295", 0xFFFFFFFFu}, {"-2147483648", 0x80000000u}, {"0", 0u}};
   for (const auto& [text, value] : seeds) {
     EXPECT_EQ(*Parse({"--seed", text}).params.Seed, value) << text;
@@ -96,9 +96,9 @@ TEST(RunOptions, NameEqualsValueAndEverySeedAreAccepted) {
 
 TEST(RunOptions, SummaryNumbersGroupsFromOneAsTheSweepsColumns) {
   const std::string text = Capture([](std::FILE* f) {
-    RunTrace(Parse({"--seed", "3", "--steps", "1", "--cell-size", "30", "--groups", "2",
-                    "--summary"}),
-             f);
+    RunTrace(
+        Parse({"--seed", "3", "--steps", "1", "--cell-size", "30", "--groups", "2", "--summary"}),
+        f);
   });
   EXPECT_NE(text.find("\n1        "), std::string::npos) << text;
   EXPECT_NE(text.find("\n2        "), std::string::npos) << text;
@@ -126,14 +126,15 @@ const OptionTable<ToyOptions>& ToyTable() {
         },
         [](const O& o) { return o.sets; }},
        IntOption<O>({"--count", "N", "how many", "", true}, &O::count, 1, 9, "from 1 to 9"),
-       FlagOption<O>({"--quiet", "", "say less"}, &O::quiet), HelpOption(&O::help)},
+       FlagOption<O>({"--quiet", "", "say less"}, &O::quiet),
+       HelpOption(&O::help)},
       {"WORD...", [](O& o, const std::string& w) { o.words.push_back(w); }});
   return table;
 }
 
 TEST(OptionTable, RepeatableOptionsKeepEveryValueInOrderAndRepeatThemSo) {
-  const std::vector<std::string> args = {"a", "--set", "x=1", "--count=3", "--set=y=2", "b",
-                                         "--quiet"};
+  const std::vector<std::string> args = {"a",         "--set", "x=1",    "--count=3",
+                                         "--set=y=2", "b",     "--quiet"};
   const ToyOptions o = ToyTable().Parse(args);
   EXPECT_EQ(o.sets, (std::vector<std::string>{"x=1", "y=2"}));
   EXPECT_EQ(o.words, (std::vector<std::string>{"a", "b"}));
@@ -142,8 +143,8 @@ TEST(OptionTable, RepeatableOptionsKeepEveryValueInOrderAndRepeatThemSo) {
   const std::string command = ToyTable().RepeatCommand(o);
   EXPECT_EQ(command, "--set x=1 --set y=2 --count 3 --quiet");
   EXPECT_EQ(ToyTable().RepeatCommand(o, {"--set"}), "--count 3 --quiet");
-  const std::vector<std::string> again = {"--set", "x=1", "--set", "y=2", "--count", "3",
-                                          "--quiet"};
+  const std::vector<std::string> again = {"--set",   "x=1", "--set",  "y=2",
+                                          "--count", "3",   "--quiet"};
   EXPECT_EQ(ToyTable().RepeatCommand(ToyTable().Parse(again)), command);
 }
 
@@ -192,10 +193,26 @@ TEST(OptionTable, HelpShowsEveryOptionOnceWithItsDefault) {
 
 // The repeat command is stored in every sweep's output and read back by merge: its form is fixed.
 TEST(OptionTable, TheSweepsRepeatCommandKeepsItsForm) {
-  const SweepOptions o = ParseSweepOptions(std::vector<std::string>{
-      "--param=radius", "--from", "1", "--to", "3", "--increment", "2", "--runs", "2",
-      "--steps", "5", "--seed", "0xFFFFFFFF", "--cell-size", "20", "--shard", "1/3", "--jobs",
-      "2", "--tile-size=7"});
+  const SweepOptions o = ParseSweepOptions(std::vector<std::string>{"--param=radius",
+                                                                    "--from",
+                                                                    "1",
+                                                                    "--to",
+                                                                    "3",
+                                                                    "--increment",
+                                                                    "2",
+                                                                    "--runs",
+                                                                    "2",
+                                                                    "--steps",
+                                                                    "5",
+                                                                    "--seed",
+                                                                    "0xFFFFFFFF",
+                                                                    "--cell-size",
+                                                                    "20",
+                                                                    "--shard",
+                                                                    "1/3",
+                                                                    "--jobs",
+                                                                    "2",
+                                                                    "--tile-size=7"});
   EXPECT_EQ(SweepCommand(o, true),
             "--param radius --from 1 --to 3 --increment 2 --runs 2 --steps 5 "
             "--cluster-threshold 1 --seed 4294967295 --degree 3 --format csv --agents 12783 "
@@ -219,8 +236,8 @@ TEST(OptionTable, TheReadmeShowsTheOptionsAsTheyAreDefined) {
 
 TEST(Json, NumbersReadBackAsTheSameDouble) {
   const std::vector<std::pair<double, std::string>> rows = {
-      {50.0, "50"}, {0.1, "0.1"}, {100.0 / 3, "33.333333333333336"}, {0.0, "0"},
-      {1e-7, "1e-07"}, {std::nan(""), "null"}};
+      {50.0, "50"}, {0.1, "0.1"},    {100.0 / 3, "33.333333333333336"},
+      {0.0, "0"},   {1e-7, "1e-07"}, {std::nan(""), "null"}};
   for (const auto& [v, text] : rows) {
     std::string out;
     json::AppendNumber(out, v);
@@ -236,8 +253,9 @@ TEST(Trace, LinesCarryTheStepsMeasures) {
   p.Seed = 21;
   Simulation sim;
   sim.InitSetup(p);
-  EXPECT_EQ(SetupLine(sim.Model()).rfind(
-                R"({"step":0,"cols":35,"rows":35,"agents":900,"group_sizes":[)", 0), 0u);
+  EXPECT_EQ(SetupLine(sim.Model())
+                .rfind(R"({"step":0,"cols":35,"rows":35,"agents":900,"group_sizes":[)", 0),
+            0u);
   EXPECT_NE(SetupLine(sim.Model()).find(R"("group_colors":[255,8453888,16711935]})"),
             std::string::npos);
   sim.Step();

@@ -71,12 +71,12 @@ TEST(BandWidthFor, IsThePowerOfTwoAtOrBelowTheSpanOfAPixel) {
 
 TEST(ReduceToBands, KeepsFirstLowestHighestAndLastOfABand) {
   // All between x = 100 and 100.5: one band at width 2^-4 in ln x (about 6 % of x).
-  const auto points = Numbered({{100.0, 5}, {100.1, 1}, {100.2, 9}, {100.3, 3}, {100.4, 9},
-                                {100.5, 4}});
+  const auto points =
+      Numbered({{100.0, 5}, {100.1, 1}, {100.2, 9}, {100.3, 3}, {100.4, 9}, {100.5, 4}});
   EXPECT_EQ(IndicesOf(ReduceToBands(points, 1.0 / 16)), (std::vector<std::uint64_t>{0, 1, 2, 5}));
   // The highest before the lowest keeps that order; equal values keep the earliest.
-  const auto falling = Numbered({{100.0, 5}, {100.1, 9}, {100.2, 7}, {100.3, 1}, {100.4, 1},
-                                 {100.5, 4}});
+  const auto falling =
+      Numbered({{100.0, 5}, {100.1, 9}, {100.2, 7}, {100.3, 1}, {100.4, 1}, {100.5, 4}});
   EXPECT_EQ(IndicesOf(ReduceToBands(falling, 1.0 / 16)), (std::vector<std::uint64_t>{0, 1, 3, 5}));
   // Width 0, or bands narrower than the steps: every point stays.
   EXPECT_EQ(ReduceToBands(points, 0).size(), points.size());
@@ -84,8 +84,15 @@ TEST(ReduceToBands, KeepsFirstLowestHighestAndLastOfABand) {
 }
 
 TEST(ReduceToBands, KeepsTheGapsOfABand) {
-  const auto points = Numbered({{100.0, 1}, {100.1, 2}, {100.15, 0}, {100.2, kGap}, {100.3, 3},
-                                {100.35, kGap}, {100.4, kGap}, {100.45, 4}, {100.5, 5}});
+  const auto points = Numbered({{100.0, 1},
+                                {100.1, 2},
+                                {100.15, 0},
+                                {100.2, kGap},
+                                {100.3, 3},
+                                {100.35, kGap},
+                                {100.4, kGap},
+                                {100.45, 4},
+                                {100.5, 5}});
   // Before the first gap: first 1, highest 2, lowest and last 0; after the last gap: 4 and 5.
   // The value between the gaps drops out; the band's last NaN marks the gap.
   EXPECT_EQ(IndicesOf(ReduceToBands(points, 1.0 / 16)),
@@ -98,7 +105,8 @@ TEST(ReduceToBands, KeepsTheGapsOfABand) {
 TEST(ReduceToBands, KeepsPointsTheLogAxisCannotPlaceApart) {
   const auto points = Numbered({{0, 7}, {0, 8}, {0, 9}, {0, 6}, {1, 5}, {1, 4}});
   // x = 0 shares no band with x = 1; of the x = 0, the 8 is neither an end nor an extreme.
-  EXPECT_EQ(IndicesOf(ReduceToBands(points, 1.0 / 16)), (std::vector<std::uint64_t>{0, 2, 3, 4, 5}));
+  EXPECT_EQ(IndicesOf(ReduceToBands(points, 1.0 / 16)),
+            (std::vector<std::uint64_t>{0, 2, 3, 4, 5}));
 }
 
 // The property the drawing rests on: a line thinned as its points arrive holds exactly what

@@ -51,8 +51,11 @@ TEST(Clusters, SizesInOrderOfDiscovery) {
       {"single agent", 1, {"....", ".1.."}, {{1}}},
       {"diagonal contact does not join", 1, {"1...", ".1..", "..1."}, {{1, 1, 1}}},
       {"across the right edge", 1, {"1..................1"}, {{2}}},
-      {"across the bottom edge", 1, {"1", ".", ".", ".", ".", ".", ".", ".", ".", ".", ".", ".",
-                                      ".", ".", ".", ".", ".", ".", ".", "1"}, {{2}}},
+      {"across the bottom edge",
+       1,
+       {"1", ".", ".", ".", ".", ".", ".", ".", ".", ".",
+        ".", ".", ".", ".", ".", ".", ".", ".", ".", "1"},
+       {{2}}},
       {"ring round the torus", 2, {"....", ring, "..1."}, {{1}, {20}}},
       {"touching groups stay apart", 2, {"1122", "1122"}, {{4}, {4}}},
       // Discovery follows the first cell in the row-by-row scan: the cluster starting in row 1
@@ -88,7 +91,8 @@ TEST(Clusters, FullGridAndCheckerboard) {
   }
   Paint(board, rows);
   const ClusterSizes sizes = ClusterAnalysis(board.Grid(), 2);
-  EXPECT_EQ(sizes, (ClusterSizes{std::vector<std::int32_t>(200, 1), std::vector<std::int32_t>(200, 1)}));
+  EXPECT_EQ(sizes,
+            (ClusterSizes{std::vector<std::int32_t>(200, 1), std::vector<std::int32_t>(200, 1)}));
 }
 
 // --- tiles ----------------------------------------------------------------------------------
@@ -114,9 +118,9 @@ TEST(Tiles, ExtentsFromRowZeroWithANarrowLastTile) {
 TEST(Tiles, CountsByColumnAndRowOfTheTile) {
   Model m;
   m.InitSetup(EmptyParams(34, 2));
-  m.AddAgent({19, 0}, 2);   // tile column 1, row 0 with tiles of 10
-  m.AddAgent({0, 10}, 1);   // tile column 0, row 1
-  m.AddAgent({9, 9}, 1);    // tile 0, 0
+  m.AddAgent({19, 0}, 2);  // tile column 1, row 0 with tiles of 10
+  m.AddAgent({0, 10}, 1);  // tile column 0, row 1
+  m.AddAgent({9, 9}, 1);   // tile 0, 0
   const TileCounts t = CountTileGroups(m.Grid(), 10, 2);
   EXPECT_EQ(t.At(1, 0, 1), 1);
   EXPECT_EQ(t.At(0, 1, 0), 1);
@@ -170,7 +174,8 @@ TEST(Dissimilarity, UnevenShares) {
   EXPECT_EQ(d.segregation[0], 50.0);
   d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 10);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
-  const long double expected = (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
+  const long double expected =
+      (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
   EXPECT_EQ(d.segregation[0], static_cast<double>(expected));
   EXPECT_EQ(DisplayText(d.segregation[0]), "41.67");
 }
@@ -190,7 +195,8 @@ TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
   Model one;
   one.InitSetup(EmptyParams(34, 1));
   Paint(one, {"11"});
-  const Dissimilarity single = ComputeDissimilarity(CountTileGroups(one.Grid(), 5, 1), one.GroupSizes(), 2);
+  const Dissimilarity single =
+      ComputeDissimilarity(CountTileGroups(one.Grid(), 5, 1), one.GroupSizes(), 2);
   EXPECT_TRUE(std::isnan(single.segregation[0]));  // T - N(0) = 0
 }
 
@@ -297,7 +303,8 @@ TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
   EXPECT_EQ(after.pair, before.pair);  // D does not depend on T
   EXPECT_NE(after.segregation, before.segregation);
   // A source that raises ends the computation before anything is written.
-  sim.SetPopulationTotalSource([]() -> std::int32_t { throw SegsimError("'x' ist kein gültiger Integerwert"); });
+  sim.SetPopulationTotalSource(
+      []() -> std::int32_t { throw SegsimError("'x' ist kein gültiger Integerwert"); });
   sink.shown.clear();
   const std::size_t points = sink.segregation[0].size();
   EXPECT_THROW(sim.CountTiles(), SegsimError);
@@ -324,9 +331,8 @@ TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {
   log.Record(RunSetting::Threshold, 40);
   log.Record(RunSetting::Threshold, 20);  // the value in force before step 4: dropped
   EXPECT_EQ(log.Steps(), 3u);
-  const std::vector<SettingChange> expected = {{1, RunSetting::Threshold, 40},
-                                               {3, RunSetting::Threshold, 20},
-                                               {3, RunSetting::TileSize, 7}};
+  const std::vector<SettingChange> expected = {
+      {1, RunSetting::Threshold, 40}, {3, RunSetting::Threshold, 20}, {3, RunSetting::TileSize, 7}};
   EXPECT_EQ(log.Changes(), expected);
   EXPECT_EQ(SetArgument(expected[2]), "3:tile-size=7");
   log.Reset(setup);

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "model/colors.h"
-#include "model/limits.h"
 #include "model/error.h"
+#include "model/limits.h"
 #include "model/model.h"
 #include "model/numeric.h"
 #include "recording_canvas.h"
@@ -23,8 +23,8 @@ using testing::RecordingCanvas;
 
 TEST(Numeric, RoundTakesHalvesToEven) {
   const std::pair<long double, std::int64_t> rows[] = {
-      {2.5L, 2}, {3.5L, 4}, {0.5L, 0}, {-56.5L, -56}, {637.5L, 638}, {212.5L, 212},
-      {1062.5L, 1062}, {2.4999999L, 2}, {-0.5L, 0}, {115.66666L, 116}};
+      {2.5L, 2},     {3.5L, 4},       {0.5L, 0},       {-56.5L, -56}, {637.5L, 638},
+      {212.5L, 212}, {1062.5L, 1062}, {2.4999999L, 2}, {-0.5L, 0},    {115.66666L, 116}};
   for (const auto& [x, expected] : rows) EXPECT_EQ(Round(x), expected) << double(x);
   EXPECT_EQ(Floor(-0.5L), -1);
   EXPECT_EQ(Ceil(5.8L), 6);
@@ -40,10 +40,19 @@ TEST(Numeric, RoundOutsideInt64IsAnInvalidOperation) {
 }
 
 TEST(Numeric, StrToIntAcceptsTheFieldFormats) {
-  const std::pair<const char*, std::int32_t> rows[] = {
-      {"42", 42},   {"   42", 42},  {"+42", 42},   {"$2A", 42},    {"0x2a", 42},
-      {"X2a", 42},  {"-$2A", -42},  {"-5", -5},    {"007", 7},     {"2147483647", 2147483647},
-      {"-2147483648", INT32_MIN},   {"$7FFFFFFF", 2147483647},     {"0", 0}};
+  const std::pair<const char*, std::int32_t> rows[] = {{"42", 42},
+                                                       {"   42", 42},
+                                                       {"+42", 42},
+                                                       {"$2A", 42},
+                                                       {"0x2a", 42},
+                                                       {"X2a", 42},
+                                                       {"-$2A", -42},
+                                                       {"-5", -5},
+                                                       {"007", 7},
+                                                       {"2147483647", 2147483647},
+                                                       {"-2147483648", INT32_MIN},
+                                                       {"$7FFFFFFF", 2147483647},
+                                                       {"0", 0}};
   for (const auto& [text, expected] : rows) EXPECT_EQ(StrToInt(text), expected) << text;
 }
 
@@ -150,9 +159,15 @@ TEST(Grid, WrapPositionOnePeriodAndBeyond) {
   p.AgentCount = 0;
   m.InitSetup(p);
   const std::int32_t C = m.Settings().Cols, R = m.Settings().Rows;
-  struct Row { std::int32_t c, r, wc, wr; };
-  const Row rows[] = {{-1, R, C - 1, 0},        {C, -1, 0, R - 1},      {-C, 2 * R - 1, 0, R - 1},
-                      {5, 7, 5, 7},             {0, R - 1, 0, R - 1},   {2 * C, -R - 1, 0, R - 1},
+  struct Row {
+    std::int32_t c, r, wc, wr;
+  };
+  const Row rows[] = {{-1, R, C - 1, 0},
+                      {C, -1, 0, R - 1},
+                      {-C, 2 * R - 1, 0, R - 1},
+                      {5, 7, 5, 7},
+                      {0, R - 1, 0, R - 1},
+                      {2 * C, -R - 1, 0, R - 1},
                       {-3 * C - 2, 5 * R + 3, C - 2, 3}};
   for (const Row& row : rows) {
     std::int32_t c = row.c, r = row.r;
@@ -165,9 +180,11 @@ TEST(Grid, WrapPositionOnePeriodAndBeyond) {
 // --- setup ----------------------------------------------------------------------------------
 
 TEST(Setup, GeometryFollowsTheCellSize) {
-  struct Row { std::int32_t cellSize, agentRadius, cellOffset, cells; };
-  for (const Row& row : {Row{6, 3, 3, 116}, Row{5, 2, 2, 139}, Row{7, 3, 4, 99}, Row{34, 17, 17, 20},
-                         Row{1, 0, 0, 694}, Row{10, 5, 5, 69}}) {
+  struct Row {
+    std::int32_t cellSize, agentRadius, cellOffset, cells;
+  };
+  for (const Row& row : {Row{6, 3, 3, 116}, Row{5, 2, 2, 139}, Row{7, 3, 4, 99},
+                         Row{34, 17, 17, 20}, Row{1, 0, 0, 694}, Row{10, 5, 5, 69}}) {
     Model m;
     SetupParams p;
     p.CellSize = row.cellSize;
@@ -282,10 +299,11 @@ TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
   p.Seed = 5;
   m.InitSetup(p);
   const int firstX = m.AgentList()[0].GridX;
-  for (auto change : {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
-                      +[](SetupParams& q) { q.PanelWidth = 2; },
-                      +[](SetupParams& q) { q.GroupCount = kMaxGroupCount + 1; },
-                      +[](SetupParams& q) { q.NeighbourRadius = kMaxNeighbourRadius + 1; }}) {
+  for (auto change :
+       {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
+        +[](SetupParams& q) { q.PanelWidth = 2; },
+        +[](SetupParams& q) { q.GroupCount = kMaxGroupCount + 1; },
+        +[](SetupParams& q) { q.NeighbourRadius = kMaxNeighbourRadius + 1; }}) {
     SetupParams bad = p;
     change(bad);
     EXPECT_THROW(m.NewSetup(bad), SegsimError);
@@ -317,9 +335,8 @@ TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
   EXPECT_EQ(shapes[20], (DrawCall{DrawCall::kRectangle, 0, 34, 34, 68}));  // column 0, row 1
   for (int i = 0; i < 3; ++i) {
     const TAgent& a = m.AgentList()[i];
-    EXPECT_EQ(shapes[400 + i], (DrawCall{DrawCall::kEllipse, m.CentreX(a) - 17,
-                                         m.CentreY(a) - 17, m.CentreX(a) + 17,
-                                         m.CentreY(a) + 17}));
+    EXPECT_EQ(shapes[400 + i], (DrawCall{DrawCall::kEllipse, m.CentreX(a) - 17, m.CentreY(a) - 17,
+                                         m.CentreX(a) + 17, m.CentreY(a) + 17}));
   }
   const std::size_t n = canvas.calls.size();
   EXPECT_EQ(canvas.calls[n - 4], (DrawCall{DrawCall::kPenWidth, 1}));
@@ -332,7 +349,7 @@ TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
 TEST(Satisfaction, CountsBySameStateAmongOccupied) {
   Model m = MakeEmptyModel();
   m.AddAgent({10, 10}, 1);
-  for (GridPos p : {GridPos{11, 10}, {9, 9}, {14, 15}}) m.AddAgent(p, 1);   // 3 same
+  for (GridPos p : {GridPos{11, 10}, {9, 9}, {14, 15}}) m.AddAgent(p, 1);          // 3 same
   for (GridPos p : {GridPos{5, 5}, {15, 15}, {10, 12}, {8, 6}}) m.AddAgent(p, 2);  // 4 other
   m.AddAgent({16, 10}, 2);  // outside the square of radius 5
   double s = 0;
@@ -535,7 +552,8 @@ TEST(Relocation, LaterAgentsSeeEarlierMovesInTheFirstPass) {
   int differing = 0;
   for (std::size_t i = 0; i < m.AgentList().size(); ++i) {
     const TAgent& a = m.AgentList()[i];
-    if (a.Satisfied && a.GridX == check.AgentList()[i].GridX && a.GridY == check.AgentList()[i].GridY) {
+    if (a.Satisfied && a.GridX == check.AgentList()[i].GridX &&
+        a.GridY == check.AgentList()[i].GridY) {
       differing += m.Grid()[a.GridX][a.GridY].Satisfaction() !=
                    check.Grid()[a.GridX][a.GridY].Satisfaction();
     }
@@ -552,17 +570,30 @@ namespace {
 TEST(Limits, ReplacementsOfTheSetupFields) {
   const LimitContext grid116{116, 116, 694};
   const LimitContext grid20{20, 20, 694};
-  struct Row { LimitedField field; LimitContext context; std::int32_t typed, kept; };
+  struct Row {
+    LimitedField field;
+    LimitContext context;
+    std::int32_t typed, kept;
+  };
   const Row rows[] = {
-      {LimitedField::AgentCount, grid116, 20000, 12783}, {LimitedField::AgentCount, grid116, 13456, 13456},
-      {LimitedField::AgentCount, grid116, 13457, 12783}, {LimitedField::AgentCount, grid116, 1, 2},
-      {LimitedField::AgentCount, grid116, -5, 2},        {LimitedField::CellSize, grid116, 35, 34},
-      {LimitedField::CellSize, grid116, 34, 34},         {LimitedField::CellSize, grid116, 0, 1},
-      {LimitedField::GroupCount, grid116, 1000, 1000},   {LimitedField::GroupCount, grid116, 0, 1},
-      {LimitedField::MoveDistance, grid116, 58, 58},     {LimitedField::MoveDistance, grid116, 59, 57},
-      {LimitedField::NeighbourRadius, grid116, 58, 58},  {LimitedField::NeighbourRadius, grid116, 59, 37},
-      {LimitedField::MoveDistance, grid20, 10, 10},      {LimitedField::MoveDistance, grid20, 11, 9},
-      {LimitedField::NeighbourRadius, grid20, 10, 10},   {LimitedField::NeighbourRadius, grid20, 11, 5},
+      {LimitedField::AgentCount, grid116, 20000, 12783},
+      {LimitedField::AgentCount, grid116, 13456, 13456},
+      {LimitedField::AgentCount, grid116, 13457, 12783},
+      {LimitedField::AgentCount, grid116, 1, 2},
+      {LimitedField::AgentCount, grid116, -5, 2},
+      {LimitedField::CellSize, grid116, 35, 34},
+      {LimitedField::CellSize, grid116, 34, 34},
+      {LimitedField::CellSize, grid116, 0, 1},
+      {LimitedField::GroupCount, grid116, 1000, 1000},
+      {LimitedField::GroupCount, grid116, 0, 1},
+      {LimitedField::MoveDistance, grid116, 58, 58},
+      {LimitedField::MoveDistance, grid116, 59, 57},
+      {LimitedField::NeighbourRadius, grid116, 58, 58},
+      {LimitedField::NeighbourRadius, grid116, 59, 37},
+      {LimitedField::MoveDistance, grid20, 10, 10},
+      {LimitedField::MoveDistance, grid20, 11, 9},
+      {LimitedField::NeighbourRadius, grid20, 10, 10},
+      {LimitedField::NeighbourRadius, grid20, 11, 5},
       {LimitedField::NeighbourRadius, grid116, -3, 1},
   };
   for (const Row& r : rows) {

@@ -36,8 +36,8 @@ bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
 std::string Describe(const SetupParams& p) {
   std::ostringstream s;
   s << "panel " << p.PanelWidth << "x" << p.PanelHeight << " cell " << p.CellSize << " agents "
-    << p.AgentCount << " groups " << p.GroupCount << " radius " << p.NeighbourRadius
-    << " move " << p.MoveDistance << " threshold " << p.Threshold << " seed " << *p.Seed;
+    << p.AgentCount << " groups " << p.GroupCount << " radius " << p.NeighbourRadius << " move "
+    << p.MoveDistance << " threshold " << p.Threshold << " seed " << *p.Seed;
   return s.str();
 }
 
@@ -74,9 +74,8 @@ void ExpectAllCountsAsWalked(Model& m, const std::string& context) {
         grid.SetState(p, s);
         const NeighbourCount counted = m.CountNeighbours(column, row);
         const NeighbourCount walked = m.CountNeighboursDirect(column, row);
-        const std::string where =
-            context + " at " + std::to_string(column) + "," + std::to_string(row) + " s " +
-            std::to_string(s);
+        const std::string where = context + " at " + std::to_string(column) + "," +
+                                  std::to_string(row) + " s " + std::to_string(s);
         ASSERT_EQ(counted.same, walked.same) << where;
         ASSERT_EQ(counted.other, walked.other) << where;
       }
@@ -260,8 +259,8 @@ TEST(NeighbourCounts, RandomRunsGoAsWithTheWalk) {
     const std::int32_t rows = p.PanelHeight / p.CellSize;
     const std::int32_t cells = cols * rows;
     switch (uniform(0, 3)) {
-      case 0: p.AgentCount = cells; break;                  // full: searches always fail
-      case 1: p.AgentCount = AgentLimitFor(cells); break;   // the usual 5 % free
+      case 0: p.AgentCount = cells; break;                 // full: searches always fail
+      case 1: p.AgentCount = AgentLimitFor(cells); break;  // the usual 5 % free
       case 2: p.AgentCount = uniform(1, cells); break;
       default: p.AgentCount = uniform(1, cells / 4 + 1); break;  // sparse
     }

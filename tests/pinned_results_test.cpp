@@ -66,24 +66,54 @@ Result Compute(const std::vector<std::string>& args) {
 
 std::string Stored(const Result& r) {
   char text[160];
-  std::snprintf(text, sizeof text, "0x%016" PRIx64 "ull, %d, %d, %d, \"%s\"", r.traceHash,
-                r.agents, r.movedLast, r.unsatisfiedLast, r.satisfaction1.c_str());
+  std::snprintf(text, sizeof text, "0x%016" PRIx64 "ull, %d, %d, %d, \"%s\"", r.traceHash, r.agents,
+                r.movedLast, r.unsatisfiedLast, r.satisfaction1.c_str());
   return text;
 }
 
 const std::vector<Pinned> kPinned = {
-    {"defaults", {"--seed", "1", "--steps", "100"},
-     0xe5f8d397867f5a43ull, 12783, 0, 0, "41.825495981740765"},
-    {"radius 20", {"--seed", "2", "--steps", "100", "--radius", "20"},
-     0x17c0073ae59f6969ull, 12783, 1, 9, "35.40394804582432"},
-    {"one group", {"--seed", "3", "--steps", "100", "--groups", "1", "--threshold", "100"},
-     0x4c3197a77742b532ull, 12783, 0, 12783, "100"},
-    {"many groups", {"--seed", "4", "--steps", "100", "--groups", "40", "--cell-size", "8"},
-     0x799cc6aa8ae26864ull, 7191, 21, 415, "36.26290401904585"},
-    {"capped agents", {"--seed", "5", "--steps", "100", "--agents", "20000", "--cell-size", "12"},
-     0x4f40bb8c6990c301ull, 3196, 0, 0, "40.26549641133933"},
-    {"tile size 7", {"--seed", "6", "--steps", "100", "--tile-size", "7", "--threshold", "45"},
-     0xcb16f1a87d322897ull, 12783, 2, 28, "82.41495872499326"},
+    {"defaults",
+     {"--seed", "1", "--steps", "100"},
+     0xe5f8d397867f5a43ull,
+     12783,
+     0,
+     0,
+     "41.825495981740765"},
+    {"radius 20",
+     {"--seed", "2", "--steps", "100", "--radius", "20"},
+     0x17c0073ae59f6969ull,
+     12783,
+     1,
+     9,
+     "35.40394804582432"},
+    {"one group",
+     {"--seed", "3", "--steps", "100", "--groups", "1", "--threshold", "100"},
+     0x4c3197a77742b532ull,
+     12783,
+     0,
+     12783,
+     "100"},
+    {"many groups",
+     {"--seed", "4", "--steps", "100", "--groups", "40", "--cell-size", "8"},
+     0x799cc6aa8ae26864ull,
+     7191,
+     21,
+     415,
+     "36.26290401904585"},
+    {"capped agents",
+     {"--seed", "5", "--steps", "100", "--agents", "20000", "--cell-size", "12"},
+     0x4f40bb8c6990c301ull,
+     3196,
+     0,
+     0,
+     "40.26549641133933"},
+    {"tile size 7",
+     {"--seed", "6", "--steps", "100", "--tile-size", "7", "--threshold", "45"},
+     0xcb16f1a87d322897ull,
+     12783,
+     2,
+     28,
+     "82.41495872499326"},
 };
 
 TEST(PinnedResults, TheModelGivesTheStoredResults) {
@@ -98,8 +128,8 @@ TEST(PinnedResults, TheModelGivesTheStoredResults) {
         << "meant to alter results, replace the stored values in tests/pinned_results_test.cpp\n"
         << "in the same commit and say in its message why the results change. If it is not,\n"
         << "the change has a fault.\n"
-        << "stored: " << Stored({p.traceHash, p.agents, p.movedLast, p.unsatisfiedLast,
-                                 p.satisfaction1})
+        << "stored: "
+        << Stored({p.traceHash, p.agents, p.movedLast, p.unsatisfiedLast, p.satisfaction1})
         << "\nnow:    " << Stored(r) << "\n";
   }
 }

@@ -27,12 +27,12 @@ protected:
     dir_ = fs::temp_directory_path() / ("segsim_plot_" + std::to_string(getpid()));
     fs::create_directories(dir_);
     Write("one.csv", SweepText(SmallSweep()));
-    Write("two.jsonl", SweepText({"--param", "threshold=10:70:30", "--param", "groups=2,3",
-                                  "--runs", "2", "--steps", "3", "--cell-size", "20", "--seed",
-                                  "3", "--format", "jsonl"}));
-    Write("three.csv", SweepText({"--param", "threshold=10,20", "--param", "groups=2,3",
-                                  "--param", "radius=1,2", "--runs", "1", "--steps", "1",
-                                  "--cell-size", "25", "--seed", "3"}));
+    Write("two.jsonl",
+          SweepText({"--param", "threshold=10:70:30", "--param", "groups=2,3", "--runs", "2",
+                     "--steps", "3", "--cell-size", "20", "--seed", "3", "--format", "jsonl"}));
+    Write("three.csv",
+          SweepText({"--param", "threshold=10,20", "--param", "groups=2,3", "--param", "radius=1,2",
+                     "--runs", "1", "--steps", "1", "--cell-size", "25", "--seed", "3"}));
     Write("trace.jsonl", Capture([](std::FILE* f) {
             RunTrace(ParseRunOptions(std::vector<std::string>{"--seed", "2", "--steps", "40",
                                                               "--cell-size", "20"}),
@@ -87,7 +87,8 @@ TEST_F(PlotTest, PicturesOpenAsTheirTypeAtTheSizeAsked) {
       } else if (ext == "pdf") {
         EXPECT_EQ(bytes.substr(0, 5), "%PDF-") << out;
         EXPECT_NE(bytes.find("%%EOF", bytes.size() - 8), std::string::npos) << out;
-        EXPECT_TRUE(std::regex_search(bytes, std::regex("/MediaBox \\[0 0 640(\\.0+)? 410(\\.0+)?\\]")))
+        EXPECT_TRUE(
+            std::regex_search(bytes, std::regex("/MediaBox \\[0 0 640(\\.0+)? 410(\\.0+)?\\]")))
             << out;
       } else {
         EXPECT_EQ(bytes.rfind("<?xml", 0), 0u) << out;

@@ -16,7 +16,9 @@ struct DrawCall {
 
 class RecordingCanvas : public Canvas {
 public:
-  void CreateImage(int width, int height) override { calls.push_back({DrawCall::kImage, width, height}); }
+  void CreateImage(int width, int height) override {
+    calls.push_back({DrawCall::kImage, width, height});
+  }
   void SetPenWidth(int width) override { calls.push_back({DrawCall::kPenWidth, width}); }
   void SetPenColor(Color color) override { calls.push_back({DrawCall::kPenColor, int(color)}); }
   void SetBrushColor(Color color) override { calls.push_back({DrawCall::kBrushColor, int(color)}); }

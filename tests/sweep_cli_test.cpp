@@ -26,9 +26,7 @@ struct Finished {
   std::string out, err;
 };
 
-int StatusOf(int wait) {
-  return WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-}
+int StatusOf(int wait) { return WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait); }
 
 std::vector<char*> Argv(std::vector<std::string>& args) {
   std::vector<char*> argv;
@@ -73,14 +71,14 @@ Finished RunCli(std::vector<std::string> args) {
 TEST(SweepCommand, BadOptionsGiveAReasonStatus2AndNothingOnStdout) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"sweep", "--from", "2"}, "sweep needs --param"},
-      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "0", "--runs",
-        "3", "--steps", "5"},
+      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "0", "--runs", "3",
+        "--steps", "5"},
        "the sweep would not end"},
-      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "1", "--runs",
-        "0", "--steps", "5"},
+      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "1", "--runs", "0",
+        "--steps", "5"},
        "--runs must be at least 1"},
-      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "1", "--runs",
-        "3", "--steps", "5", "--shard", "0/2"},
+      {{"sweep", "--param", "groups", "--from", "2", "--to", "4", "--increment", "1", "--runs", "3",
+        "--steps", "5", "--shard", "0/2"},
        "--shard needs --seed"},
       {{"sweep", "--param", "groups", "--steps", "x"}, "the value of --steps is no integer"},
       {{"merge"}, "merge needs the files of the shards"},
@@ -118,8 +116,9 @@ TEST(SweepCommand, AFitThatCannotBeComputedStillEndsWithStatus0) {
 // Ctrl-C after the first run: the rows printed are whole and the sweep's own, status 130.
 TEST(SweepCommand, CtrlCKeepsThePrintedRowsAndEndsWith130) {
   const std::vector<std::string> sweep = {
-      "--param", "threshold", "--from", "10", "--to", "60", "--increment", "10", "--runs", "20",
-      "--steps", "300", "--cell-size", "10", "--seed", "5", "--jobs", "2"};
+      "--param",     "threshold", "--from", "10", "--to",    "60",
+      "--increment", "10",        "--runs", "20", "--steps", "300",
+      "--cell-size", "10",        "--seed", "5",  "--jobs",  "2"};
   std::vector<std::string> args = sweep;
   args.insert(args.begin(), {SEGSIM_CLI, "sweep"});
   int pipeEnds[2];

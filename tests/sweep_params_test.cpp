@@ -20,9 +20,13 @@ using namespace segsim::testing;
 namespace fs = std::filesystem;
 
 std::vector<std::string> ThreeParams(std::vector<std::string> extra = {}) {
-  std::vector<std::string> args = {"--param", "threshold=10:70:30", "--param", "groups=2,3",
-                                   "--param", "agents=30,5000", "--runs", "2", "--steps", "3",
-                                   "--cell-size", "20", "--seed", "4294967294"};
+  std::vector<std::string> args = {"--param",     "threshold=10:70:30",
+                                   "--param",     "groups=2,3",
+                                   "--param",     "agents=30,5000",
+                                   "--runs",      "2",
+                                   "--steps",     "3",
+                                   "--cell-size", "20",
+                                   "--seed",      "4294967294"};
   args.insert(args.end(), extra.begin(), extra.end());
   return args;
 }
@@ -59,17 +63,17 @@ TEST(SweepParams, ThreeParametersRunInOptionOrderWithSeedsSPlusI) {
 // A run's row holds what segsim-cli run prints at its last step with the run's seed and the
 // applied values.
 TEST(SweepParams, EachRunIsTheRunCommandWithItsSeedAndAppliedValues) {
-  const std::string text = SweepText({"--param", "agents=20000,300", "--param", "tile-size=7,20",
-                                      "--runs", "1", "--steps", "4", "--cell-size", "20",
-                                      "--seed", "90", "--format", "jsonl"});
+  const std::string text =
+      SweepText({"--param", "agents=20000,300", "--param", "tile-size=7,20", "--runs", "1",
+                 "--steps", "4", "--cell-size", "20", "--seed", "90", "--format", "jsonl"});
   const auto lines = Lines(text);
-  const std::vector<std::vector<std::string>> runs = {{"90", "1164", "7"}, {"91", "1164", "20"},
-                                                      {"92", "300", "7"}, {"93", "300", "20"}};
+  const std::vector<std::vector<std::string>> runs = {
+      {"90", "1164", "7"}, {"91", "1164", "20"}, {"92", "300", "7"}, {"93", "300", "20"}};
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::string trace = Capture([&](std::FILE* f) {
-      RunTrace(ParseRunOptions(std::vector<std::string>{
-                   "--seed", runs[i][0], "--agents", runs[i][1], "--tile-size", runs[i][2],
-                   "--steps", "4", "--cell-size", "20"}),
+      RunTrace(ParseRunOptions(std::vector<std::string>{"--seed", runs[i][0], "--agents",
+                                                        runs[i][1], "--tile-size", runs[i][2],
+                                                        "--steps", "4", "--cell-size", "20"}),
                f);
     });
     const std::string last = Lines(trace).back();
@@ -150,7 +154,7 @@ private:
 TEST(SweepParams, TheEngineHandsRowsToASinkAndStops) {
   SweepDesign design;
   design.axes = {SweepAxis::List(SweepParam::Groups, {2, 3}),
-               SweepAxis::Range(SweepParam::Radius, 3, 1, -2)};
+                 SweepAxis::Range(SweepParam::Radius, 3, 1, -2)};
   design.runs = 2;
   design.steps = 2;
   design.params.CellSize = 25;

@@ -18,9 +18,13 @@ using namespace segsim::testing;
 
 std::vector<std::string> Args(const std::string& param, std::int32_t from, std::int32_t to,
                               std::int32_t increment, std::int32_t runs) {
-  return {"--param", param, "--from", std::to_string(from), "--to", std::to_string(to),
-          "--increment", std::to_string(increment), "--runs", std::to_string(runs),
-          "--steps", "1", "--cell-size", "20"};
+  return {"--param",     param,
+          "--from",      std::to_string(from),
+          "--to",        std::to_string(to),
+          "--increment", std::to_string(increment),
+          "--runs",      std::to_string(runs),
+          "--steps",     "1",
+          "--cell-size", "20"};
 }
 
 std::vector<std::string> With(std::vector<std::string> args, std::vector<std::string> extra) {
@@ -68,9 +72,9 @@ TEST(SweepPlan, RunsTheWindowsValuesInItsOrderWithItsFieldLimits) {
 }
 
 TEST(SweepPlan, EachRunGetsItsAppliedValueAndSeedSPlusI) {
-  const auto options = ParseSweepOptions(std::vector<std::string>
-      {"--param", "radius", "--from", "16", "--to", "18", "--increment", "2", "--runs", "2",
-       "--steps", "1", "--cell-size", "20", "--groups", "3", "--seed", "4294967295"});
+  const auto options = ParseSweepOptions(std::vector<std::string>{
+      "--param", "radius", "--from", "16", "--to", "18", "--increment", "2", "--runs", "2",
+      "--steps", "1", "--cell-size", "20", "--groups", "3", "--seed", "4294967295"});
   const SweepPlan plan = PlanOf(options);
   const std::vector<std::pair<std::int32_t, std::uint32_t>> expected = {
       {16, 4294967295u}, {16, 0u}, {10, 1u}, {10, 2u}};
@@ -85,7 +89,8 @@ TEST(SweepPlan, EachRunGetsItsAppliedValueAndSeedSPlusI) {
 TEST(SweepOptions, RefusedCommandLinesSayWhy) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
       {{"--from", "1"}, "sweep needs --param"},
-      {Args("size", 1, 2, 1, 1), "--param must be groups, radius, move-distance, threshold, agents or tile-size"},
+      {Args("size", 1, 2, 1, 1),
+       "--param must be groups, radius, move-distance, threshold, agents or tile-size"},
       {Args("groups", 2, 4, 0, 3), "the values from 2 by 0 never exceed 4: the sweep would not"},
       {Args("groups", 2, 4, -1, 3), "never exceed 4"},
       {Args("groups", 4, 2, -2, 3), "the values from 4 by -2 never exceed 2"},
@@ -137,8 +142,8 @@ TEST(SweepOptions, TheCommandInTheSweepRowRepeatsTheSweep) {
 }
 
 TEST(Sweep, RowsRecordTheSweptValueAndTheModelGetsTheAppliedOne) {
-  const std::string text = SweepText(SmallSweep({"--from", "-1", "--to", "1", "--runs", "1",
-                                                 "--format", "jsonl"}));
+  const std::string text =
+      SweepText(SmallSweep({"--from", "-1", "--to", "1", "--runs", "1", "--format", "jsonl"}));
   const auto lines = Lines(text);
   ASSERT_GE(lines.size(), 4u);
   // Groups -1 and 0 become 1: one segregation value each.
@@ -151,9 +156,8 @@ TEST(Sweep, RowsRecordTheSweptValueAndTheModelGetsTheAppliedOne) {
 // Any run can be repeated with segsim-cli run: its seed and applied value give the same model.
 TEST(Sweep, EachRunIsTheRunCommandWithItsSeedAndAppliedValue) {
   const std::string text =
-      SweepText({"--param", "radius", "--from", "17", "--to", "18", "--increment", "1",
-                 "--runs", "2", "--steps", "4", "--cell-size", "20", "--seed", "90",
-                 "--format", "jsonl"});
+      SweepText({"--param", "radius", "--from", "17", "--to", "18", "--increment", "1", "--runs",
+                 "2", "--steps", "4", "--cell-size", "20", "--seed", "90", "--format", "jsonl"});
   const auto lines = Lines(text);
   const std::vector<std::pair<std::string, std::string>> runs = {
       {"90", "17"}, {"91", "17"}, {"92", "10"}, {"93", "10"}};  // seed, applied radius

@@ -28,15 +28,15 @@ inline std::string Capture(const std::function<void(std::FILE*)>& write) {
 
 // A small, quick sweep over the groups: 3 values of 3 runs of 5 steps on a 35 x 35 grid.
 inline std::vector<std::string> SmallSweep(std::vector<std::string> extra = {}) {
-  std::vector<std::string> args = {"--param", "groups", "--from", "2", "--to", "4",
-                                   "--increment", "1", "--runs", "3", "--steps", "5",
-                                   "--cell-size", "20", "--seed", "11"};
+  std::vector<std::string> args = {"--param",     "groups", "--from", "2", "--to",    "4",
+                                   "--increment", "1",      "--runs", "3", "--steps", "5",
+                                   "--cell-size", "20",     "--seed", "11"};
   args.insert(args.end(), extra.begin(), extra.end());
   return args;
 }
 
-inline std::string SweepText(const std::vector<std::string>& args,
-                             SweepOutcome* outcome = nullptr, SweepProgress* progress = nullptr) {
+inline std::string SweepText(const std::vector<std::string>& args, SweepOutcome* outcome = nullptr,
+                             SweepProgress* progress = nullptr) {
   const std::atomic<bool> stop{false};
   return Capture([&](std::FILE* f) {
     const SweepOutcome o = RunSweep(ParseSweepOptions(args), f, stop, progress);

@@ -80,7 +80,8 @@ private slots:
     // Red only inside the box, the whole middle cross of the box red, the corners not.
     for (int y = box.top() - 3; y <= box.bottom() + 3; ++y)
       for (int x = box.left() - 3; x <= box.right() + 3; ++x)
-        if (image.pixel(x, y) == kRed) QVERIFY2(box.contains(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
+        if (image.pixel(x, y) == kRed)
+          QVERIFY2(box.contains(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
     const QPoint c = box.center();
     QCOMPARE(image.pixel(box.left(), c.y()), kRed);
     QCOMPARE(image.pixel(box.right(), c.y()), kRed);
@@ -118,7 +119,9 @@ private slots:
     chart.ReplotNow();
     const QCPRange autoX = chart.xAxis->range(), autoY = chart.yAxis->range();
     const QPoint a(100, 80), b(250, 200);
-    const QList<QPair<QPoint, QPoint>> drags{{a, b}, {b, a}, {QPoint(a.x(), b.y()), QPoint(b.x(), a.y())},
+    const QList<QPair<QPoint, QPoint>> drags{{a, b},
+                                             {b, a},
+                                             {QPoint(a.x(), b.y()), QPoint(b.x(), a.y())},
                                              {QPoint(b.x(), a.y()), QPoint(a.x(), b.y())}};
     const QCPRange wantX(chart.xAxis->pixelToCoord(a.x()), chart.xAxis->pixelToCoord(b.x()));
     const QCPRange wantY(chart.yAxis->pixelToCoord(b.y()), chart.yAxis->pixelToCoord(a.y()));
@@ -138,7 +141,6 @@ private slots:
       QCOMPARE(chart.yAxis->range(), autoY);
     }
   }
-
 };
 
 int RunDrawingTests(int argc, char** argv) {

@@ -45,7 +45,9 @@ class RepeatTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase() { SetErrorPresenter([](const QString& m) { QFAIL(qPrintable(m)); }); }
+  void initTestCase() {
+    SetErrorPresenter([](const QString& m) { QFAIL(qPrintable(m)); });
+  }
 
   void copiedCommandRepeatsTheRun() {
     const Windows w = CreateWindows(20261208);
@@ -73,8 +75,8 @@ private slots:
 
     f1->findChild<QAction*>("CopyRunCommand")->trigger();
     const QString command = QApplication::clipboard()->text();
-    QVERIFY2(command.startsWith("segsim-cli run --seed 20261209 --steps " +
-                                QString::number(steps) + " "),
+    QVERIFY2(command.startsWith("segsim-cli run --seed 20261209 --steps " + QString::number(steps) +
+                                " "),
              qPrintable(command));
     QVERIFY2(command.contains(":threshold=30") && command.contains(":tile-size=7") &&
                  command.contains(":agents=900"),

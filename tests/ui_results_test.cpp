@@ -23,8 +23,8 @@
 
 #include "charts/chart_view.h"
 #include "charts/export.h"
-#include "ui/error_display.h"
 #include "ui/draw_image.h"
+#include "ui/error_display.h"
 #include "ui/frozen_table.h"
 #include "ui/message_box.h"
 #include "ui/window_place.h"
@@ -133,8 +133,7 @@ private slots:
     F3()->CB_avg_Clust->setChecked(false);
     F3()->CB_cFit_Clust->setChecked(false);
     F3()->ShowResults();
-    QCOMPARE(F3()->Chart_Cluster->DataTable(','),
-             "value,clusters,trend\n2,5,6\n2,7,\n3,4,4\n");
+    QCOMPARE(F3()->Chart_Cluster->DataTable(','), "value,clusters,trend\n2,5,6\n2,7,\n3,4,4\n");
   }
 
   void picturesByTheFilesType_data() {
@@ -142,12 +141,24 @@ private slots:
     QTest::addColumn<QString>("filter");  // the chosen filter's index
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("magic");
-    QTest::newRow("png") << "chart.png" << "" << "chart.png" << QByteArray("\x89PNG");
-    QTest::newRow("no suffix") << "chart" << "" << "chart.png" << QByteArray("\x89PNG");
-    QTest::newRow("pdf") << "chart.PDF" << "" << "chart.PDF" << QByteArray("%PDF");
-    QTest::newRow("svg") << "chart.svg" << "0" << "chart.svg" << QByteArray("<?xml");
-    QTest::newRow("svg filter") << "drawn" << "2" << "drawn.svg" << QByteArray("<?xml");
-    QTest::newRow("pdf filter") << "drawn" << "1" << "drawn.pdf" << QByteArray("%PDF");
+    QTest::newRow("png") << "chart.png"
+                         << ""
+                         << "chart.png" << QByteArray("\x89PNG");
+    QTest::newRow("no suffix") << "chart"
+                               << ""
+                               << "chart.png" << QByteArray("\x89PNG");
+    QTest::newRow("pdf") << "chart.PDF"
+                         << ""
+                         << "chart.PDF" << QByteArray("%PDF");
+    QTest::newRow("svg") << "chart.svg"
+                         << "0"
+                         << "chart.svg" << QByteArray("<?xml");
+    QTest::newRow("svg filter") << "drawn"
+                                << "2"
+                                << "drawn.svg" << QByteArray("<?xml");
+    QTest::newRow("pdf filter") << "drawn"
+                                << "1"
+                                << "drawn.pdf" << QByteArray("%PDF");
   }
   void picturesByTheFilesType() {
     QFETCH(QString, name);

@@ -74,7 +74,8 @@ private slots:
     F3()->Timer2Timer();
     Set("E_toSteps", "y");
     F3()->Timer2Timer();
-    QCOMPARE(errors_, (QStringList{"'y' ist kein gültiger Integerwert", "'y' ist kein gültiger Integerwert"}));
+    QCOMPARE(errors_, (QStringList{"'y' ist kein gültiger Integerwert",
+                                   "'y' ist kein gültiger Integerwert"}));
   }
 
   void stepsBelowOneCountAsOne_data() {

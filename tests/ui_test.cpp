@@ -80,32 +80,58 @@ private slots:
     QTest::addColumn<QStringList>("errors");
     const QStringList none;
     const QStringList minus{"'-' ist kein gültiger Integerwert"};
-    QTest::newRow("agents above cells") << "Edit_anzAg" << true << "20000" << "12783" << none;
-    QTest::newRow("agents equal to cells") << "Edit_anzAg" << false << "13456" << "13456" << none;
-    QTest::newRow("agents one above") << "Edit_anzAg" << false << "13457" << "12783" << none;
-    QTest::newRow("agents 1") << "Edit_anzAg" << true << "1" << "2" << none;
-    QTest::newRow("agents 0") << "Edit_anzAg" << true << "0" << "2" << none;
-    QTest::newRow("agents -5") << "Edit_anzAg" << true << "-5" << "2" << minus;
-    QTest::newRow("cell size 35") << "Edit_cellSiz" << true << "35" << "34" << none;
-    QTest::newRow("cell size 34") << "Edit_cellSiz" << true << "34" << "34" << none;
-    QTest::newRow("cell size 0") << "Edit_cellSiz" << true << "0" << "1" << none;
-    QTest::newRow("cell size -3") << "Edit_cellSiz" << true << "-3" << "1" << minus;
-    QTest::newRow("groups 0") << "Edit_anzGr" << true << "0" << "1" << none;
-    QTest::newRow("groups 1") << "Edit_anzGr" << true << "1" << "1" << none;
-    QTest::newRow("groups 250") << "Edit_anzGr" << true << "250" << "250" << none;
-    QTest::newRow("distance 58") << "Edit_mDist" << true << "58" << "58" << none;
-    QTest::newRow("distance 59") << "Edit_mDist" << true << "59" << "57" << none;
-    QTest::newRow("distance 0") << "Edit_mDist" << true << "0" << "1" << none;
-    QTest::newRow("radius 58") << "Edit_nRad" << true << "58" << "58" << none;
-    QTest::newRow("radius 59, a third") << "Edit_nRad" << true << "59" << "37" << none;
-    QTest::newRow("radius 0") << "Edit_nRad" << true << "0" << "1" << none;
-    QTest::newRow("hex accepted") << "Edit_mDist" << false << "$1F" << "$1F" << none;
-    QTest::newRow("tile size 0 kept as typed") << "E_nbSize" << true << "0" << "0" << none;
-    QTest::newRow("tile size 015") << "E_nbSize" << true << "015" << "015" << none;
-    QTest::newRow("tile size 05") << "E_nbSize" << true << "05" << "05" << none;
-    QTest::newRow("tile size -3") << "E_nbSize" << true << "-3" << "-3" << minus;
-    QTest::newRow("stop step -1") << "E_stopT" << true << "-1" << "-1" << minus;
-    QTest::newRow("letters") << "Edit_nRad" << true << "a" << "a" << QStringList{"'a' ist kein gültiger Integerwert"};
+    QTest::newRow("agents above cells") << "Edit_anzAg" << true << "20000"
+                                        << "12783" << none;
+    QTest::newRow("agents equal to cells") << "Edit_anzAg" << false << "13456"
+                                           << "13456" << none;
+    QTest::newRow("agents one above") << "Edit_anzAg" << false << "13457"
+                                      << "12783" << none;
+    QTest::newRow("agents 1") << "Edit_anzAg" << true << "1"
+                              << "2" << none;
+    QTest::newRow("agents 0") << "Edit_anzAg" << true << "0"
+                              << "2" << none;
+    QTest::newRow("agents -5") << "Edit_anzAg" << true << "-5"
+                               << "2" << minus;
+    QTest::newRow("cell size 35") << "Edit_cellSiz" << true << "35"
+                                  << "34" << none;
+    QTest::newRow("cell size 34") << "Edit_cellSiz" << true << "34"
+                                  << "34" << none;
+    QTest::newRow("cell size 0") << "Edit_cellSiz" << true << "0"
+                                 << "1" << none;
+    QTest::newRow("cell size -3") << "Edit_cellSiz" << true << "-3"
+                                  << "1" << minus;
+    QTest::newRow("groups 0") << "Edit_anzGr" << true << "0"
+                              << "1" << none;
+    QTest::newRow("groups 1") << "Edit_anzGr" << true << "1"
+                              << "1" << none;
+    QTest::newRow("groups 250") << "Edit_anzGr" << true << "250"
+                                << "250" << none;
+    QTest::newRow("distance 58") << "Edit_mDist" << true << "58"
+                                 << "58" << none;
+    QTest::newRow("distance 59") << "Edit_mDist" << true << "59"
+                                 << "57" << none;
+    QTest::newRow("distance 0") << "Edit_mDist" << true << "0"
+                                << "1" << none;
+    QTest::newRow("radius 58") << "Edit_nRad" << true << "58"
+                               << "58" << none;
+    QTest::newRow("radius 59, a third") << "Edit_nRad" << true << "59"
+                                        << "37" << none;
+    QTest::newRow("radius 0") << "Edit_nRad" << true << "0"
+                              << "1" << none;
+    QTest::newRow("hex accepted") << "Edit_mDist" << false << "$1F"
+                                  << "$1F" << none;
+    QTest::newRow("tile size 0 kept as typed") << "E_nbSize" << true << "0"
+                                               << "0" << none;
+    QTest::newRow("tile size 015") << "E_nbSize" << true << "015"
+                                   << "015" << none;
+    QTest::newRow("tile size 05") << "E_nbSize" << true << "05"
+                                  << "05" << none;
+    QTest::newRow("tile size -3") << "E_nbSize" << true << "-3"
+                                  << "-3" << minus;
+    QTest::newRow("stop step -1") << "E_stopT" << true << "-1"
+                                  << "-1" << minus;
+    QTest::newRow("letters") << "Edit_nRad" << true << "a"
+                             << "a" << QStringList{"'a' ist kein gültiger Integerwert"};
   }
   void fieldLimits() {
     QFETCH(QString, field);
@@ -288,7 +314,8 @@ private slots:
     QTest::addColumn<QList<double>>("bars");
     QTest::addColumn<QList<int>>("groups");
     QTest::newRow("1 hides single agents") << "1" << QList<double>{5, 3, 2} << QList<int>{0, 0, 1};
-    QTest::newRow("0 shows all") << "0" << QList<double>{5, 1, 3, 2, 1} << QList<int>{0, 0, 0, 1, 1};
+    QTest::newRow("0 shows all") << "0" << QList<double>{5, 1, 3, 2, 1}
+                                 << QList<int>{0, 0, 0, 1, 1};
     QTest::newRow("at the largest") << "5" << QList<double>{} << QList<int>{};
   }
   void clusterBars() {
@@ -350,13 +377,20 @@ private slots:
   void errorText_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Division durch Null" << "Division durch Null.";
-    QTest::newRow("full stop") << "done." << "done.";
-    QTest::newRow("bracket") << "(x)" << "(x)";
-    QTest::newRow("minus") << "a-" << "a-";
-    QTest::newRow("slash") << "a/" << "a/.";
-    QTest::newRow("umlaut") << "Gleitkommaüberlauf" << "Gleitkommaüberlauf.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Division durch Null"
+                            << "Division durch Null.";
+    QTest::newRow("full stop") << "done."
+                               << "done.";
+    QTest::newRow("bracket") << "(x)"
+                             << "(x)";
+    QTest::newRow("minus") << "a-"
+                           << "a-";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("umlaut") << "Gleitkommaüberlauf"
+                            << "Gleitkommaüberlauf.";
+    QTest::newRow("empty") << ""
+                           << "";
   }
   void errorText() {
     QFETCH(QString, message);
@@ -377,8 +411,10 @@ private slots:
     F1()->Timer1Tick();
     Field("Edit_anzAg")->setText("x");
     F1()->Timer1Tick();
-    QCOMPARE(errors_, (QStringList{"'' ist kein gültiger Integerwert", "'' ist kein gültiger Integerwert",
-                                   "'x' ist kein gültiger Integerwert", "'x' ist kein gültiger Integerwert"}));
+    QCOMPARE(
+        errors_,
+        (QStringList{"'' ist kein gültiger Integerwert", "'' ist kein gültiger Integerwert",
+                     "'x' ist kein gültiger Integerwert", "'x' ist kein gültiger Integerwert"}));
   }
 
   void errorBoxIsOneAtATime() {

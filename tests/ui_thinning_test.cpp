@@ -91,8 +91,10 @@ private slots:
     const QImage got = Render(thinnedChart, size);
     QCOMPARE(got.size(), size);
     if (qEnvironmentVariableIsSet("SEGSIM_PNG_DIR")) {
-      want.save(qEnvironmentVariable("SEGSIM_PNG_DIR") + "/" + QTest::currentDataTag() + " all.png");
-      got.save(qEnvironmentVariable("SEGSIM_PNG_DIR") + "/" + QTest::currentDataTag() + " thinned.png");
+      want.save(qEnvironmentVariable("SEGSIM_PNG_DIR") + "/" + QTest::currentDataTag() +
+                " all.png");
+      got.save(qEnvironmentVariable("SEGSIM_PNG_DIR") + "/" + QTest::currentDataTag() +
+               " thinned.png");
     }
     int lineColoured = 0;
     for (int y = 0; y < want.height(); ++y) {
@@ -117,7 +119,8 @@ private slots:
     QCOMPARE(series->X(19999), 20000.0);
     QCOMPARE(series->Y(19999), double(20000 % 7));
     int noValue = 0;
-    for (int k = 10000; k < 10100; ++k) noValue += std::isnan(series->Y(k)) && std::isnan(series->X(k));
+    for (int k = 10000; k < 10100; ++k)
+      noValue += std::isnan(series->Y(k)) && std::isnan(series->X(k));
     QVERIFY(noValue > 50);
     series->Clear();
     QCOMPARE(series->Count(), 0);

@@ -97,7 +97,8 @@ void TForm2::BuildTable() {
   DissimiGrid->setWordWrap(false);
   DissimiGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
   DissimiGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
-  DissimiGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+  DissimiGrid->setEditTriggers(QAbstractItemView::DoubleClicked |
+                               QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
   FreezeFirstRowAndColumn(DissimiGrid);
   AddTableCopy(DissimiGrid);
@@ -157,9 +158,11 @@ void TForm2::LayOutTable(std::int32_t groups) {
     }
   }
   SetItem(DissimiGrid, 0, 0, "groups");
-  for (std::int32_t k = 0; k < groups; ++k) SetItem(DissimiGrid, k + 1, 0, QString("group %1").arg(k));
+  for (std::int32_t k = 0; k < groups; ++k)
+    SetItem(DissimiGrid, k + 1, 0, QString("group %1").arg(k));
   SetItem(DissimiGrid, 0, groups + 1, "IS");
-  for (std::int32_t k = 0; k < groups; ++k) SetItem(DissimiGrid, 0, k + 1, QString("group %1").arg(k));
+  for (std::int32_t k = 0; k < groups; ++k)
+    SetItem(DissimiGrid, 0, k + 1, QString("group %1").arg(k));
 }
 
 void TForm2::AddSatisfactionPoint(std::int32_t g, double x, double y) {

@@ -114,7 +114,8 @@ void TForm1::ShowSetupLabels() {
   const Model& m = sim_.Model();
   const ModelSettings& s = m.Settings();
   Lbl_P->setText(QString::number(s.Threshold));
-  Lbl_cellS->setText(QString("%1 x %2 = %3").arg(s.Rows).arg(s.Cols).arg(std::int64_t{s.Rows} * s.Cols));
+  Lbl_cellS->setText(
+      QString("%1 x %2 = %3").arg(s.Rows).arg(s.Cols).arg(std::int64_t{s.Rows} * s.Cols));
   // More agents were asked for than the grid holds: the field shows the count created.
   if (m.AgentCountCapped()) WriteInt(Edit_anzAg, m.AgentCountUsed());
 }

@@ -47,8 +47,8 @@ private:
   int penWidth_ = 1;
   QRgb pen_ = 0xFF000000;
   QRgb brush_ = 0xFFFFFFFF;
-  QRect changed_;       // drawn since the last refresh
-  QTimer refresh_;      // shows the changes at most at display rate
+  QRect changed_;                    // drawn since the last refresh
+  QTimer refresh_;                   // shows the changes at most at display rate
   std::vector<Span> spans_, inner_;  // scratch, kept to spare allocations
 };
 

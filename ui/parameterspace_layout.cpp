@@ -77,15 +77,9 @@ auto Handled(TForm3* form, void (TForm3::*handler)()) {
 }  // namespace
 
 TForm3::TForm3(TForm1* form1, TForm2* form2, QWidget* parent)
-    : QWidget(parent),
-      Series_AvgClust(&Series_Avg),
-      Series_AvgFit(&Series_Avg),
-      Series_AvgTrend(&Series_Avg),
-      Series_IS_Avg(&Series_IS),
-      Series_IS_Fit(&Series_IS),
-      Series_IS_Trend(&Series_IS),
-      form1_(form1),
-      form2_(form2) {
+    : QWidget(parent), Series_AvgClust(&Series_Avg), Series_AvgFit(&Series_Avg),
+      Series_AvgTrend(&Series_Avg), Series_IS_Avg(&Series_IS), Series_IS_Fit(&Series_IS),
+      Series_IS_Trend(&Series_IS), form1_(form1), form2_(form2) {
   Series_AvgClust.SetFunction(avgClustFunction_);
   Series_AvgFit.SetFunction(initialClustFit_);
   Series_AvgTrend.SetFunction(trendClustFunction_);

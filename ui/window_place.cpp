@@ -16,8 +16,8 @@ std::int64_t Overlap(const QRect& a, const QRect& b) {
 }
 
 // Positions along one axis: the area's two ends and the sides of every rectangle to avoid.
-std::vector<int> Candidates(int areaStart, int areaLength, int length,
-                            std::span<const QRect> avoid, bool horizontal) {
+std::vector<int> Candidates(int areaStart, int areaLength, int length, std::span<const QRect> avoid,
+                            bool horizontal) {
   std::vector<int> starts{areaStart, areaStart + areaLength - length};
   for (const QRect& r : avoid) {
     const int before = horizontal ? r.left() : r.top();
