@@ -23,7 +23,7 @@ inline V Load(const E* p) {
 }
 
 template <class V>
-inline std::uint32_t LaneSum(V v) {
+inline std::uint32_t LaneSum(const V& v) {
   std::uint32_t s = 0;
   for (std::size_t i = 0; i < sizeof v / sizeof v[0]; ++i) s += v[i];
   return s;
