@@ -308,7 +308,7 @@ private:
     }
     const auto seed = check.Int("seed", true);
     if (*seed != static_cast<std::int64_t>(*file_.options.params.Seed)) {
-      check.Fault("seed", "is not the seed of its command");
+      check.Fault("seed", "is not S + i of its command");
     }
     if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
       check.Fault("param", std::string("must be ") + ParamName(Axis0()));

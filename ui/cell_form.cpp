@@ -65,7 +65,7 @@ std::optional<std::uint32_t> TForm1::NextSeed() const {
   return *sessionSeed_ + setupsMade_;  // wraps modulo 2^32
 }
 
-// The log keeps the settings the model was built with: the seed it was placed with and, as the
+// The log keeps the settings the model was built with: its placement seed and, as the
 // agent count, the agents created (what the field shows and the steps read).
 void TForm1::StartRunLog(SetupParams used) {
   ++setupsMade_;

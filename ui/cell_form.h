@@ -50,7 +50,7 @@ public:
   Simulation& simulation() { return sim_; }
   const Simulation& simulation() const { return sim_; }
   SetupParams ReadSetupParams() const;
-  // The seed the current setup was placed with.
+  // Placement seed of the current setup.
   std::uint32_t Seed() const { return sim_.Model().PlacementSeed(); }
 
   // --- results out: the drawing panel's context menu ------------------------------------------
@@ -146,7 +146,7 @@ private:
   void BuildToleranceBox();
   void ConnectHandlers();
   void BuildPanelMenu();
-  // The seed of the next setup: S + k with a session seed, else none (the clock).
+  // Seed of the next setup: S + k with a session seed, else none (the clock).
   std::optional<std::uint32_t> NextSeed() const;
   // After a setup made from these settings: the run log starts afresh from it.
   void StartRunLog(SetupParams used);

@@ -25,7 +25,7 @@ void TForm1::BuildPanelMenu() {
   add("CopyRunCommand", "Copy run as command", &TForm1::CopyRunCommand);
 }
 
-// Every setup setting written out, the seed the setup was placed with, each change as --set
+// Every setup setting written out, the setup's placement seed, each change as --set
 // and --steps the steps made since the setup. A tile size below 1 counts as 1, which the
 // command line writes as 1.
 QString TForm1::RunCommand() const {
