@@ -12,38 +12,6 @@ constexpr std::size_t kHelpWidth = 100;    // --help lines wrap before this colu
 constexpr std::size_t kLongestLabel = 24;  // a longer label puts its text on the next line
 constexpr char kJoined = '\x1f';           // a space that Wrap does not break at
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The integer conversion's grammar without a sign, for values up to 2^32 - 1.
-bool TryStrToUInt32(std::string_view text, std::uint32_t& value) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i < text.size() && text[i] == '+') ++i;
-  int base = 10;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i == text.size()) return false;
-  std::uint64_t v = 0;
-  for (; i < text.size(); ++i) {
-    const int digit = HexDigit(text[i]);
-    if (digit < 0 || digit >= base) return false;
-    v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  value = static_cast<std::uint32_t>(v);
-  return true;
-}
-
 // The words of text, the first at indent, wrapped before kHelpWidth; each further line indented.
 std::string Wrap(const std::string& text, std::size_t indent) {
   std::string out;

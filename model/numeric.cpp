@@ -60,10 +60,16 @@ std::string FormatGeneral(double v) {
   return buffer;
 }
 
-bool TryStrToInt(std::string_view text, std::int32_t& value) {
+namespace {
+
+// The grammar of the conversion: leading blanks, an optional sign, then decimal digits or
+// hexadecimal digits after "$", "x", "X", "0x" or "0X", and nothing else. The magnitude may not
+// exceed limit, or limitNegative after a minus sign.
+bool ReadInteger(std::string_view text, std::uint64_t limit, std::uint64_t limitNegative,
+                 bool& negative, std::uint64_t& magnitude) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
+  negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   int base = 10;
   if (i < text.size() && text[i] == '$') {
@@ -77,16 +83,34 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
     i += 2;
   }
   if (i == text.size()) return false;
-  // Magnitude limit: 2^31 for a negative value, 2^31 - 1 otherwise.
-  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
-  std::int64_t magnitude = 0;
+  const std::uint64_t max = negative ? limitNegative : limit;
+  magnitude = 0;
   for (; i < text.size(); ++i) {
     const int digit = DigitValue(text[i], base);
     if (digit < 0) return false;
-    magnitude = magnitude * base + digit;
-    if (magnitude > limit) return false;
+    magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    if (magnitude > max) return false;
   }
-  value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  return true;
+}
+
+}  // namespace
+
+bool TryStrToInt(std::string_view text, std::int32_t& value) {
+  bool negative = false;
+  std::uint64_t magnitude = 0;
+  // 2^31 - 1 at most, 2^31 after a minus sign.
+  if (!ReadInteger(text, 2147483647ULL, 2147483648ULL, negative, magnitude)) return false;
+  const auto m = static_cast<std::int64_t>(magnitude);
+  value = static_cast<std::int32_t>(negative ? -m : m);
+  return true;
+}
+
+bool TryStrToUInt32(std::string_view text, std::uint32_t& value) {
+  bool negative = false;
+  std::uint64_t magnitude = 0;
+  if (!ReadInteger(text, 0xFFFFFFFFULL, 0, negative, magnitude)) return false;
+  value = static_cast<std::uint32_t>(magnitude);
   return true;
 }
 

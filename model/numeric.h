@@ -37,5 +37,7 @@ std::int32_t StrToInt(std::string_view text);
 
 // The same conversion without raising: false when the text is no integer.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
+// The same grammar for a 32-bit unsigned value (0 to 2^32 - 1; no minus sign but "-0").
+bool TryStrToUInt32(std::string_view text, std::uint32_t& value);
 
 }  // namespace segsim

@@ -68,6 +68,24 @@ TEST(Numeric, StrToIntRefusesEverythingElseWithTheText) {
   }
 }
 
+// The unsigned form reads the same grammar up to 2^32 - 1, with no room for a minus sign.
+TEST(Numeric, UnsignedConversionSharesTheGrammar) {
+  std::uint32_t v = 0;
+  for (const auto& [text, expected] :
+       std::initializer_list<std::pair<const char*, std::uint32_t>>{{"4294967295", 4294967295u},
+                                                                    {"$FFFFFFFF", 4294967295u},
+                                                                    {"0xffffffff", 4294967295u},
+                                                                    {" +7", 7u},
+                                                                    {"x10", 16u},
+                                                                    {"-0", 0u}}) {
+    EXPECT_TRUE(TryStrToUInt32(text, v)) << text;
+    EXPECT_EQ(v, expected) << text;
+  }
+  for (const char* text : {"4294967296", "$100000000", "-1", "", "0x", "1 ", "--0"}) {
+    EXPECT_FALSE(TryStrToUInt32(text, v)) << "accepted '" << text << "'";
+  }
+}
+
 TEST(Numeric, TwoDecimalRoundingAndDisplay) {
   EXPECT_EQ(FormatGeneral(RoundTo2(33.3333)), "33.33");
   EXPECT_EQ(FormatGeneral(RoundTo2(12.5)), "12.5");
