@@ -17,18 +17,14 @@
 #include <cstdlib>
 
 #include "measures/simulation.h"
-#include "ui/error_display.h"
 #include "ui/windows.h"
+#include "window_bench.h"
 
 namespace {
 
-constexpr int kAgents = 385308;  // 80 % of 694 x 694
+using segsim::bench::RunEventLoop;
 
-void RunEventLoop(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
+constexpr int kAgents = 385308;  // 80 % of 694 x 694
 
 // Steps per second of the same setting without a window, after `settle` steps.
 double HeadlessRate(int ms, int settle) {
@@ -114,10 +110,7 @@ WindowRun RunWindow(int ms, int settle) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("segsim");
-  segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+  const segsim::bench::HeadlessApp app(argc, argv);
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
   const int settle = 30;
   const double headless = HeadlessRate(seconds * 1000, settle);

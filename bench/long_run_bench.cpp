@@ -30,18 +30,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/error_display.h"
 #include "ui/windows.h"
+#include "window_bench.h"
 
 namespace {
 
-using segsim::Windows;
+using segsim::bench::RunEventLoop;
 
-void RunEventLoop(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
+using segsim::Windows;
 
 double ResidentMegabytes() {
   long pages = 0, resident = 0;
@@ -174,10 +170,7 @@ int Rate(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("segsim");
-  segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+  const segsim::bench::HeadlessApp app(argc, argv);
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "soak") return Soak(argc, argv);
   if (mode == "rate") return Rate(argc, argv);

@@ -14,16 +14,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/error_display.h"
 #include "ui/windows.h"
+#include "window_bench.h"
 
 namespace {
 
-void RunEventLoop(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
+using segsim::bench::RunEventLoop;
 
 double BareTimerTicksPerSecond(int ms) {
   QTimer bare;
@@ -70,10 +66,7 @@ WindowRun RunWindow(int ms) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("segsim");
-  segsim::SetErrorPresenter([](const QString& m) { std::fprintf(stderr, "%s\n", qPrintable(m)); });
+  const segsim::bench::HeadlessApp app(argc, argv);
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 3;
   const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
   std::printf(

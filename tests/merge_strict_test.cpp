@@ -16,22 +16,8 @@ namespace {
 using namespace segsim::testing;
 namespace fs = std::filesystem;
 
-class MergeStrictTest : public ::testing::Test {
+class MergeStrictTest : public segsim::testing::TempDirTest {
 protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("segsim_strict_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path.string();
-  }
-
   // The refusal's message, or "(merged)"; fails when a refused merge printed anything.
   std::string Refusal(const std::vector<std::string>& paths, MergeVerify verify = {}) {
     std::string refusal = "(merged)";
@@ -47,8 +33,6 @@ protected:
     }
     return refusal;
   }
-
-  fs::path dir_;
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -13,22 +13,8 @@ namespace {
 using namespace segsim::testing;
 namespace fs = std::filesystem;
 
-class MergeTest : public ::testing::Test {
+class MergeTest : public segsim::testing::TempDirTest {
 protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("segsim_merge_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path.string();
-  }
-
   // The shards of a sweep, written to files; returned last shard first.
   std::vector<std::string> Shards(const std::vector<std::string>& args, int n,
                                   const std::string& tag = "s") {
@@ -44,8 +30,6 @@ protected:
   std::string Merge(const std::vector<std::string>& paths) {
     return Capture([&](std::FILE* f) { MergeShards(paths, f); });
   }
-
-  fs::path dir_;
 };
 
 TEST_F(MergeTest, MergedShardsAreTheWholeSweepByteForByte) {

@@ -1,9 +1,14 @@
 // Helpers of the sweep tests: running a sweep into a string, and reading its rows back.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +18,26 @@
 #include "cli/sweep_options.h"
 
 namespace segsim::testing {
+
+// A test with a folder of its own, removed afterwards, and files written into it.
+class TempDirTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("segsim_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::filesystem::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+
+  std::filesystem::path dir_;
+};
 
 // What write printed into a FILE*.
 inline std::string Capture(const std::function<void(std::FILE*)>& write) {
