@@ -21,7 +21,7 @@ class Grid;
 inline constexpr std::int32_t kCellGray = 180;
 
 // A view of one cell. What a cell holds lives in the grid's compact per-cell arrays (State,
-// Occupied, the cluster mark and Satisfaction: 11 bytes and a bit); its pixel geometry follows
+// Occupied, the cluster mark and Satisfaction: 11 bytes and two bits); its pixel geometry follows
 // from its position and the setup's cell size, and its grey level and fill colour are the same
 // for every cell. A view is two words, copied freely; it stays valid while the grid keeps its
 // size. Changes go through the Grid.

@@ -14,10 +14,12 @@ void Grid::Reset(std::int32_t cols, std::int32_t rows, CellGeometry geometry) {
   fresh_ = {};
   states_ = {};
   occupied_ = {};
+  occupiedBits_ = {};
   satisfaction_ = {};
   visited_ = {};
   states_.assign(count, 0);
   occupied_.assign(count, 0);
+  occupiedBits_.assign((count + 63) / 64, 0);
   satisfaction_.assign(count, 0.0);
   visited_.assign(count, false);
 }
@@ -61,6 +63,12 @@ void Grid::SetOccupied(GridPos p, bool occupied) {
   if (!fresh_.empty() && (occupied_[i] != 0) != occupied) ClearFreshAround(p);
   if (counts_.Active()) counts_.Change(p, {states_[i], occupied_[i] != 0}, {states_[i], occupied});
   occupied_[i] = occupied ? 1 : 0;
+  const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+  if (occupied) {
+    occupiedBits_[i / 64] |= bit;
+  } else {
+    occupiedBits_[i / 64] &= ~bit;
+  }
 }
 
 void Grid::BuildNeighbourCounts(std::int32_t radius, std::int32_t groups) {

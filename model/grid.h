@@ -25,7 +25,7 @@ class Grid {
 public:
   // Bytes a grid of this many cells takes.
   static constexpr double kBytesPerCell =
-      sizeof(std::uint16_t) + sizeof(std::uint8_t) + sizeof(double) + 1.0 / 8;
+      sizeof(std::uint16_t) + sizeof(std::uint8_t) + sizeof(double) + 2.0 / 8;
   // And with fresh marks.
   static constexpr double kFreshBytesPerCell = sizeof(std::uint8_t);
 
@@ -108,8 +108,12 @@ public:
             static_cast<std::int32_t>(WrapOne(row, rows_))};
   }
 
-  // Per-cell reads by index (IndexOf): the relocation's search probes Occupied many times.
-  bool IsOccupied(GridPos p) const { return occupied_[IndexOf(p.column, p.row)] != 0; }
+  // The Occupied flags are kept twice: a byte per cell beside the States, which the counts read
+  // in runs, and a bit per cell for the searches of placement and relocation, which probe single
+  // cells at random places many times a turn (eight times the cells per cache line).
+  bool IsOccupied(GridPos p) const { return OccupiedBit(IndexOf(p.column, p.row)); }
+  bool OccupiedBit(std::size_t i) const { return (occupiedBits_[i / 64] >> (i % 64)) & 1; }
+  const std::uint64_t* OccupiedBits() const { return occupiedBits_.data(); }
   std::int32_t StateAt(std::size_t i) const { return states_[i]; }
   bool OccupiedAt(std::size_t i) const { return occupied_[i] != 0; }
   double SatisfactionAt(std::size_t i) const { return satisfaction_[i]; }
@@ -119,7 +123,9 @@ public:
   const std::uint16_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
   const std::uint8_t* OccupiedRow(std::int32_t row) const { return &occupied_[IndexOf(0, row)]; }
   const double* SatisfactionRow(std::int32_t row) const { return &satisfaction_[IndexOf(0, row)]; }
-  void PrefetchOccupied(GridPos p) const { PrefetchLine(&occupied_[IndexOf(p.column, p.row)]); }
+  void PrefetchOccupied(GridPos p) const {
+    PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
+  }
   // Asks the memory system for a cell's State, Occupied flag and Satisfaction (a hint).
   void Prefetch(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);
@@ -151,6 +157,7 @@ private:
   CellGeometry geometry_;
   std::vector<std::uint16_t> states_;
   std::vector<std::uint8_t> occupied_;
+  std::vector<std::uint64_t> occupiedBits_;  // bit i % 64 of word i / 64: occupied_[i] != 0
   std::vector<double> satisfaction_;
   std::vector<bool> visited_;
   std::vector<std::uint8_t> fresh_;  // empty while no marks are kept

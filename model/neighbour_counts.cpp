@@ -12,45 +12,6 @@ namespace {
 // Entries read past the end of the last row by the 16-entry loads of a count.
 constexpr std::size_t kSlack = 16;
 
-using U8x16 = std::uint8_t __attribute__((vector_size(16)));
-using U16x16 = std::uint16_t __attribute__((vector_size(32)));
-
-template <class V, class E>
-inline V Load(const E* p) {
-  V v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-template <class V>
-inline std::uint32_t LaneSum(const V& v) {
-  std::uint32_t s = 0;
-  for (std::size_t i = 0; i < sizeof v / sizeof v[0]; ++i) s += v[i];
-  return s;
-}
-
-// Sums of two planes of one-byte entries over the run of w entries from a and b, w <= 255.
-// Sixteen entries at a time into 16-bit lanes (a lane sums at most 16 entries of at most 255);
-// the last load is masked to the run.
-inline void SumNarrowRun(const std::uint8_t* a, const std::uint8_t* b, std::int32_t w,
-                         std::uint32_t& sumA, std::uint32_t& sumB) {
-  U16x16 sa = {};
-  U16x16 sb = {};
-  std::int32_t i = 0;
-  for (; i + 16 <= w; i += 16) {
-    sa += __builtin_convertvector(Load<U8x16>(a + i), U16x16);
-    sb += __builtin_convertvector(Load<U8x16>(b + i), U16x16);
-  }
-  if (i < w) {
-    const U8x16 lane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    const U8x16 mask = lane < static_cast<std::uint8_t>(w - i);
-    sa += __builtin_convertvector(Load<U8x16>(a + i) & mask, U16x16);
-    sb += __builtin_convertvector(Load<U8x16>(b + i) & mask, U16x16);
-  }
-  sumA += LaneSum(sa);
-  sumB += LaneSum(sb);
-}
-
 // Sums of two planes over the same run of one row, entry by entry in 32 bits; a count stays
 // below (2r + 1)^2 < 2^31 for every radius served.
 template <class E>
@@ -90,6 +51,7 @@ bool NeighbourCounts::Pays(std::int32_t cols, std::int32_t rows, std::int32_t ra
 
 void NeighbourCounts::Clear() {
   active_ = false;
+  runsOnly_ = false;
   storage_ = {};
   freeHolders_ = {};
   pendingCount_ = 0;
@@ -114,6 +76,7 @@ void NeighbourCounts::Build(std::int32_t cols, std::int32_t rows, std::int32_t r
   }
   CollectFreeHolders(states, occupied);
   active_ = true;
+  runsOnly_ = narrow_ && fullCols_ == 0;
 }
 
 void NeighbourCounts::SetGeometry(std::int32_t cols, std::int32_t rows, std::int32_t radius,
@@ -264,13 +227,6 @@ void NeighbourCounts::Flush() {
 
 void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   if (!active_ || before == after) return;
-  // The planes take the change at a later Flush, a turn or two from now: time for the strip
-  // entries, one cache line per row, to arrive.
-  if (before.state != after.state) {
-    if (IsGroup(before.state)) PrefetchStrips(before.state, p);
-    if (IsGroup(after.state)) PrefetchStrips(after.state, p);
-  }
-  if (before.occupied != after.occupied) PrefetchStrips(0, p);
   for (std::size_t i = 0; i < pendingCount_; ++i) {
     Pending& e = pending_[i];
     if (e.p == p) {
@@ -282,6 +238,16 @@ void NeighbourCounts::Change(GridPos p, Content before, Content after) {
   }
   if (pendingCount_ == kMaxPending) Flush();
   pending_[pendingCount_++] = {p, before, after};
+}
+
+void NeighbourCounts::PrefetchMove(GridPos from, GridPos to, std::int32_t group) const {
+  if (!active_) return;
+  PrefetchStrips(0, from);
+  PrefetchStrips(0, to);
+  if (IsGroup(group)) {
+    PrefetchStrips(group, from);
+    PrefetchStrips(group, to);
+  }
 }
 
 void NeighbourCounts::PrefetchStrips(std::int32_t k, GridPos p) const {
@@ -310,8 +276,8 @@ bool NeighbourCounts::CountCandidate(GridPos target, std::int32_t group, GridPos
   return true;
 }
 
-bool NeighbourCounts::Count(GridPos p, std::int32_t state, std::int32_t& same,
-                            std::int32_t& other) const {
+bool NeighbourCounts::CountGeneral(GridPos p, std::int32_t state, std::int32_t& same,
+                                   std::int32_t& other) const {
   if (!active_ || !IsGroup(state) || freeHolders_.size() > kMaxFreeHolders) return false;
   std::uint32_t sameSum = 0;
   std::uint32_t occupiedSum = 0;
@@ -341,8 +307,8 @@ void NeighbourCounts::SumSquare(GridPos p, std::int32_t state, std::uint32_t& sa
   const std::int32_t x0 = WrapOnce(p.column - radiusCols_, cols_);
   if constexpr (sizeof(E) == 1) {
     if (fullCols_ == 0) {
-      SumNarrowRun(group + x0, occupied + x0, static_cast<std::int32_t>(width_), sameSum,
-                   occupiedSum);
+      SumByteRuns(group + x0, occupied + x0, static_cast<std::int32_t>(width_), sameSum,
+                  occupiedSum);
       return;
     }
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/byte_sums.h"
 #include "model/cell.h"
 #include "model/prefetch.h"
 #include "model/settings.h"
@@ -29,9 +30,11 @@ namespace segsim {
 // Changes wait. A change of a cell's State or Occupied flag is first kept in a short list of
 // pending cells, each with the content the planes hold for it and its content now; a count
 // corrects for them cell by cell. A cell that returns to the content the planes hold leaves the
-// list without touching a plane. When the list is full, its cells are written into the planes;
-// the strip entries they will change are fetched when the change is recorded. The evaluation of
-// a move records nothing: CountCandidate corrects a count for the two cells it changes.
+// list without touching a plane. When the list is full, or at Flush, its cells are written into
+// the planes. (The relocation flushes after every move, which a count then finds written: a
+// correction on every later count costs more than the write. It asks for the strip entries of a
+// move with PrefetchMove as soon as the search has found the target.) The evaluation of a move
+// records nothing: CountCandidate corrects a count for the two cells it changes.
 // Each row of a plane carries, after its Cols entries, copies of its first 2r entries, so that
 // the run of a square that crosses the right edge is still one contiguous run (while the square
 // is no wider than the grid).
@@ -89,7 +92,22 @@ public:
   // The counts of the square about p for a centre of State `state`, as the straightforward walk
   // finds them. False, with nothing written, when the counts cannot say: a State outside 1..G,
   // or too many free cells holding a group.
-  bool Count(GridPos p, std::int32_t state, std::int32_t& same, std::int32_t& other) const;
+  bool Count(GridPos p, std::int32_t state, std::int32_t& same, std::int32_t& other) const {
+    // The usual case inline: one-byte entries, a square narrower than the grid, nothing to
+    // correct for.
+    if (runsOnly_ && pendingCount_ == 0 && freeHolders_.empty() && IsGroup(state)) {
+      const std::size_t at = static_cast<std::size_t>(p.row) * stride_ +
+                             static_cast<std::size_t>(WrapOnce(p.column - radiusCols_, cols_));
+      std::uint32_t sameSum = 0;
+      std::uint32_t occupiedSum = 0;
+      SumByteRuns(NarrowPlane(state) + at, NarrowPlane(0) + at, static_cast<std::int32_t>(width_),
+                  sameSum, occupiedSum);
+      same = static_cast<std::int32_t>(sameSum);
+      other = static_cast<std::int32_t>(occupiedSum - sameSum);
+      return true;
+    }
+    return CountGeneral(p, state, same, other);
+  }
 
   // The counts at the free cell `target` for a centre of State `group` as an evaluation asks
   // for them (Model::EvaluateCandidate): `target` holding the group and `here`, the moving
@@ -114,6 +132,10 @@ public:
     PrefetchLine(group + run - 1);
     PrefetchLine(occupied + run - 1);
   }
+
+  // Asks the memory system for the strip entries a move of an agent of the group from `from` to
+  // `to` changes (a hint).
+  void PrefetchMove(GridPos from, GridPos to, std::int32_t group) const;
 
   // How often the square about `centre` covers the cell p.
   std::int64_t Appearances(GridPos centre, GridPos p) const {
@@ -144,6 +166,11 @@ private:
   const E* Plane(std::int32_t k) const {
     return reinterpret_cast<const E*>(storage_.data()) + static_cast<std::size_t>(k) * planeSize_;
   }
+  const std::uint8_t* NarrowPlane(std::int32_t k) const {
+    return reinterpret_cast<const std::uint8_t*>(storage_.data()) +
+           static_cast<std::size_t>(k) * planeSize_;
+  }
+  bool CountGeneral(GridPos p, std::int32_t state, std::int32_t& same, std::int32_t& other) const;
   const char* PlaneBytes(std::int32_t k) const {
     return reinterpret_cast<const char*>(storage_.data()) +
            static_cast<std::size_t>(k) * planeSize_ * (narrow_ ? 1 : 2);
@@ -185,6 +212,7 @@ private:
 
   bool active_ = false;
   bool narrow_ = false;
+  bool runsOnly_ = false;  // active, one-byte entries and squares narrower than the grid
   std::int32_t cols_ = 0;
   std::int32_t rows_ = 0;
   std::int32_t radius_ = 0;

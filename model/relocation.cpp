@@ -50,12 +50,15 @@ void Model::MoveAgents() {
 void Model::AgentTurn(TAgent& agent) {
   const GridPos here{agent.GridX, agent.GridY};
   double own = 0;
-  if (settings_.TimeStep == 0) CalcSatisfaction(here.column, here.row, own);
+  // The first pass counts before the test. Nothing changes the grid between that count and the
+  // one the turn makes after the test (the search only draws), so the first count serves for both.
+  const bool counted = settings_.TimeStep == 0;
+  if (counted) CalcSatisfaction(here.column, here.row, own);
   // Strictly above: a satisfaction equal to the threshold is not enough. Later passes test the
   // value stored in the agent's own previous turn, which does not see moves made since.
   agent.Satisfied = grid_.At(here).Satisfaction() > settings_.Threshold;
   if (agent.Satisfied) {
-    CalcSatisfaction(here.column, here.row, own);
+    if (!counted) CalcSatisfaction(here.column, here.row, own);
     return;
   }
   ++lastPass_.unsatisfied;
@@ -63,8 +66,9 @@ void Model::AgentTurn(TAgent& agent) {
   if (target) {
     grid_.Prefetch(*target);
     grid_.Counts().Prefetch(*target, agent.Group);
+    grid_.Counts().PrefetchMove(here, *target, agent.Group);
   }
-  CalcSatisfaction(here.column, here.row, own);
+  if (!counted) CalcSatisfaction(here.column, here.row, own);
   // Only a strict improvement moves the agent.
   if (target && own < EvaluateCandidate(agent, here, *target)) MoveAgentTo(here, *target, agent);
   if (settings_.GraphicUpdate && canvas_) DrawAgent(agent);
@@ -121,6 +125,9 @@ void Model::MoveAgentTo(GridPos from, GridPos to, TAgent& agent) {
   agent.GridY = to.row;
   grid_.SetOccupied(to, true);
   grid_.SetState(to, agent.Group);
+  // Into the sums at once: a pending change would cost every count of the turns to come a
+  // correction.
+  grid_.FlushNeighbourCounts();
   ++lastPass_.moved;
 }
 

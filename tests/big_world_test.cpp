@@ -35,7 +35,7 @@ std::string RefusalOf(const SetupParams& p, double limit) {
 }
 
 TEST(SetupMemory, TheEstimateCoversWhatAModelHolds) {
-  // 2048 x 2048 cells, 80 % occupied, 6 groups at radius 5: 11 bytes and a bit a cell, 16 an
+  // 2048 x 2048 cells, 80 % occupied, 6 groups at radius 5: 11 bytes and two bits a cell, 16 an
   // agent, the one-byte strips of 7 planes, and the measures.
   const SetupParams big = Panel(2048, 1, 3355443);
   const double cells = 2048.0 * 2048;
@@ -175,6 +175,24 @@ TEST(FreshMarks, ASettledRunKeepsThem) {
   EXPECT_GT(kept, 20);
 }
 
+TEST(CompactModel, TheSearchesBitsFollowEveryOccupiedFlag) {
+  // Placement, moves and agents added by hand all change both copies of the flag.
+  Simulation sim;
+  sim.InitSetup(Panel(130, 1, 13000));
+  sim.Model().AddAgent({0, 0}, 1);
+  for (int t = 0; t < 5; ++t) sim.Step();
+  const Grid& grid = sim.Model().Grid();
+  std::size_t differing = 0;
+  std::size_t occupied = 0;
+  for (std::size_t i = 0; i < grid.CellCount(); ++i) {
+    differing += grid.OccupiedBit(i) != grid.OccupiedAt(i);
+    occupied += grid.OccupiedBit(i);
+  }
+  EXPECT_EQ(differing, 0u);
+  EXPECT_EQ(occupied, static_cast<std::size_t>(sim.Model().AgentCountUsed()));
+  EXPECT_GT(sim.Model().LastPass().moved, 0);
+}
+
 TEST(CompactModel, JumpsBeyondSixteenBitsAreRefused) {
   SetupParams p = Panel(694, 6, 100);
   p.MoveDistance = kMaxMoveDistance;
@@ -199,7 +217,8 @@ TEST(CompactModel, JumpsBeyondSixteenBitsAreRefused) {
 
 TEST(CompactModel, CellsAndAgentsTakeWhatTheyNeed) {
   EXPECT_EQ(sizeof(TAgent), 16u);
-  EXPECT_LT(Grid::kBytesPerCell, 11.2);
+  // State, Occupied byte, Satisfaction, cluster mark and the searches' Occupied bit.
+  EXPECT_LT(Grid::kBytesPerCell, 11.3);
   // A cell's view gives what the cell stood for: position, geometry, grey level, contents.
   Model m;
   m.InitSetup(Panel(694, 5, 0));
