@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "model/numeric.h"
 
 namespace segsim {
@@ -86,25 +90,98 @@ std::int32_t TilesPerSideFor(std::int32_t rows, std::int32_t tileSize) {
   return static_cast<std::int32_t>(Ceil(static_cast<Extended>(rows) / std::max(tileSize, 1)));
 }
 
+namespace {
+
+// Adds to tile[g] the cells of State g (1..G) among one row's states[from .. to); State 0 is
+// not counted. Without a branch on the State, which guesses wrong at one cell in three on a grid
+// 80 % occupied: an empty cell is counted in a slot that is thrown away.
+void CountRunByCell(const std::uint16_t* states, std::int64_t from, std::int64_t to,
+                    std::int32_t* tile) {
+  std::int32_t empty = 0;
+  for (std::int64_t i = from; i < to; ++i) {
+    const std::int32_t state = states[i];
+    ++*(state > 0 ? tile + state : &empty);
+  }
+}
+
+#if defined(__SSE2__)
+// Few groups: eight States at a time are compared with each group, in 16-bit lanes.
+constexpr std::int32_t kLaneGroups = 8;
+
+class LaneCounter {
+public:
+  explicit LaneCounter(std::int32_t groups) : groups_(groups) {
+    for (std::int32_t g = 0; g < groups_; ++g) {
+      match_[g] = _mm_set1_epi16(static_cast<short>(g + 1));
+      lanes_[g] = _mm_setzero_si128();
+    }
+  }
+  void CountRun(const std::uint16_t* states, std::int64_t from, std::int64_t to,
+                std::int32_t* tile) {
+    std::int64_t i = from;
+    for (; i + 8 <= to; i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(states + i));
+      // A match is -1 in its lane.
+      for (std::int32_t g = 0; g < groups_; ++g) {
+        lanes_[g] = _mm_sub_epi16(lanes_[g], _mm_cmpeq_epi16(v, match_[g]));
+      }
+      // A lane holds at most 32767 before it is emptied.
+      if (++blocks_ == 32767) Flush(tile);
+    }
+    CountRunByCell(states, i, to, tile);
+  }
+  // Adds the lanes to tile[1..G] and empties them.
+  void Flush(std::int32_t* tile) {
+    const __m128i ones = _mm_set1_epi16(1);
+    for (std::int32_t g = 0; g < groups_; ++g) {
+      __m128i s = _mm_madd_epi16(lanes_[g], ones);  // four 32-bit sums
+      s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+      s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+      tile[g + 1] += _mm_cvtsi128_si32(s);
+      lanes_[g] = _mm_setzero_si128();
+    }
+    blocks_ = 0;
+  }
+
+private:
+  std::int32_t groups_;
+  std::int32_t blocks_ = 0;
+  __m128i match_[kLaneGroups];
+  __m128i lanes_[kLaneGroups];
+};
+#endif
+
+}  // namespace
+
 TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t groupCount) {
   tileSize = std::max(tileSize, 1);
   const std::int32_t tiles = TilesPerSideFor(grid.Rows(), tileSize);
   TileCounts counts(tiles, groupCount);
+  if (groupCount < 1) return counts;
   for (std::int32_t a = 0; a < tiles; ++a) {
     const std::int64_t rowEnd =
         std::min<std::int64_t>(static_cast<std::int64_t>(a + 1) * tileSize, grid.Rows());
     for (std::int32_t b = 0; b < tiles; ++b) {
       // Columns beyond the grid (or beyond tiles x tileSize) belong to no tile.
+      const std::int64_t colStart = static_cast<std::int64_t>(b) * tileSize;
       const std::int64_t colEnd =
           std::min<std::int64_t>(static_cast<std::int64_t>(b + 1) * tileSize, grid.Cols());
-      for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
-        const std::uint16_t* states = grid.StateRow(static_cast<std::int32_t>(row));
-        for (std::int64_t column = static_cast<std::int64_t>(b) * tileSize; column < colEnd;
-             ++column) {
-          const std::int32_t state = states[column];
-          if (state > 0) ++counts.At(b, a, state - 1);
+      std::int32_t* const tile = &counts.At(b, a, 0) - 1;  // tile[g] counts State g, g >= 1
+      auto rows = [&](auto&& countRun) {
+        for (std::int64_t row = static_cast<std::int64_t>(a) * tileSize; row < rowEnd; ++row) {
+          countRun(grid.StateRow(static_cast<std::int32_t>(row)), colStart, colEnd, tile);
         }
+      };
+#if defined(__SSE2__)
+      if (groupCount <= kLaneGroups && colEnd - colStart >= 8) {
+        LaneCounter lanes(groupCount);
+        rows([&](const std::uint16_t* states, std::int64_t from, std::int64_t to,
+                 std::int32_t* t) { lanes.CountRun(states, from, to, t); });
+        lanes.Flush(tile);
+        continue;
       }
+#endif
+      rows(CountRunByCell);
     }
   }
   return counts;

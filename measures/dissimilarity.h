@@ -25,6 +25,8 @@ public:
   std::int32_t At(std::int32_t tileColumn, std::int32_t tileRow, std::int32_t group) const {
     return counts_[Index(tileColumn, tileRow, group)];
   }
+  // Every count, tile column outer, then tile row, then group.
+  const std::vector<std::int32_t>& Counts() const { return counts_; }
 
 private:
   std::size_t Index(std::int32_t b, std::int32_t a, std::int32_t k) const {

@@ -126,13 +126,18 @@ public:
   void PrefetchOccupied(GridPos p) const {
     PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
   }
-  // Asks the memory system for a cell's State, Occupied flag and Satisfaction (a hint).
-  void Prefetch(GridPos p) const {
+  // Asks the memory system for what a count at the cell reads and writes: its State, its
+  // Satisfaction and its fresh mark (a hint).
+  void PrefetchForCount(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);
     PrefetchLine(&states_[i]);
-    PrefetchLine(&occupied_[i]);
     PrefetchLine(&satisfaction_[i]);
     if (!fresh_.empty()) PrefetchLine(&fresh_[i]);
+  }
+  // The same and the Occupied flag, which a move changes (a hint).
+  void Prefetch(GridPos p) const {
+    PrefetchForCount(p);
+    PrefetchLine(&occupied_[IndexOf(p.column, p.row)]);
   }
 
 private:

@@ -17,7 +17,8 @@ void Model::PrefetchTurn(std::size_t index) const {
   if (index >= agentList_.size()) return;
   const TAgent& ahead = agentList_[index];
   const GridPos p{ahead.GridX, ahead.GridY};
-  grid_.Prefetch(p);
+  // Most turns only count; a move's own lines are asked for once the search has found a target.
+  grid_.PrefetchForCount(p);
   grid_.Counts().Prefetch(p, ahead.Group);
 }
 

@@ -115,6 +115,32 @@ TEST(Tiles, ExtentsFromRowZeroWithANarrowLastTile) {
   EXPECT_EQ(CountTileGroups(m.Grid(), -3, 1).At(115, 115, 0), 1);
 }
 
+TEST(Tiles, EveryCellIsCountedInItsTileWhateverTheGroupsAndTileSize) {
+  // Random scenes: groups on both sides of the eight that are compared eight cells at a time,
+  // tiles narrower than eight cells, and tiles whose last column or row is cut by the grid.
+  for (const std::int32_t groups : {1, 2, 6, 8, 9, 13}) {
+    Model m;
+    SetupParams p = EmptyParams(7, groups);  // 99 x 99 cells
+    p.AgentCount = 7000;
+    m.InitSetup(p);
+    const Grid& grid = m.Grid();
+    for (const std::int32_t tileSize : {1, 5, 8, 17, 20, 99}) {
+      const TileCounts t = CountTileGroups(grid, tileSize, groups);
+      std::vector<std::int32_t> expected(t.Counts().size(), 0);
+      for (std::int32_t row = 0; row < grid.Rows(); ++row) {
+        for (std::int32_t column = 0; column < grid.Cols(); ++column) {
+          const std::int32_t state = grid[column][row].State();
+          if (state == 0) continue;
+          const std::int32_t b = column / tileSize;
+          const std::int32_t a = row / tileSize;
+          ++expected[(static_cast<std::size_t>(b) * t.TilesPerSide() + a) * groups + state - 1];
+        }
+      }
+      EXPECT_EQ(t.Counts(), expected) << groups << " groups, tiles of " << tileSize;
+    }
+  }
+}
+
 TEST(Tiles, CountsByColumnAndRowOfTheTile) {
   Model m;
   m.InitSetup(EmptyParams(34, 2));
