@@ -175,8 +175,9 @@ TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t
 #if defined(__SSE2__)
       if (groupCount <= kLaneGroups && colEnd - colStart >= 8) {
         LaneCounter lanes(groupCount);
-        rows([&](const std::uint16_t* states, std::int64_t from, std::int64_t to,
-                 std::int32_t* t) { lanes.CountRun(states, from, to, t); });
+        rows([&](const std::uint16_t* states, std::int64_t from, std::int64_t to, std::int32_t* t) {
+          lanes.CountRun(states, from, to, t);
+        });
         lanes.Flush(tile);
         continue;
       }

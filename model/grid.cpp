@@ -28,7 +28,22 @@ void Grid::ClearVisited() { std::fill(visited_.begin(), visited_.end(), false); 
 
 void Grid::KeepFreshMarks(std::int32_t radius) {
   freshRadius_ = radius;
-  fresh_.assign(states_.size(), 0);
+  fresh_.assign((states_.size() + 63) / 64, 0);
+}
+
+void Grid::ClearFreshBits(std::size_t begin, std::size_t end) {
+  if (begin >= end) return;
+  const std::size_t first = begin / 64;
+  const std::size_t last = (end - 1) / 64;
+  const std::uint64_t head = ~std::uint64_t{0} << (begin % 64);           // begin % 64 .. 63
+  const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (end - 1) % 64);  // 0 .. (end - 1) % 64
+  if (first == last) {
+    fresh_[first] &= ~(head & tail);
+    return;
+  }
+  fresh_[first] &= ~head;
+  std::fill(&fresh_[first + 1], &fresh_[last], std::uint64_t{0});
+  fresh_[last] &= ~tail;
 }
 
 void Grid::ClearFreshAround(GridPos p) {
@@ -40,9 +55,9 @@ void Grid::ClearFreshAround(GridPos p) {
   const std::int32_t first = std::min(across, cols_ - corner.column);
   std::int32_t y = corner.row;
   for (std::int32_t k = 0; k < down; ++k) {
-    std::uint8_t* row = &fresh_[IndexOf(0, y)];
-    std::fill_n(row + corner.column, first, std::uint8_t{0});
-    std::fill_n(row, across - first, std::uint8_t{0});
+    const std::size_t row = IndexOf(0, y);
+    ClearFreshBits(row + corner.column, row + corner.column + first);
+    ClearFreshBits(row, row + (across - first));
     if (++y == rows_) y = 0;
   }
 }

@@ -27,7 +27,7 @@ public:
   static constexpr double kBytesPerCell =
       sizeof(std::uint16_t) + sizeof(std::uint8_t) + sizeof(double) + 2.0 / 8;
   // And with fresh marks.
-  static constexpr double kFreshBytesPerCell = sizeof(std::uint8_t);
+  static constexpr double kFreshBytesPerCell = 1.0 / 8;
 
   class Column {
   public:
@@ -72,7 +72,10 @@ public:
   void SetSatisfaction(GridPos p, double s, bool fresh = false) {
     const std::size_t i = IndexOf(p.column, p.row);
     satisfaction_[i] = s;
-    if (!fresh_.empty()) fresh_[i] = fresh ? 1 : 0;
+    if (!fresh_.empty()) {
+      const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+      fresh_[i / 64] = fresh ? fresh_[i / 64] | bit : fresh_[i / 64] & ~bit;
+    }
   }
   void SetVisited(GridPos p, bool visited) { visited_[IndexOf(p.column, p.row)] = visited; }
   // Clears every cell's cluster mark.
@@ -81,12 +84,15 @@ public:
   // Fresh marks: a cell is fresh while its stored Satisfaction is what a count of its square
   // would give now, so that the count can be skipped. Every change of a State or an Occupied flag
   // clears the marks of the cells whose square of this radius holds the changed cell (2r + 1 rows
-  // of 2r + 1 bytes). Kept from this call until DropFreshMarks or the next Reset; all clear at
+  // of 2r + 1 bits). Kept from this call until DropFreshMarks or the next Reset; all clear at
   // first.
   void KeepFreshMarks(std::int32_t radius);
   void DropFreshMarks() { fresh_ = {}; }
   bool KeepsFreshMarks() const { return !fresh_.empty(); }
-  bool IsFresh(GridPos p) const { return !fresh_.empty() && fresh_[IndexOf(p.column, p.row)] != 0; }
+  bool IsFresh(GridPos p) const {
+    const std::size_t i = IndexOf(p.column, p.row);
+    return !fresh_.empty() && ((fresh_[i / 64] >> (i % 64)) & 1) != 0;
+  }
 
   // Per-group window sums for fast neighbourhood counts (see NeighbourCounts): built from the
   // cells as they stand, then kept in step by every SetState and SetOccupied until dropped or
@@ -126,13 +132,17 @@ public:
   void PrefetchOccupied(GridPos p) const {
     PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
   }
-  // Asks the memory system for what a count at the cell reads and writes: its State, its
-  // Satisfaction and its fresh mark (a hint).
-  void PrefetchForCount(GridPos p) const {
+  // Hints to the memory system: a cell's fresh mark and Satisfaction, which every turn reads; its
+  // State, which a count reads; all of what a count reads and writes.
+  void PrefetchMarkAndSatisfaction(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);
-    PrefetchLine(&states_[i]);
     PrefetchLine(&satisfaction_[i]);
-    if (!fresh_.empty()) PrefetchLine(&fresh_[i]);
+    if (!fresh_.empty()) PrefetchLine(&fresh_[i / 64]);
+  }
+  void PrefetchState(GridPos p) const { PrefetchLine(&states_[IndexOf(p.column, p.row)]); }
+  void PrefetchForCount(GridPos p) const {
+    PrefetchMarkAndSatisfaction(p);
+    PrefetchState(p);
   }
   // The same and the Occupied flag, which a move changes (a hint).
   void Prefetch(GridPos p) const {
@@ -143,6 +153,8 @@ public:
 private:
   // Clears the fresh marks of every cell whose square holds p.
   void ClearFreshAround(GridPos p);
+  // Clears the marks of the cells of index begin .. end - 1.
+  void ClearFreshBits(std::size_t begin, std::size_t end);
 
   static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
     if (v < 0)
@@ -165,7 +177,9 @@ private:
   std::vector<std::uint64_t> occupiedBits_;  // bit i % 64 of word i / 64: occupied_[i] != 0
   std::vector<double> satisfaction_;
   std::vector<bool> visited_;
-  std::vector<std::uint8_t> fresh_;  // empty while no marks are kept
+  // Bit i % 64 of word i / 64: a bit per cell, so that the marks of a big grid stay in the cache
+  // while the turns read them at random places. Empty while no marks are kept.
+  std::vector<std::uint64_t> fresh_;
   std::int32_t freshRadius_ = 0;
   NeighbourCounts counts_;
 };

@@ -155,7 +155,8 @@ private:
   double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
   // Keeps or drops the grid's fresh marks for the coming pass (relocation.cpp).
   void KeepFreshMarksWhenQuiet();
-  // Asks the memory system for what the turn of the agent at `index` will read (a hint).
+  // Asks the memory system for what the turns some places after the agent at `index` will read
+  // (a hint).
   void PrefetchTurn(std::size_t index) const;
   // Builds the window sums when the method and the model call for them, else drops them.
   void ApplyCountMethod();

@@ -8,18 +8,36 @@ constexpr int kSearchTries = 1000;
 // Agents stand at random places, so each turn starts with cache misses on its cell and on the
 // count rows about it; they are fetched this many turns ahead.
 constexpr std::size_t kPrefetchAhead = 20;
+// While fresh marks are kept, most turns skip their count: the cell's lines are fetched
+// kPrefetchAhead turns ahead, and the count's lines kCountAhead turns ahead, only for a cell
+// whose mark, then in the cache, says the count will be made.
+constexpr std::size_t kCountAhead = 8;
 // Tries of a search whose cells are asked for before the search reaches them.
 constexpr int kProbesAhead = 3;
 
 }  // namespace
 
 void Model::PrefetchTurn(std::size_t index) const {
-  if (index >= agentList_.size()) return;
-  const TAgent& ahead = agentList_[index];
-  const GridPos p{ahead.GridX, ahead.GridY};
-  // Most turns only count; a move's own lines are asked for once the search has found a target.
-  grid_.PrefetchForCount(p);
-  grid_.Counts().Prefetch(p, ahead.Group);
+  const std::size_t count = agentList_.size();
+  const bool marks = grid_.KeepsFreshMarks();
+  if (index + kPrefetchAhead < count) {
+    const TAgent& ahead = agentList_[index + kPrefetchAhead];
+    const GridPos p{ahead.GridX, ahead.GridY};
+    // A move's own lines are asked for once the search has found a target.
+    grid_.PrefetchMarkAndSatisfaction(p);
+    if (!marks) {
+      grid_.PrefetchState(p);
+      grid_.Counts().Prefetch(p, ahead.Group);
+    }
+  }
+  if (marks && index + kCountAhead < count) {
+    const TAgent& ahead = agentList_[index + kCountAhead];
+    const GridPos p{ahead.GridX, ahead.GridY};
+    if (!grid_.IsFresh(p)) {
+      grid_.PrefetchState(p);
+      grid_.Counts().Prefetch(p, ahead.Group);
+    }
+  }
 }
 
 // Fresh marks (Grid::KeepFreshMarks) let the fast methods skip the count of a square that has
@@ -43,7 +61,7 @@ void Model::MoveAgents() {
   grid_.FlushNeighbourCounts();
   const std::size_t count = agentList_.size();
   for (std::size_t i = 0; i < count; ++i) {
-    PrefetchTurn(i + kPrefetchAhead);
+    PrefetchTurn(i);
     AgentTurn(agentList_[i]);
   }
 }

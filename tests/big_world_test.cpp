@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "measures/simulation.h"
@@ -158,6 +159,35 @@ TEST(FreshMarks, ACountIsSkippedOnlyWhileItsSquareStandsUnchanged) {
   EXPECT_FALSE(m.Grid().IsFresh({115, 50}));
   m.MoveAgents();
   EXPECT_FALSE(m.Grid().KeepsFreshMarks());
+}
+
+TEST(FreshMarks, AChangeClearsExactlyTheSquaresThatHoldIt) {
+  // 99 x 99 cells (rows start inside a word of marks) and squares 81 wide: every cleared run of
+  // a row spans two or three words, and wraps round the edge.
+  Grid grid;
+  grid.Reset(99, 99, {7, 4});
+  const std::int32_t radius = 40;
+  grid.KeepFreshMarks(radius);
+  for (const GridPos changed : {GridPos{3, 97}, GridPos{60, 30}, GridPos{98, 0}}) {
+    for (std::int32_t row = 0; row < 99; ++row) {
+      for (std::int32_t column = 0; column < 99; ++column) {
+        grid.SetSatisfaction({column, row}, 0, true);
+      }
+    }
+    grid.SetOccupied(changed, !grid.IsOccupied(changed));
+    auto within = [&](std::int32_t a, std::int32_t b) {
+      const std::int32_t d = std::abs(a - b);
+      return std::min(d, 99 - d) <= radius;
+    };
+    std::int32_t wrong = 0;
+    for (std::int32_t row = 0; row < 99; ++row) {
+      for (std::int32_t column = 0; column < 99; ++column) {
+        const bool holds = within(column, changed.column) && within(row, changed.row);
+        wrong += grid.IsFresh({column, row}) == holds;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << changed.column << ", " << changed.row;
+  }
 }
 
 TEST(FreshMarks, ASettledRunKeepsThem) {
