@@ -3,7 +3,7 @@
 //     in this build from the same seeds, side by side: cell size 1 on the 694 x 694 panel
 //     (694 x 694 cells, 80 % occupied, seed 1, setup and 20 steps) and a 2048 x 2048 panel at
 //     cell size 1 (80 % occupied, setup and 3 steps); and as before at the defaults (5x) and at
-//     radius 20 (20x), setup and 30 steps;
+//     radius 20 (20x), settled steps (whole runs of setup and 30 steps are shown beside them);
 //   - peak memory of `segsim-cli run --panel 2048 --cell-size 1 --steps 3` with 80 % of the
 //     cells occupied at most 160 MB (a child process, measured by the system);
 //   - the cost per agent-step of a settled step flat within 1.5x from 116 x 116 to 2048 x 2048;
@@ -69,6 +69,28 @@ void BM_FastAgainstWalk(benchmark::State& state, SetupParams p, int steps) {
     state.SetIterationTime(fast);
     state.counters["fast_s"] = fast;
     state.counters["direct_s"] = direct;
+    state.counters["speedup"] = direct / fast;
+  }
+}
+
+// Settled steps (measures included) with the fast counts and with the walk, after `settle`
+// steps of each; counters fast_ms, direct_ms and speedup per step.
+void BM_SettledFastAgainstWalk(benchmark::State& state, SetupParams p, int settle, int timed) {
+  auto perStep = [&](CountMethod method) {
+    Simulation sim;
+    sim.Model().SetCountMethod(method);
+    sim.InitSetup(p);
+    for (int t = 0; t < settle; ++t) sim.Step();
+    const double start = CpuNow();
+    for (int t = 0; t < timed; ++t) sim.Step();
+    return (CpuNow() - start) / timed;
+  };
+  for (auto _ : state) {
+    const double fast = perStep(CountMethod::kFast);
+    const double direct = perStep(CountMethod::kDirect);
+    state.SetIterationTime(fast);
+    state.counters["fast_ms"] = fast * 1e3;
+    state.counters["direct_ms"] = direct * 1e3;
     state.counters["speedup"] = direct / fast;
   }
 }
@@ -141,6 +163,10 @@ void RegisterAll() {
                                     defaults, 30));
   once(benchmark::RegisterBenchmark("FastAgainstWalk/radius20/setup+30", BM_FastAgainstWalk,
                                     radius20, 30));
+  once(benchmark::RegisterBenchmark("SettledFastAgainstWalk/defaults", BM_SettledFastAgainstWalk,
+                                    defaults, 40, 200));
+  once(benchmark::RegisterBenchmark("SettledFastAgainstWalk/radius20", BM_SettledFastAgainstWalk,
+                                    radius20, 40, 200));
   once(benchmark::RegisterBenchmark("FastAgainstWalk/694x694/setup+20", BM_FastAgainstWalk,
                                     Grid(694, 1, 80), 20));
   once(benchmark::RegisterBenchmark("FastAgainstWalk/2048x2048/setup+3", BM_FastAgainstWalk,
