@@ -16,6 +16,10 @@ public:
   std::int32_t GridY = 0;  // row of the agent's cell
   std::int16_t Group = 0;  // 1..G (G at most kMaxGroupCount), fixed at placement
   bool Satisfied = false;  // result of the last threshold test; false after placement
+  // Kept by the model: whether the Satisfaction stored at the agent's cell is above the threshold
+  // in force. A turn tests it instead of reading the cell, which on a big grid stands at a random
+  // place far from the agent's entry in the list.
+  bool StoredAbove = false;
 
   // Jumps are at most 32767 cells per axis (Model::CheckSetup refuses longer move distances).
   std::int32_t HeadingX() const { return headingX_; }

@@ -72,11 +72,15 @@ public:
   void SetSatisfaction(GridPos p, double s, bool fresh = false) {
     const std::size_t i = IndexOf(p.column, p.row);
     satisfaction_[i] = s;
+    ++satisfactionWrites_;
     if (!fresh_.empty()) {
       const std::uint64_t bit = std::uint64_t{1} << (i % 64);
       fresh_[i / 64] = fresh ? fresh_[i / 64] | bit : fresh_[i / 64] & ~bit;
     }
   }
+  // How many Satisfaction values have been stored since the grid was made: a reader that keeps
+  // something derived from them sees whether any were stored since.
+  std::uint64_t SatisfactionWrites() const { return satisfactionWrites_; }
   void SetVisited(GridPos p, bool visited) { visited_[IndexOf(p.column, p.row)] = visited; }
   // Clears every cell's cluster mark.
   void ClearVisited();
@@ -132,17 +136,13 @@ public:
   void PrefetchOccupied(GridPos p) const {
     PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
   }
-  // Hints to the memory system: a cell's fresh mark and Satisfaction, which every turn reads; its
-  // State, which a count reads; all of what a count reads and writes.
-  void PrefetchMarkAndSatisfaction(GridPos p) const {
+  // Asks the memory system for what a count at the cell reads and writes: its State, its
+  // Satisfaction and its fresh mark (a hint).
+  void PrefetchForCount(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);
+    PrefetchLine(&states_[i]);
     PrefetchLine(&satisfaction_[i]);
     if (!fresh_.empty()) PrefetchLine(&fresh_[i / 64]);
-  }
-  void PrefetchState(GridPos p) const { PrefetchLine(&states_[IndexOf(p.column, p.row)]); }
-  void PrefetchForCount(GridPos p) const {
-    PrefetchMarkAndSatisfaction(p);
-    PrefetchState(p);
   }
   // The same and the Occupied flag, which a move changes (a hint).
   void Prefetch(GridPos p) const {
@@ -181,6 +181,7 @@ private:
   // while the turns read them at random places. Empty while no marks are kept.
   std::vector<std::uint64_t> fresh_;
   std::int32_t freshRadius_ = 0;
+  std::uint64_t satisfactionWrites_ = 0;
   NeighbourCounts counts_;
 };
 

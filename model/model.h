@@ -121,7 +121,10 @@ public:
   // --- run state and settings that act at once ----------------------------------------------
   std::uint32_t TimeStep() const { return settings_.TimeStep; }
   void SetTimeStep(std::uint32_t step) { settings_.TimeStep = step; }
-  void SetThreshold(std::uint32_t percent) { settings_.Threshold = percent; }
+  void SetThreshold(std::uint32_t percent) {
+    if (percent != settings_.Threshold) storedAboveKept_ = false;
+    settings_.Threshold = percent;
+  }
   void SetTileSize(std::int32_t cells) { settings_.TileSize = cells; }
   void SetStopStep(std::int32_t step) { settings_.StopStep = step; }
 
@@ -153,6 +156,13 @@ private:
   // The agent's satisfaction at the free cell `target`, counted as if it stood there while its
   // old cell stays occupied with State 0; both cells are restored afterwards.
   double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
+  // The count of a turn at the agent's own cell `here`: CalcSatisfaction, which also keeps the
+  // agent's StoredAbove. A fresh cell's count is skipped; its value is read only when `value` is
+  // given, and then written there.
+  void CountOwn(TAgent& agent, GridPos here, double* value);
+  // Every agent's StoredAbove from the value stored at its cell, when they may differ: after a
+  // setup, a change of threshold, or a Satisfaction stored from outside the passes.
+  void KeepStoredAbove();
   // Keeps or drops the grid's fresh marks for the coming pass (relocation.cpp).
   void KeepFreshMarksWhenQuiet();
   // Asks the memory system for what the turns some places after the agent at `index` will read
@@ -177,6 +187,10 @@ private:
   std::int32_t panelHeight_ = 0;
   bool agentCountCapped_ = false;
   PassCounts lastPass_;
+  // Every agent's StoredAbove holds, as of the end of the last pass, when the grid's
+  // SatisfactionWrites is storedAboveWrites_.
+  bool storedAboveKept_ = false;
+  std::uint64_t storedAboveWrites_ = 0;
   std::vector<double> percents_;  // [same * (maxTotal_ + 1) + total]; empty for large squares
   std::int32_t maxTotal_ = -1;
   CountMethod countMethod_ = CountMethod::kFast;

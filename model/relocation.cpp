@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "model/model.h"
 
 namespace segsim {
@@ -20,23 +22,29 @@ constexpr int kProbesAhead = 3;
 void Model::PrefetchTurn(std::size_t index) const {
   const std::size_t count = agentList_.size();
   const bool marks = grid_.KeepsFreshMarks();
-  if (index + kPrefetchAhead < count) {
+  if (!marks && index + kPrefetchAhead < count) {
+    // Every turn counts: the State and the count's rows it reads, the Satisfaction it writes. A
+    // move's own lines are asked for once the search has found a target.
     const TAgent& ahead = agentList_[index + kPrefetchAhead];
     const GridPos p{ahead.GridX, ahead.GridY};
-    // A move's own lines are asked for once the search has found a target.
-    grid_.PrefetchMarkAndSatisfaction(p);
-    if (!marks) {
-      grid_.PrefetchState(p);
-      grid_.Counts().Prefetch(p, ahead.Group);
-    }
+    grid_.PrefetchForCount(p);
+    grid_.Counts().Prefetch(p, ahead.Group);
   }
   if (marks && index + kCountAhead < count) {
+    // The test reads the agent's StoredAbove and the mark, a bit in a small array; only a cell
+    // whose count will be made is asked for.
     const TAgent& ahead = agentList_[index + kCountAhead];
     const GridPos p{ahead.GridX, ahead.GridY};
     if (!grid_.IsFresh(p)) {
-      grid_.PrefetchState(p);
+      grid_.PrefetchForCount(p);
       grid_.Counts().Prefetch(p, ahead.Group);
     }
+  }
+}
+
+void Model::KeepStoredAbove() {
+  for (TAgent& agent : agentList_) {
+    agent.StoredAbove = grid_.At({agent.GridX, agent.GridY}).Satisfaction() > settings_.Threshold;
   }
 }
 
@@ -59,11 +67,16 @@ void Model::MoveAgents() {
   // Changes made since the last pass (its last moves, agents added by hand) go into the sums
   // now rather than being corrected for at every count of this pass.
   grid_.FlushNeighbourCounts();
+  // The first pass counts every agent's cell before its test, and so sets every StoredAbove.
+  const bool kept = storedAboveKept_ && grid_.SatisfactionWrites() == storedAboveWrites_;
+  if (settings_.TimeStep > 0 && !kept) KeepStoredAbove();
   const std::size_t count = agentList_.size();
   for (std::size_t i = 0; i < count; ++i) {
     PrefetchTurn(i);
     AgentTurn(agentList_[i]);
   }
+  storedAboveKept_ = true;
+  storedAboveWrites_ = grid_.SatisfactionWrites();
 }
 
 void Model::AgentTurn(TAgent& agent) {
@@ -72,12 +85,14 @@ void Model::AgentTurn(TAgent& agent) {
   // The first pass counts before the test. Nothing changes the grid between that count and the
   // one the turn makes after the test (the search only draws), so the first count serves for both.
   const bool counted = settings_.TimeStep == 0;
-  if (counted) CalcSatisfaction(here.column, here.row, own);
+  if (counted) CountOwn(agent, here, &own);
   // Strictly above: a satisfaction equal to the threshold is not enough. Later passes test the
-  // value stored in the agent's own previous turn, which does not see moves made since.
-  agent.Satisfied = grid_.At(here).Satisfaction() > settings_.Threshold;
+  // value stored in the agent's own previous turn, which does not see moves made since; the
+  // agent's StoredAbove says how it compares.
+  assert(agent.StoredAbove == (grid_.At(here).Satisfaction() > settings_.Threshold));
+  agent.Satisfied = agent.StoredAbove;
   if (agent.Satisfied) {
-    if (!counted) CalcSatisfaction(here.column, here.row, own);
+    if (!counted) CountOwn(agent, here, nullptr);
     return;
   }
   ++lastPass_.unsatisfied;
@@ -87,7 +102,7 @@ void Model::AgentTurn(TAgent& agent) {
     grid_.Counts().Prefetch(*target, agent.Group);
     grid_.Counts().PrefetchMove(here, *target, agent.Group);
   }
-  if (!counted) CalcSatisfaction(here.column, here.row, own);
+  if (!counted) CountOwn(agent, here, &own);
   // Only a strict improvement moves the agent.
   if (target && own < EvaluateCandidate(agent, here, *target)) MoveAgentTo(here, *target, agent);
   if (settings_.GraphicUpdate && canvas_) DrawAgent(agent);
@@ -144,6 +159,8 @@ void Model::MoveAgentTo(GridPos from, GridPos to, TAgent& agent) {
   agent.GridY = to.row;
   grid_.SetOccupied(to, true);
   grid_.SetState(to, agent.Group);
+  // The agent now stands on the value stored there (in a turn, its evaluation's).
+  agent.StoredAbove = grid_.At(to).Satisfaction() > settings_.Threshold;
   // Into the sums at once: a pending change would cost every count of the turns to come a
   // correction.
   grid_.FlushNeighbourCounts();

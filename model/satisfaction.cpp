@@ -156,6 +156,20 @@ void Model::CalcSatisfaction(std::int32_t column, std::int32_t row, double& s) {
   const NeighbourCount c = CountNeighbours(column, row);
   s = Percent(c.same, c.same + c.other);
   grid_.SetSatisfaction({column, row}, s, true);
+  // An agent's StoredAbove is kept by its own turns; a value stored at its cell from elsewhere
+  // is caught by the grid's count of writes.
+}
+
+void Model::CountOwn(TAgent& agent, GridPos here, double* value) {
+  if (grid_.IsFresh(here)) {
+    if (value) *value = grid_.At(here).Satisfaction();
+    return;
+  }
+  const NeighbourCount c = CountNeighbours(here.column, here.row);
+  const double s = Percent(c.same, c.same + c.other);
+  grid_.SetSatisfaction(here, s, true);
+  agent.StoredAbove = s > settings_.Threshold;
+  if (value) *value = s;
 }
 
 }  // namespace segsim

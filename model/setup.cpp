@@ -166,6 +166,8 @@ void Model::InitSetup(const SetupParams& params) {
   s.Threshold = params.Threshold;
   s.GraphicUpdate = params.GraphicUpdate;
   lastPass_ = {};
+  // Placement leaves them unset; the first pass sets them.
+  storedAboveKept_ = false;
 }
 
 void Model::CreateImage() {
@@ -214,6 +216,7 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
   }
   TAgent& agent = agentList_.emplace_back();
   SettleAgent(agent, p, group);
+  agent.StoredAbove = grid_.At(p).Satisfaction() > settings_.Threshold;
   return agent;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "measures/simulation.h"
 #include "model/error.h"
@@ -221,6 +222,59 @@ TEST(CompactModel, TheSearchesBitsFollowEveryOccupiedFlag) {
   EXPECT_EQ(differing, 0u);
   EXPECT_EQ(occupied, static_cast<std::size_t>(sim.Model().AgentCountUsed()));
   EXPECT_GT(sim.Model().LastPass().moved, 0);
+}
+
+// Every agent's threshold test in the next pass, as the values stored at the cells give it.
+std::vector<bool> TestsOfNextPass(const Model& m) {
+  std::vector<bool> above;
+  for (const TAgent& a : m.AgentList()) {
+    above.push_back(m.Grid().At({a.GridX, a.GridY}).Satisfaction() > m.Settings().Threshold);
+  }
+  return above;
+}
+
+std::vector<bool> Satisfied(const Model& m) {
+  std::vector<bool> satisfied;
+  for (const TAgent& a : m.AgentList()) satisfied.push_back(a.Satisfied);
+  return satisfied;
+}
+
+TEST(ThresholdTest, ATurnTestsTheValueStoredAtItsCellWhateverChangedIt) {
+  // The turns test a note the agents keep of their cells' values; it must follow every way a
+  // value or the threshold can change between passes.
+  Simulation sim;
+  sim.InitSetup(Panel(694, 4, 20000));  // 174 x 174 cells
+  Model& m = sim.Model();
+  for (int t = 0; t < 15; ++t) sim.Step();
+  auto checkNextPass = [&](const char* what) {
+    const std::vector<bool> expected = TestsOfNextPass(m);
+    sim.Step();
+    EXPECT_EQ(Satisfied(m), expected) << what;
+  };
+  checkNextPass("a pass after a pass");
+  m.SetThreshold(55);
+  checkNextPass("a new threshold");
+  // Values stored by hand at occupied cells, and a count made from outside the turns.
+  const TAgent& first = m.AgentList()[0];
+  const TAgent& second = m.AgentList()[1];
+  m.Grid().SetSatisfaction({first.GridX, first.GridY}, first.Satisfied ? 0.0 : 100.0);
+  double s = 0;
+  m.Grid().SetSatisfaction({second.GridX, second.GridY}, 100.0);
+  m.CalcSatisfaction(second.GridX, second.GridY, s);
+  checkNextPass("values stored from outside");
+  // An agent added by hand, and one moved by hand, stand on whatever value their cells hold.
+  std::int32_t column = 0;
+  while (m.Grid().IsOccupied({column, 7})) ++column;
+  m.Grid().SetSatisfaction({column, 7}, 100.0);
+  m.AddAgent({column, 7}, 2);
+  std::int32_t free = 0;
+  while (m.Grid().IsOccupied({free, 9})) ++free;
+  m.Grid().SetSatisfaction({free, 9}, 100.0);
+  TAgent& moved = m.AgentList()[5];
+  m.MoveAgentTo({moved.GridX, moved.GridY}, {free, 9}, moved);
+  checkNextPass("agents added and moved by hand");
+  m.SetThreshold(0);
+  checkNextPass("threshold 0");
 }
 
 TEST(CompactModel, JumpsBeyondSixteenBitsAreRefused) {
