@@ -66,7 +66,8 @@ void Grid::SetState(GridPos p, std::int32_t state) {
   const std::size_t i = IndexOf(p.column, p.row);
   if (!fresh_.empty() && states_[i] != state) ClearFreshAround(p);
   if (counts_.Active()) {
-    const bool occupied = occupied_[i] != 0;
+    // The flag's bit rather than its byte: the bits of a big grid stay in the cache.
+    const bool occupied = OccupiedBit(i);
     counts_.Change(p, {states_[i], occupied}, {state, occupied});
   }
   // States are 0..G with G at most kMaxGroupCount (Model::CheckSetup).
@@ -75,8 +76,9 @@ void Grid::SetState(GridPos p, std::int32_t state) {
 
 void Grid::SetOccupied(GridPos p, bool occupied) {
   const std::size_t i = IndexOf(p.column, p.row);
-  if (!fresh_.empty() && (occupied_[i] != 0) != occupied) ClearFreshAround(p);
-  if (counts_.Active()) counts_.Change(p, {states_[i], occupied_[i] != 0}, {states_[i], occupied});
+  const bool was = OccupiedBit(i);
+  if (!fresh_.empty() && was != occupied) ClearFreshAround(p);
+  if (counts_.Active()) counts_.Change(p, {states_[i], was}, {states_[i], occupied});
   occupied_[i] = occupied ? 1 : 0;
   const std::uint64_t bit = std::uint64_t{1} << (i % 64);
   if (occupied) {

@@ -109,6 +109,11 @@ public:
     return CountGeneral(p, state, same, other);
   }
 
+  // Whether every free cell holds State 0 or a State outside 1..G, as far as the counts know
+  // (no free cell holding a group and no change pending): then a free cell's State need not be
+  // read to count at it.
+  bool FreeCellsHoldNoGroup() const { return freeHolders_.empty() && pendingCount_ == 0; }
+
   // The counts at the free cell `target` for a centre of State `group` as an evaluation asks
   // for them (Model::EvaluateCandidate): `target` holding the group and `here`, the moving
   // agent's occupied cell, holding State 0, without a change of either being recorded.

@@ -135,11 +135,17 @@ std::optional<GridPos> Model::SearchFreeCell(TAgent& agent, GridPos here) {
 double Model::EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target) {
   // The sums count the changed scene without the changes being made.
   NeighbourCount c;
-  if (grid_.Counts().Active() &&
-      grid_.Counts().CountCandidate(target, agent.Group, here, grid_.At(target).State(), c.same,
-                                    c.other)) {
+  const NeighbourCounts& counts = grid_.Counts();
+  // The target is free; without free cells holding a group its State is 0 for the counts, and
+  // is not read (on a big grid it stands at a random place).
+  const std::int32_t targetState = counts.FreeCellsHoldNoGroup() ? 0 : grid_.At(target).State();
+  if (counts.Active() &&
+      counts.CountCandidate(target, agent.Group, here, targetState, c.same, c.other)) {
     const double candidate = Percent(c.same, c.same + c.other);
     grid_.SetSatisfaction(target, candidate);
+    // The evaluation leaves the target with State 0, as the walk's below does: a free cell given
+    // a group by hand loses it here.
+    if (targetState != 0) grid_.SetState(target, 0);
     return candidate;
   }
   grid_.SetState(here, 0);

@@ -399,6 +399,47 @@ TEST(NeighbourCounts, HandBuiltScenesKeepTheSumsInStep) {
   }
 }
 
+TEST(NeighbourCounts, RunsAmongFreeCellsHoldingAGroupGoAsWithTheWalk) {
+  // Free cells given a group by hand between passes: an evaluation on one of them reads its
+  // State, where on other free cells the sums take it as 0.
+  SetupParams p;
+  p.GraphicUpdate = false;
+  p.Seed = 5;
+  p.CellSize = 20;  // 35 x 35 cells
+  p.AgentCount = 900;
+  p.GroupCount = 3;
+  p.NeighbourRadius = 2;
+  p.MoveDistance = 6;
+  p.Threshold = 50;
+  Simulation withSums;
+  Simulation walked;
+  withSums.Model().SetCountMethod(CountMethod::kSums);
+  walked.Model().SetCountMethod(CountMethod::kDirect);
+  withSums.InitSetup(p);
+  walked.InitSetup(p);
+  std::int64_t moved = 0;
+  for (int t = 1; t <= 10; ++t) {
+    // A few free cells take a group (the sums correct for up to 16 such cells one by one).
+    for (Simulation* sim : {&withSums, &walked}) {
+      Grid& grid = sim->Model().Grid();
+      int given = 0;
+      for (std::int32_t i = 7 * t; given < 4 && i < 35 * 35; i += 13) {
+        const GridPos cell{i % 35, i / 35};
+        if (!grid.IsOccupied(cell)) {
+          grid.SetState(cell, 1 + (i % 3));
+          ++given;
+        }
+      }
+    }
+    withSums.Step();
+    walked.Step();
+    ExpectSameState(withSums, walked, "step " + std::to_string(t));
+    if (HasFatalFailure()) return;
+    moved += walked.Model().LastPass().moved;
+  }
+  EXPECT_GT(moved, 50);
+}
+
 TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
   // The default model counts from the sums; a model with too many groups for its grid, or a
   // radius of 0 or 1, walks the square; the direct method always walks.
