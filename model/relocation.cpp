@@ -10,12 +10,10 @@ constexpr int kSearchTries = 1000;
 // Agents stand at random places, so each turn starts with cache misses on its cell and on the
 // count rows about it; they are fetched this many turns ahead.
 constexpr std::size_t kPrefetchAhead = 20;
-// While fresh marks are kept, most turns skip their count: the cell's lines are fetched
-// kPrefetchAhead turns ahead, and the count's lines kCountAhead turns ahead, only for a cell
-// whose mark, then in the cache, says the count will be made.
+// While fresh marks are kept, most turns skip their count and touch neither their cell nor the
+// sums: a cell's lines and its count's are fetched kCountAhead turns ahead, and only when its
+// mark (a bit, in the cache) says the count will be made.
 constexpr std::size_t kCountAhead = 8;
-// Tries of a search whose cells are asked for before the search reaches them.
-constexpr int kProbesAhead = 3;
 
 }  // namespace
 
@@ -108,28 +106,28 @@ void Model::AgentTurn(TAgent& agent) {
   if (settings_.GraphicUpdate && canvas_) DrawAgent(agent);
 }
 
-// A copy of the generator runs kProbesAhead tries ahead of the search and asks for the cells its
-// targets will probe; the search itself draws from the generator in the documented order.
+// The search probes one bit per try; the bits, an eighth of a byte a cell, stay in the cache on
+// all but the largest grids, so the probes are not fetched ahead. The generator and the probing
+// agent are copies in the loop (kept in registers, not stored at every try), written back at the
+// end.
 std::optional<GridPos> Model::SearchFreeCell(TAgent& agent, GridPos here) {
   const std::int32_t d = settings_.MoveDistance;
-  TAgent scout;
-  RandomGenerator ahead = random_;
-  auto jump = [&](const TAgent& a) {
-    return grid_.Wrapped(static_cast<std::int64_t>(here.column) + a.HeadingX(),
-                         static_cast<std::int64_t>(here.row) + a.HeadingY());
-  };
-  for (int k = 0; k < kProbesAhead; ++k) {
-    scout.ChangeHeading(ahead, d);
-    grid_.PrefetchOccupied(jump(scout));
-  }
+  const segsim::Grid& grid = grid_;
+  RandomGenerator random = random_;
+  TAgent probe = agent;
+  std::optional<GridPos> found;
   for (int t = 0; t < kSearchTries; ++t) {
-    agent.ChangeHeading(random_, d);
-    const GridPos target = jump(agent);
-    if (!grid_.IsOccupied(target)) return target;
-    scout.ChangeHeading(ahead, d);
-    grid_.PrefetchOccupied(jump(scout));
+    probe.ChangeHeading(random, d);
+    const GridPos target = grid.Wrapped(static_cast<std::int64_t>(here.column) + probe.HeadingX(),
+                                        static_cast<std::int64_t>(here.row) + probe.HeadingY());
+    if (!grid.IsOccupied(target)) {
+      found = target;
+      break;
+    }
   }
-  return std::nullopt;
+  random_ = random;
+  agent = probe;
+  return found;
 }
 
 double Model::EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target) {
