@@ -60,8 +60,9 @@ private:
     const std::uint64_t q = static_cast<std::uint64_t>(state) * static_cast<std::uint64_t>(span);
     std::int64_t n = static_cast<std::int64_t>(q >> 32) + lo;
     const auto fraction = static_cast<std::uint32_t>(q);
-    if (fraction > 0x80000000u || (fraction == 0x80000000u && (n & 1) != 0)) ++n;
-    return static_cast<std::int32_t>(n);
+    // Without a branch: the fraction is above one half in every other draw, at random.
+    const bool up = (fraction > 0x80000000u) | ((fraction == 0x80000000u) & ((n & 1) != 0));
+    return static_cast<std::int32_t>(n + static_cast<std::int64_t>(up));
   }
   // Longer spans, in extended precision.
   static std::int32_t RandomBetweenWide(RandomGenerator& random, std::int64_t span,

@@ -157,10 +157,9 @@ private:
   void ClearFreshBits(std::size_t begin, std::size_t end);
 
   static std::int64_t WrapOne(std::int64_t v, std::int64_t period) {
-    if (v < 0)
-      v += period;
-    else if (v > period - 1)
-      v -= period;
+    // Without a branch: a jump crosses the edge at random.
+    v += v < 0 ? period : 0;
+    v -= v > period - 1 ? period : 0;
     if (v < 0 || v > period - 1) [[unlikely]] {
       // Further out than one period: wrap as a true modulo.
       v %= period;

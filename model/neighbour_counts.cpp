@@ -241,7 +241,8 @@ void NeighbourCounts::Change(GridPos p, Content before, Content after) {
 }
 
 void NeighbourCounts::PrefetchMove(GridPos from, GridPos to, std::int32_t group) const {
-  if (!active_) return;
+  // Planes that fit in the cache are there already; the hints would only cost their addresses.
+  if (!active_ || Bytes() < kCachedBytes) return;
   PrefetchStrips(0, from);
   PrefetchStrips(0, to);
   if (IsGroup(group)) {

@@ -58,6 +58,9 @@ public:
   // count a correction, so the list stays short.
   static constexpr std::size_t kMaxPending = 4;
 
+  // Planes up to this size stay in the cache between a move's search and its writes.
+  static constexpr std::size_t kCachedBytes = std::size_t{512} << 10;
+
   // Bytes the planes of a grid take.
   static std::size_t BytesFor(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                               std::int32_t groups);
