@@ -136,17 +136,17 @@ public:
   void PrefetchOccupied(GridPos p) const {
     PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
   }
-  // Asks the memory system for what a count at the cell reads and writes: its State, its
-  // Satisfaction and its fresh mark (a hint).
+  // Asks the memory system for what an agent's count at its own cell reads and writes: the
+  // cell's Satisfaction and fresh mark (a hint; its State is the agent's group).
   void PrefetchForCount(GridPos p) const {
     const std::size_t i = IndexOf(p.column, p.row);
-    PrefetchLine(&states_[i]);
     PrefetchLine(&satisfaction_[i]);
     if (!fresh_.empty()) PrefetchLine(&fresh_[i / 64]);
   }
-  // The same and the Occupied flag, which a move changes (a hint).
+  // The same, the State and the Occupied flag, which a move changes (a hint).
   void Prefetch(GridPos p) const {
     PrefetchForCount(p);
+    PrefetchLine(&states_[IndexOf(p.column, p.row)]);
     PrefetchLine(&occupied_[IndexOf(p.column, p.row)]);
   }
 

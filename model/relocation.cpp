@@ -96,6 +96,7 @@ void Model::AgentTurn(TAgent& agent) {
   ++lastPass_.unsatisfied;
   const std::optional<GridPos> target = SearchFreeCell(agent, here);
   if (target) {
+    grid_.Prefetch(here);
     grid_.Prefetch(*target);
     grid_.Counts().Prefetch(*target, agent.Group);
     grid_.Counts().PrefetchMove(here, *target, agent.Group);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cassert>
 
 #include "model/model.h"
 #include "model/numeric.h"
@@ -165,7 +166,13 @@ void Model::CountOwn(TAgent& agent, GridPos here, double* value) {
     if (value) *value = grid_.At(here).Satisfaction();
     return;
   }
-  const NeighbourCount c = CountNeighbours(here.column, here.row);
+  // The cell holds the agent's group: its State is not read (on a big grid it stands at a
+  // random place).
+  assert(grid_.At(here).State() == agent.Group);
+  NeighbourCount c;
+  if (!grid_.Counts().Active() || !grid_.Counts().Count(here, agent.Group, c.same, c.other)) {
+    c = CountNeighboursDirect(here.column, here.row);
+  }
   const double s = Percent(c.same, c.same + c.other);
   grid_.SetSatisfaction(here, s, true);
   agent.StoredAbove = s > settings_.Threshold;
