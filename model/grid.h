@@ -133,9 +133,6 @@ public:
   const std::uint16_t* StateRow(std::int32_t row) const { return &states_[IndexOf(0, row)]; }
   const std::uint8_t* OccupiedRow(std::int32_t row) const { return &occupied_[IndexOf(0, row)]; }
   const double* SatisfactionRow(std::int32_t row) const { return &satisfaction_[IndexOf(0, row)]; }
-  void PrefetchOccupied(GridPos p) const {
-    PrefetchLine(&occupiedBits_[IndexOf(p.column, p.row) / 64]);
-  }
   // Asks the memory system for what an agent's count at its own cell reads and writes: the
   // cell's Satisfaction and fresh mark (a hint; its State is the agent's group).
   void PrefetchForCount(GridPos p) const {

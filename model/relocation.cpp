@@ -21,7 +21,7 @@ void Model::PrefetchTurn(std::size_t index) const {
   const std::size_t count = agentList_.size();
   const bool marks = grid_.KeepsFreshMarks();
   if (!marks && index + kPrefetchAhead < count) {
-    // Every turn counts: the State and the count's rows it reads, the Satisfaction it writes. A
+    // Every turn counts: the rows of the sums it reads, the Satisfaction and mark it writes. A
     // move's own lines are asked for once the search has found a target.
     const TAgent& ahead = agentList_[index + kPrefetchAhead];
     const GridPos p{ahead.GridX, ahead.GridY};
