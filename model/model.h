@@ -156,6 +156,13 @@ private:
   // The agent's satisfaction at the free cell `target`, counted as if it stood there while its
   // old cell stays occupied with State 0; both cells are restored afterwards.
   double EvaluateCandidate(const TAgent& agent, GridPos here, GridPos target);
+  // CountNeighbours for a centre whose State the caller knows (it must be the cell's): the sums
+  // where they serve, else the walk, which reads the State itself.
+  NeighbourCount CountNeighboursAs(GridPos p, std::int32_t centreState) const {
+    NeighbourCount c;
+    if (grid_.Counts().Active() && grid_.Counts().Count(p, centreState, c.same, c.other)) return c;
+    return CountNeighboursDirect(p.column, p.row);
+  }
   // The count of a turn at the agent's own cell `here`: CalcSatisfaction, which also keeps the
   // agent's StoredAbove. A fresh cell's count is skipped; its value is read only when `value` is
   // given, and then written there.

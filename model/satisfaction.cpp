@@ -54,13 +54,7 @@ RunCount CountRow(const std::uint16_t* states, const std::uint8_t* occupied, std
 // State are not counted, and an occupied cell whose State is 0 (the moving agent's old cell
 // during an evaluation) counts as other for every group.
 NeighbourCount Model::CountNeighbours(std::int32_t column, std::int32_t row) const {
-  if (grid_.Counts().Active()) {
-    NeighbourCount c;
-    if (grid_.Counts().Count({column, row}, grid_.At({column, row}).State(), c.same, c.other)) {
-      return c;
-    }
-  }
-  return CountNeighboursDirect(column, row);
+  return CountNeighboursAs({column, row}, grid_.At({column, row}).State());
 }
 
 NeighbourCount Model::CountNeighboursDirect(std::int32_t column, std::int32_t row) const {
@@ -169,10 +163,7 @@ void Model::CountOwn(TAgent& agent, GridPos here, double* value) {
   // The cell holds the agent's group: its State is not read (on a big grid it stands at a
   // random place).
   assert(grid_.At(here).State() == agent.Group);
-  NeighbourCount c;
-  if (!grid_.Counts().Active() || !grid_.Counts().Count(here, agent.Group, c.same, c.other)) {
-    c = CountNeighboursDirect(here.column, here.row);
-  }
+  const NeighbourCount c = CountNeighboursAs(here, agent.Group);
   const double s = Percent(c.same, c.same + c.other);
   grid_.SetSatisfaction(here, s, true);
   agent.StoredAbove = s > settings_.Threshold;
