@@ -17,7 +17,7 @@
 #include "model/numeric.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
-#include "ui/windows.h"
+#include "window_fixture.h"
 
 using namespace segsim;
 
@@ -43,13 +43,9 @@ void Erase(QLineEdit* field) {
 
 }  // namespace
 
-class UiTest : public QObject {
+class UiTest : public WindowFixture {
   Q_OBJECT
 
-  Windows w_;
-  QStringList errors_;
-
-  TForm1* F1() { return w_.Form1.get(); }
   QLineEdit* Field(const char* name) { return F1()->findChild<QLineEdit*>(name); }
   QPushButton* Button(const char* name) { return F1()->findChild<QPushButton*>(name); }
   QTimer* Timer1() { return F1()->findChild<QTimer*>("Timer1"); }
@@ -60,17 +56,9 @@ class UiTest : public QObject {
   }
 
 private slots:
-  void initTestCase() {
-    QCoreApplication::setApplicationName("segsim");
-    SetErrorPresenter([this](const QString& m) { errors_ << m; });
-  }
-  void init() {
-    errors_.clear();
-    w_ = CreateWindows();
-    QVERIFY(Timer1()->isActive());
-    Timer1()->stop();  // tests step by hand unless they test the run loop
-  }
-  void cleanup() { w_ = Windows{}; }
+  void initTestCase() { StartCase(); }
+  void init() { Open(); }  // tests step by hand unless they test the run loop
+  void cleanup() { Close(); }
 
   void fieldLimits_data() {
     QTest::addColumn<QString>("field");
