@@ -34,7 +34,7 @@ struct SetupParams {
   bool GraphicUpdate = true;             // draw moves during a step
   std::int32_t PanelWidth = kPanelSize;  // drawing panel, pixels: fixes Cols and Rows
   std::int32_t PanelHeight = kPanelSize;
-  std::optional<std::uint32_t> Seed;  // fixed generator seed at every placement; else the clock
+  std::optional<std::uint32_t> Seed{};  // fixed generator seed at every placement; else the clock
 };
 
 // The settings in force, with the values derived from them at setup.

@@ -18,13 +18,12 @@ namespace segsim {
 namespace {
 
 SetupParams Panel(std::int32_t panel, std::int32_t cellSize, std::int32_t agents) {
-  SetupParams p;
-  p.PanelWidth = p.PanelHeight = panel;
-  p.CellSize = cellSize;
-  p.AgentCount = agents;
-  p.GraphicUpdate = false;
-  p.Seed = 1;
-  return p;
+  return {.AgentCount = agents,
+          .CellSize = cellSize,
+          .GraphicUpdate = false,
+          .PanelWidth = panel,
+          .PanelHeight = panel,
+          .Seed = 1};
 }
 
 std::string RefusalOf(const SetupParams& p, double limit) {

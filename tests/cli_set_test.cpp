@@ -31,12 +31,8 @@ std::vector<std::string> Trace(std::vector<std::string> extra) {
 
 // The same run made by hand: the changes go in between the steps, as the window makes them.
 TEST(RunSet, ChangesActBeforeTheirStepsRelocationPass) {
-  SetupParams p;
-  p.Seed = 11;
-  p.CellSize = 20;
-  p.GroupCount = 3;
   Simulation sim;
-  sim.InitSetup(p);
+  sim.InitSetup({.CellSize = 20, .GroupCount = 3, .Seed = 11});
   std::vector<std::string> byHand{SetupLine(sim.Model())};
   for (std::uint32_t t = 1; t <= 6; ++t) {
     if (t == 3) sim.Model().SetThreshold(70);

@@ -246,13 +246,8 @@ TEST(Json, NumbersReadBackAsTheSameDouble) {
 }
 
 TEST(Trace, LinesCarryTheStepsMeasures) {
-  SetupParams p;
-  p.CellSize = 20;
-  p.AgentCount = 900;
-  p.GroupCount = 3;
-  p.Seed = 21;
   Simulation sim;
-  sim.InitSetup(p);
+  sim.InitSetup({.AgentCount = 900, .CellSize = 20, .GroupCount = 3, .Seed = 21});
   EXPECT_EQ(SetupLine(sim.Model())
                 .rfind(R"({"step":0,"cols":35,"rows":35,"agents":900,"group_sizes":[)", 0),
             0u);

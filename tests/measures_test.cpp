@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,19 +14,13 @@
 #include "measures/simulation.h"
 #include "measures/statistics.h"
 #include "model/error.h"
+#include "test_setups.h"
 
 namespace segsim {
 namespace {
 
-// A model of cellSize 34 (20 x 20 cells) or another size, with no agents placed at random.
-SetupParams EmptyParams(std::int32_t cellSize, std::int32_t groups) {
-  SetupParams p;
-  p.CellSize = cellSize;
-  p.GroupCount = groups;
-  p.AgentCount = 0;
-  p.Seed = 1;
-  return p;
-}
+using testing::EmptySetup;
+using testing::SameBits;
 
 // Places agents from a picture: one string per row, '.' free, '1'..'9' a group.
 void Paint(Model& m, const std::vector<std::string>& rows) {
@@ -66,7 +62,7 @@ TEST(Clusters, SizesInOrderOfDiscovery) {
   };
   for (const ClusterCase& c : cases) {
     Model m;
-    m.InitSetup(EmptyParams(34, c.groups));
+    m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = c.groups}));
     Paint(m, c.picture);
     EXPECT_EQ(ClusterAnalysis(m.Grid(), c.groups), c.expected) << c.name;
     // Twice without a step: the same result.
@@ -76,13 +72,12 @@ TEST(Clusters, SizesInOrderOfDiscovery) {
 
 TEST(Clusters, FullGridAndCheckerboard) {
   Model full;
-  SetupParams p = EmptyParams(6, 1);
-  p.AgentCount = 116 * 116;  // one group filling every cell: one cluster, no call-stack limit
-  full.InitSetup(p);
+  // One group filling every cell: one cluster, no call-stack limit.
+  full.InitSetup({.AgentCount = 116 * 116, .CellSize = 6, .GroupCount = 1, .Seed = 1});
   EXPECT_EQ(ClusterAnalysis(full.Grid(), 1), ClusterSizes{{116 * 116}});
 
   Model board;
-  board.InitSetup(EmptyParams(34, 2));
+  board.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 2}));
   std::vector<std::string> rows;
   for (int r = 0; r < 20; ++r) {
     std::string row;
@@ -99,9 +94,7 @@ TEST(Clusters, FullGridAndCheckerboard) {
 
 TEST(Tiles, ExtentsFromRowZeroWithANarrowLastTile) {
   Model m;
-  SetupParams p = EmptyParams(6, 1);
-  p.AgentCount = 116 * 116;
-  m.InitSetup(p);
+  m.InitSetup({.AgentCount = 116 * 116, .CellSize = 6, .GroupCount = 1, .Seed = 1});
   const TileCounts t = CountTileGroups(m.Grid(), 20, 1);
   ASSERT_EQ(t.TilesPerSide(), 6);
   EXPECT_EQ(t.At(0, 0, 0), 400);
@@ -120,9 +113,8 @@ TEST(Tiles, EveryCellIsCountedInItsTileWhateverTheGroupsAndTileSize) {
   // tiles narrower than eight cells, and tiles whose last column or row is cut by the grid.
   for (const std::int32_t groups : {1, 2, 6, 8, 9, 13}) {
     Model m;
-    SetupParams p = EmptyParams(7, groups);  // 99 x 99 cells
-    p.AgentCount = 7000;
-    m.InitSetup(p);
+    m.InitSetup(
+        {.AgentCount = 7000, .CellSize = 7 /* 99 x 99 cells */, .GroupCount = groups, .Seed = 1});
     const Grid& grid = m.Grid();
     for (const std::int32_t tileSize : {1, 5, 8, 17, 20, 99}) {
       const TileCounts t = CountTileGroups(grid, tileSize, groups);
@@ -143,7 +135,7 @@ TEST(Tiles, EveryCellIsCountedInItsTileWhateverTheGroupsAndTileSize) {
 
 TEST(Tiles, CountsByColumnAndRowOfTheTile) {
   Model m;
-  m.InitSetup(EmptyParams(34, 2));
+  m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 2}));
   m.AddAgent({19, 0}, 2);  // tile column 1, row 0 with tiles of 10
   m.AddAgent({0, 10}, 1);  // tile column 0, row 1
   m.AddAgent({9, 9}, 1);   // tile 0, 0
@@ -159,7 +151,7 @@ TEST(Tiles, CountsByColumnAndRowOfTheTile) {
 TEST(Dissimilarity, SeparatedMixedAndOneTile) {
   // Two tiles of 10 columns: group 1 left, group 2 right: D = 100, IS = 100 for both.
   Model m;
-  m.InitSetup(EmptyParams(34, 2));
+  m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 2}));
   for (int r = 0; r < 20; ++r) {
     m.AddAgent({0, r}, 1);
     m.AddAgent({15, r}, 2);
@@ -175,7 +167,7 @@ TEST(Dissimilarity, SeparatedMixedAndOneTile) {
 
   // Every tile holding both groups in the proportions of the whole grid: 0.
   Model mixed;
-  mixed.InitSetup(EmptyParams(34, 3));
+  mixed.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 3}));
   for (int c = 0; c < 20; c += 2) {
     mixed.AddAgent({c, c}, 1);
     mixed.AddAgent({c + 1, c}, 2);
@@ -193,7 +185,7 @@ TEST(Dissimilarity, UnevenShares) {
   // With T = 10 (two more agents counted than stand): IS(0) = 1/2 (|75 - 1/6*100| +
   // |25 - 3/6*100|) = 41.666...
   Model m;
-  m.InitSetup(EmptyParams(34, 2));
+  m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 2}));
   Paint(m, {"111........1........", "2..............222.."});
   Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 8);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
@@ -208,7 +200,7 @@ TEST(Dissimilarity, UnevenShares) {
 
 TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
   Model m;
-  m.InitSetup(EmptyParams(34, 3));
+  m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 3}));
   Paint(m, {"1.2", "..1"});  // group 3 empty
   const Dissimilarity d = ComputeDissimilarity(CountTileGroups(m.Grid(), 5, 3), m.GroupSizes(), 3);
   EXPECT_FALSE(std::isnan(d.Pair(0, 1)));
@@ -219,18 +211,105 @@ TEST(Dissimilarity, EmptyGroupsAndAWholePopulationHaveNoValue) {
   EXPECT_EQ(DisplayText(d.Pair(1, 2)), "n/a");
 
   Model one;
-  one.InitSetup(EmptyParams(34, 1));
+  one.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 1}));
   Paint(one, {"11"});
   const Dissimilarity single =
       ComputeDissimilarity(CountTileGroups(one.Grid(), 5, 1), one.GroupSizes(), 2);
   EXPECT_TRUE(std::isnan(single.segregation[0]));  // T - N(0) = 0
 }
 
+// --- the dissimilarity of a step ------------------------------------------------------------
+
+// The indices term by term as defined: for each tile, each group's share against each other
+// group's and against the rest of the population, the rest counted group by group.
+Dissimilarity DissimilarityByDefinition(const TileCounts& counts, std::span<const std::int32_t> n,
+                                        std::int32_t total) {
+  const std::int32_t g = counts.Groups();
+  const auto gs = static_cast<std::size_t>(g);
+  std::vector<long double> pair(gs * gs, 0);
+  std::vector<long double> segregation(gs, 0);
+  for (std::int32_t a = 0; a < counts.TilesPerSide(); ++a) {
+    for (std::int32_t b = 0; b < counts.TilesPerSide(); ++b) {
+      auto share = [&](std::int32_t k) {
+        return static_cast<long double>(counts.At(b, a, k)) / n[static_cast<std::size_t>(k)] * 100;
+      };
+      for (std::int32_t i = 0; i < g; ++i) {
+        if (n[static_cast<std::size_t>(i)] == 0) continue;
+        for (std::int32_t j = i + 1; j < g; ++j) {
+          if (n[static_cast<std::size_t>(j)] == 0) continue;
+          pair[static_cast<std::size_t>(i) * gs + j] += std::fabs(share(i) - share(j));
+        }
+        long double rest = 0;
+        for (std::int32_t k = 0; k < g; ++k) {
+          if (k != i) rest += counts.At(b, a, k);
+        }
+        const std::int32_t others = total - n[static_cast<std::size_t>(i)];
+        if (others == 0) continue;
+        segregation[static_cast<std::size_t>(i)] += std::fabs(share(i) - rest / others * 100);
+      }
+    }
+  }
+  const double none = std::nan("");
+  Dissimilarity d{g, std::vector<double>(gs * gs, 0.0), std::vector<double>(gs, 0.0)};
+  for (std::size_t i = 0; i < gs; ++i) {
+    for (std::size_t j = i; j < gs; ++j) {
+      d.pair[i * gs + j] =
+          n[i] == 0 || n[j] == 0 ? none : static_cast<double>(pair[i * gs + j] / 2);
+    }
+    const bool noIndex = n[i] == 0 || total - n[i] == 0;
+    d.segregation[i] = noIndex ? none : static_cast<double>(segregation[i] / 2);
+  }
+  return d;
+}
+
+TEST(Dissimilarity, BitForBitAsDefined) {
+  // Random tile counts, with empty groups, a group that is the whole population, and totals
+  // other than the sum of the group sizes (the window's agent-count field may differ).
+  // Every third trial is sparse, as with many groups on small tiles: most groups absent from a
+  // tile, many tiles empty, which the computation skips.
+  std::mt19937 random(3);
+  for (int trial = 0; trial < 300; ++trial) {
+    const bool sparse = trial % 3 == 0;
+    const auto groups = static_cast<std::int32_t>(1 + random() % (sparse ? 300 : 45));
+    const auto tiles = static_cast<std::int32_t>(1 + random() % (sparse ? 14 : 9));
+    TileCounts counts(tiles, groups);
+    std::vector<std::int32_t> sizes(static_cast<std::size_t>(groups), 0);
+    for (std::int32_t a = 0; a < tiles; ++a) {
+      for (std::int32_t b = 0; b < tiles; ++b) {
+        const bool emptyTile = sparse && random() % 3 == 0;
+        for (std::int32_t k = 0; k < groups; ++k) {
+          bool absent = random() % 5 == 0;
+          if (sparse) absent = emptyTile || random() % 40 != 0;
+          const std::int32_t c = absent ? 0 : static_cast<std::int32_t>(random() % 400);
+          counts.At(b, a, k) = c;
+          sizes[static_cast<std::size_t>(k)] += c;
+        }
+      }
+    }
+    if (trial % 7 == 0) {  // an empty group
+      const auto k = static_cast<std::int32_t>(random() % groups);
+      for (std::int32_t a = 0; a < tiles; ++a) {
+        for (std::int32_t b = 0; b < tiles; ++b) counts.At(b, a, k) = 0;
+      }
+      sizes[static_cast<std::size_t>(k)] = 0;
+    }
+    std::int32_t total = 0;
+    for (std::int32_t size : sizes) total += size;
+    if (trial % 5 == 1) total += static_cast<std::int32_t>(random() % 1000);
+    if (trial % 11 == 2) total = sizes[0];  // group 1 is everyone
+    const Dissimilarity fast = ComputeDissimilarity(counts, sizes, total);
+    const Dissimilarity defined = DissimilarityByDefinition(counts, sizes, total);
+    ASSERT_EQ(fast.groups, defined.groups);
+    ASSERT_TRUE(SameBits(fast.pair, defined.pair)) << "trial " << trial;
+    ASSERT_TRUE(SameBits(fast.segregation, defined.segregation)) << "trial " << trial;
+  }
+}
+
 // --- the satisfaction averages --------------------------------------------------------------
 
 TEST(Statistics, AveragesStoredValuesOfOccupiedCells) {
   Model m;
-  m.InitSetup(EmptyParams(34, 3));
+  m.InitSetup(EmptySetup({.CellSize = 34, .GroupCount = 3}));
   m.AddAgent({1, 1}, 1);
   m.AddAgent({5, 5}, 1);
   m.AddAgent({9, 9}, 2);
@@ -278,11 +357,7 @@ public:
 TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
   RecordingSink sink;
   Simulation sim(nullptr, &sink);
-  SetupParams p;
-  p.CellSize = 20;
-  p.AgentCount = 800;
-  p.GroupCount = 2;
-  p.Seed = 8;
+  const SetupParams p{.AgentCount = 800, .CellSize = 20, .GroupCount = 2, .Seed = 8};
   sim.InitSetup(p);
   sim.Step();
   EXPECT_EQ(sink.log, (std::vector<std::string>{"reset G=2", "sat 0@1", "sat 1@1", "clusters@1",
@@ -315,12 +390,7 @@ TEST(Schedule, ResetAtStepOneThenPointsClustersAndTiles) {
 TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
   RecordingSink sink;
   Simulation sim(nullptr, &sink);
-  SetupParams p;
-  p.CellSize = 20;
-  p.AgentCount = 800;
-  p.GroupCount = 3;
-  p.Seed = 8;
-  sim.InitSetup(p);
+  sim.InitSetup({.AgentCount = 800, .CellSize = 20, .GroupCount = 3, .Seed = 8});
   sim.Step();
   const Dissimilarity before = sim.LastMeasures().dissimilarity;
   sim.SetPopulationTotalSource([] { return 1600; });
@@ -341,9 +411,7 @@ TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
 // The log of a run keeps one change per setting and step, drops changes back to the value in
 // force, and places each before the next relocation pass.
 TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {
-  SetupParams setup;
-  setup.Threshold = 20;
-  setup.TileSize = 0;  // counts as 1
+  const SetupParams setup{.TileSize = 0 /* counts as 1 */, .Threshold = 20};
   RunLog log;
   log.Reset(setup);
   log.Record(RunSetting::Threshold, 35);  // dragged past several positions before step 1
@@ -367,11 +435,8 @@ TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {
 }
 
 TEST(RunLog, AppliedChangesAreCheckedAgainstTheModel) {
-  SetupParams p;
-  p.Seed = 5;
-  p.CellSize = 34;  // 20 x 20 cells
   Simulation sim;
-  sim.InitSetup(p);
+  sim.InitSetup({.CellSize = 34 /* 20 x 20 cells */, .Seed = 5});
   ApplyRunSetting(sim, RunSetting::Agents, 400);
   EXPECT_EQ(sim.PopulationTotal(), 400);
   EXPECT_THROW(ApplyRunSetting(sim, RunSetting::Agents, 401), SegsimError);

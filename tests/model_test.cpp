@@ -12,11 +12,13 @@
 #include "model/model.h"
 #include "model/numeric.h"
 #include "recording_canvas.h"
+#include "test_setups.h"
 
 namespace segsim {
 namespace {
 
 using testing::DrawCall;
+using testing::EmptyModel;
 using testing::RecordingCanvas;
 
 // --- numeric conventions --------------------------------------------------------------------
@@ -160,22 +162,8 @@ TEST(Colors, RampForSeveralGroupCounts) {
 
 // --- grid -----------------------------------------------------------------------------------
 
-Model MakeEmptyModel(std::int32_t cellSize = 6, std::int32_t groups = 2, Canvas* canvas = nullptr) {
-  Model m(canvas);
-  SetupParams p;
-  p.CellSize = cellSize;
-  p.GroupCount = groups;
-  p.AgentCount = 0;
-  p.Seed = 1;
-  m.InitSetup(p);
-  return m;
-}
-
 TEST(Grid, WrapPositionOnePeriodAndBeyond) {
-  Model m;
-  SetupParams p;
-  p.AgentCount = 0;
-  m.InitSetup(p);
+  const Model m = EmptyModel();
   const std::int32_t C = m.Settings().Cols, R = m.Settings().Rows;
   struct Row {
     std::int32_t c, r, wc, wr;
@@ -204,10 +192,7 @@ TEST(Setup, GeometryFollowsTheCellSize) {
   for (const Row& row : {Row{6, 3, 3, 116}, Row{5, 2, 2, 139}, Row{7, 3, 4, 99},
                          Row{34, 17, 17, 20}, Row{1, 0, 0, 694}, Row{10, 5, 5, 69}}) {
     Model m;
-    SetupParams p;
-    p.CellSize = row.cellSize;
-    p.AgentCount = 100;
-    m.InitSetup(p);
+    m.InitSetup({.AgentCount = 100, .CellSize = row.cellSize});
     const ModelSettings& s = m.Settings();
     EXPECT_EQ(s.AgentRadius, row.agentRadius) << row.cellSize;
     EXPECT_EQ(s.CellOffset, row.cellOffset) << row.cellSize;
@@ -250,9 +235,7 @@ void ExpectConsistent(const Model& m) {
 
 TEST(Setup, PlacementDrawsColumnRowThenGroup) {
   Model m;
-  SetupParams p;
-  p.Seed = 2024;
-  m.InitSetup(p);
+  m.InitSetup({.Seed = 2024});
   ExpectConsistent(m);
   EXPECT_EQ(m.AgentCountUsed(), 12783);
   // Replay the draws for the first agents: column, row, then the group.
@@ -270,8 +253,7 @@ TEST(Setup, PlacementDrawsColumnRowThenGroup) {
 }
 
 TEST(Setup, FixedSeedRepeatsAndTheClockDoesNot) {
-  SetupParams p;
-  p.Seed = 9;
+  SetupParams p{.Seed = 9};
   Model a, b;
   a.InitSetup(p);
   b.InitSetup(p);
@@ -288,15 +270,12 @@ TEST(Setup, FixedSeedRepeatsAndTheClockDoesNot) {
 
 TEST(Setup, AgentCountIsCappedAtTheGridAndAFullGridIsFilled) {
   Model m;
-  SetupParams p;
-  p.AgentCount = 20000;
-  m.InitSetup(p);
+  m.InitSetup({.AgentCount = 20000});
   EXPECT_TRUE(m.AgentCountCapped());
   EXPECT_EQ(m.AgentCountUsed(), 12783);
 
-  p.CellSize = 34;  // 400 cells, every one taken: the last agents need the scan fallback
-  p.AgentCount = 400;
-  p.Seed = 3;
+  // 400 cells, every one taken: the last agents need the scan fallback.
+  SetupParams p{.AgentCount = 400, .CellSize = 34, .Seed = 3};
   m.NewSetup(p);
   EXPECT_FALSE(m.AgentCountCapped());
   EXPECT_EQ(m.AgentCountUsed(), 400);
@@ -313,17 +292,12 @@ TEST(Setup, AgentCountIsCappedAtTheGridAndAFullGridIsFilled) {
 
 TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
   Model m;
-  SetupParams p;
-  p.Seed = 5;
-  m.InitSetup(p);
+  m.InitSetup({.Seed = 5});
   const int firstX = m.AgentList()[0].GridX;
-  for (auto change :
-       {+[](SetupParams& q) { q.CellSize = 0; }, +[](SetupParams& q) { q.GroupCount = 0; },
-        +[](SetupParams& q) { q.PanelWidth = 2; },
-        +[](SetupParams& q) { q.GroupCount = kMaxGroupCount + 1; },
-        +[](SetupParams& q) { q.NeighbourRadius = kMaxNeighbourRadius + 1; }}) {
-    SetupParams bad = p;
-    change(bad);
+  for (const SetupParams& bad :
+       {SetupParams{.CellSize = 0}, SetupParams{.GroupCount = 0}, SetupParams{.PanelWidth = 2},
+        SetupParams{.GroupCount = kMaxGroupCount + 1},
+        SetupParams{.NeighbourRadius = kMaxNeighbourRadius + 1}}) {
     EXPECT_THROW(m.NewSetup(bad), SegsimError);
     EXPECT_EQ(m.AgentCountUsed(), 12783);
     EXPECT_EQ(m.AgentList()[0].GridX, firstX);
@@ -334,12 +308,8 @@ TEST(Setup, RefusedSettingsLeaveTheModelWhole) {
 TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
   RecordingCanvas canvas;
   Model m(&canvas);
-  SetupParams p;
-  p.CellSize = 34;
-  p.AgentCount = 3;
-  p.Seed = 11;
-  p.GraphicUpdate = false;  // placement draws regardless
-  m.InitSetup(p);
+  // Placement draws whether or not moves are drawn.
+  m.InitSetup({.AgentCount = 3, .CellSize = 34, .GraphicUpdate = false, .Seed = 11});
   ASSERT_EQ(canvas.calls.front(), (DrawCall{DrawCall::kImage, 694, 694}));
   // The first cell: one-pixel grey outline, 180 grey inside, box of the half edge 17.
   const std::vector<DrawCall> firstCell(canvas.calls.begin() + 1, canvas.calls.begin() + 5);
@@ -365,7 +335,7 @@ TEST(Setup, DrawsEveryCellThenEachAgentAsPlaced) {
 // --- satisfaction ---------------------------------------------------------------------------
 
 TEST(Satisfaction, CountsBySameStateAmongOccupied) {
-  Model m = MakeEmptyModel();
+  Model m = EmptyModel({.GroupCount = 2});
   m.AddAgent({10, 10}, 1);
   for (GridPos p : {GridPos{11, 10}, {9, 9}, {14, 15}}) m.AddAgent(p, 1);          // 3 same
   for (GridPos p : {GridPos{5, 5}, {15, 15}, {10, 12}, {8, 6}}) m.AddAgent(p, 2);  // 4 other
@@ -380,7 +350,7 @@ TEST(Satisfaction, CountsBySameStateAmongOccupied) {
 
 TEST(Satisfaction, WholePercentagesAreExact) {
   // 11 same of 20, 7 of 100: the quotient in extended precision gives exactly 55 and 7.
-  Model m = MakeEmptyModel(6, 2);
+  Model m = EmptyModel({.GroupCount = 2});
   int placed = 1;
   m.AddAgent({50, 50}, 1);
   for (int dy = -2; dy <= 2 && placed < 20; ++dy) {
@@ -397,7 +367,7 @@ TEST(Satisfaction, WholePercentagesAreExact) {
 }
 
 TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
-  Model m = MakeEmptyModel(6, 2);
+  Model m = EmptyModel({.GroupCount = 2});
   const int C = m.Settings().Cols, R = m.Settings().Rows;
   m.AddAgent({0, R - 1}, 1);
   m.AddAgent({C - 5, R - 1}, 2);  // r = 5 columns to the left, across the edge
@@ -409,12 +379,8 @@ TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
 
   // A 20 x 20 grid with radius 10: the square is 21 wide, one column and one row appear twice.
   Model full(nullptr);
-  SetupParams p;
-  p.CellSize = 34;
-  p.AgentCount = 400;
-  p.GroupCount = 1;
-  p.NeighbourRadius = 10;
-  p.Seed = 1;
+  SetupParams p{
+      .AgentCount = 400, .CellSize = 34, .GroupCount = 1, .NeighbourRadius = 10, .Seed = 1};
   full.InitSetup(p);
   EXPECT_EQ(full.CountNeighbours(3, 3).same, 21 * 21);
   // A square many times wider than the grid: every cell once per appearance.
@@ -435,16 +401,14 @@ TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
 Model MakeRunningModel(std::uint32_t threshold, std::int32_t radius, Canvas* canvas = nullptr,
                        bool graphic = true) {
   Model m(canvas);
-  SetupParams p;
-  p.CellSize = 20;  // 35 x 35
-  p.AgentCount = 900;
-  p.GroupCount = 3;
-  p.NeighbourRadius = radius;
-  p.MoveDistance = 10;
-  p.Threshold = threshold;
-  p.Seed = 4;
-  p.GraphicUpdate = graphic;
-  m.InitSetup(p);
+  m.InitSetup({.AgentCount = 900,
+               .CellSize = 20,  // 35 x 35
+               .GroupCount = 3,
+               .NeighbourRadius = radius,
+               .MoveDistance = 10,
+               .Threshold = threshold,
+               .GraphicUpdate = graphic,
+               .Seed = 4});
   return m;
 }
 
@@ -470,15 +434,14 @@ TEST(Relocation, AnEqualCandidateDoesNotMove) {
 
 TEST(Relocation, SatisfactionEqualToTheThresholdIsUnsatisfied) {
   // One agent of group 1 beside one of group 2: each has 50 %.
-  Model m = MakeEmptyModel(6, 2);
+  Model m = EmptyModel({.GroupCount = 2});
   m.SetThreshold(50);
   m.AddAgent({10, 10}, 1);
   m.AddAgent({11, 10}, 2);
   m.MoveAgents();
   EXPECT_FALSE(m.AgentList()[0].Satisfied);
   EXPECT_EQ(m.LastPass().unsatisfied, 2 - (m.AgentList()[1].Satisfied ? 1 : 0));
-  m.SetThreshold(49);
-  Model n = MakeEmptyModel(6, 2);
+  Model n = EmptyModel({.GroupCount = 2});
   n.SetThreshold(49);
   n.AddAgent({10, 10}, 1);
   n.AddAgent({11, 10}, 2);
@@ -489,25 +452,28 @@ TEST(Relocation, SatisfactionEqualToTheThresholdIsUnsatisfied) {
 }
 
 TEST(Relocation, TheMovedAgentLeavesItsOwnCellAsAStrangerDuringEvaluation) {
-  // Agent A (group 1) next to B (group 2) at 50 %; with threshold 50 A searches. Wherever A's
-  // target lies within the radius of its old cell, the old cell counts as other there.
-  Model m = MakeEmptyModel(6, 2);
-  m.SetThreshold(50);
-  m.AddAgent({10, 10}, 1);
-  m.AddAgent({11, 10}, 2);
-  m.MoveAgents();
-  const TAgent& a = m.AgentList()[0];
-  if (a.GridX != 10 || a.GridY != 10) {
-    const TCell target = m.Grid()[a.GridX][a.GridY];
-    const int dx = std::abs(a.GridX - 10), dy = std::abs(a.GridY - 10);
-    const bool oldInSquare = std::min(dx, 116 - dx) <= 5 && std::min(dy, 116 - dy) <= 5;
-    // The candidate value stored in the target: below 100 when the old cell counted as other.
-    if (oldInSquare) {
-      EXPECT_LT(target.Satisfaction(), 100.0);
+  // A (group 1, first to move) has 1 of 9 alike: its 8 neighbours but (9, 10) are group 2, and
+  // so is B, inside its square only. With a move distance of 0 the one free cell in reach,
+  // (9, 10), is the target; C (group 1) lies inside that square only. There A counts itself and
+  // C alike, the seven and its own old cell other: 2 of 10, a strict gain, so A moves. Were the
+  // old cell not counted it would be 2 of 9, as alike 3 of 10.
+  for (CountMethod method : {CountMethod::kSums, CountMethod::kDirect}) {
+    Model m = EmptyModel({.GroupCount = 2, .MoveDistance = 0, .Threshold = 50}, method);
+    m.AddAgent({10, 10}, 1);
+    for (int dx = -1; dx <= 1; ++dx) {
+      for (int dy = -1; dy <= 1; ++dy) {
+        if (dy != 0 || dx == 1) m.AddAgent({10 + dx, 10 + dy}, 2);
+      }
     }
-    EXPECT_GT(target.Satisfaction(), 50.0);
+    m.AddAgent({15, 10}, 2);  // B
+    m.AddAgent({4, 10}, 1);   // C
+    m.MoveAgents();
+    const TAgent& a = m.AgentList()[0];
+    ASSERT_EQ(a.GridX, 9);
+    ASSERT_EQ(a.GridY, 10);
+    EXPECT_EQ(m.Grid()[9][10].Satisfaction(), 20.0);
+    ExpectConsistent(m);
   }
-  ExpectConsistent(m);
 }
 
 TEST(Relocation, PassesKeepTheModelConsistentAndRunTheSameFromTheSameSeed) {

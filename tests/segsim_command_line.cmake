@@ -1,4 +1,4 @@
-# Run by ctest (see ui_results_test.cmake): segsim refuses a bad --seed before any window opens.
+# Run by ctest (see tests/CMakeLists.txt): segsim refuses a bad --seed before any window opens.
 foreach(bad "x" "-1" "4294967296" "1.5" "")
   execute_process(COMMAND ${SEGSIM} --seed "${bad}" RESULT_VARIABLE status
                   OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 20)

@@ -20,10 +20,9 @@
 #include "charts/chart_view.h"
 #include "measures/run_results.h"
 #include "model/numeric.h"
-#include "ui/error_display.h"
 #include "ui/message_box.h"
 #include "ui/up_down.h"
-#include "ui/windows.h"
+#include "window_fixture.h"
 
 namespace segsim::sweeptest {
 
@@ -52,17 +51,12 @@ struct Run {
   std::optional<double> sharedMean;
 };
 
-class SweepFixture : public QObject {
+class SweepFixture : public WindowFixture {
 protected:
-  Windows w_;
-  QStringList errors_;
   QStringList messages_;  // "text | caption"
   std::vector<Run> runs_;
   int ticks_ = 0;
 
-  TForm1* F1() { return w_.Form1.get(); }
-  TForm2* F2() { return w_.Form2.get(); }
-  TForm3* F3() { return w_.Form3.get(); }
   void Set(const char* field, const QString& text) {
     F3()->findChild<QLineEdit*>(field)->setText(text);
   }
@@ -149,23 +143,20 @@ protected:
 
   // initTestCase, init and cleanup of the test classes.
   void SetUpTestCase() {
-    QCoreApplication::setApplicationName("segsim");
-    SetErrorPresenter([this](const QString& m) { errors_ << m; });
+    StartCase();
     SetMessagePresenter([this](const QString& text, const QString& caption) {
       messages_ << text + " | " + caption;
     });
   }
   void SetUp() {
-    errors_.clear();
     messages_.clear();
     runs_.clear();
     ticks_ = 0;
-    w_ = CreateWindows();
-    F1()->Timer1->stop();
+    Open();
     F1()->Edit_cellSiz->setText("34");  // 20 x 20 cells, 380 agents
     F1()->B_setup->click();
   }
-  void TearDown() { w_ = Windows{}; }
+  void TearDown() { Close(); }
 };
 
 }  // namespace segsim::sweeptest

@@ -3,6 +3,7 @@
 
 #include "charts/chart_view.h"
 #include "model/model.h"
+#include "test_setups.h"
 #include "ui/draw_image.h"
 
 using namespace segsim;
@@ -13,14 +14,6 @@ constexpr QRgb kOutline = 0xFF808080;
 constexpr QRgb kInterior = 0xFFB4B4B4;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;  // group 1 of the colour ramp, 0x000000FF in the model
-
-// A grid of the cell size with no agents placed at random.
-SetupParams EmptySetup(int cellSize) {
-  SetupParams p;
-  p.AgentCount = 0;
-  p.CellSize = cellSize;
-  return p;
-}
 
 }  // namespace
 
@@ -57,7 +50,7 @@ private slots:
     QFETCH(uint, colour);
     ImageCanvas canvas;
     Model model(&canvas);
-    model.InitSetup(EmptySetup(cellSize));
+    model.InitSetup(testing::EmptySetup({.CellSize = cellSize}));
     QCOMPARE(canvas.Image().size(), QSize(694, 694));
     QCOMPARE(canvas.Image().pixel(pixel), QRgb(colour));
   }
@@ -74,7 +67,7 @@ private slots:
     QFETCH(QRect, box);
     ImageCanvas canvas;
     Model model(&canvas);
-    model.InitSetup(EmptySetup(cellSize));
+    model.InitSetup(testing::EmptySetup({.CellSize = cellSize}));
     model.AddAgent({2, 2}, 1);
     const QImage& image = canvas.Image();
     // Red only inside the box, the whole middle cross of the box red, the corners not.

@@ -28,7 +28,7 @@
 #include "ui/frozen_table.h"
 #include "ui/message_box.h"
 #include "ui/window_place.h"
-#include "ui/windows.h"
+#include "window_fixture.h"
 
 using namespace segsim;
 
@@ -53,32 +53,24 @@ QByteArray FileBytes(const QString& path) {
 
 }  // namespace
 
-class ResultsTest : public QObject {
+class ResultsTest : public WindowFixture {
   Q_OBJECT
 
-  Windows w_;
-  QStringList errors_, failures_;
+  QStringList failures_;
   QString chosen_;  // what the file-name chooser answers
   QString filter_;  // the index of the filter it chooses; empty: the first
   QTemporaryDir dir_;
 
-  TForm1* F1() { return w_.Form1.get(); }
-  TForm2* F2() { return w_.Form2.get(); }
-  TForm3* F3() { return w_.Form3.get(); }
   void Setup(const char* cellSize, const char* groups) {
     F1()->Edit_cellSiz->setText(cellSize);
     F1()->Edit_anzGr->setText(groups);
     F1()->B_setup->click();
   }
-  void Steps(int n) {
-    for (int i = 0; i < n; ++i) F1()->Timer1Tick();
-  }
   QString Path(const char* name) { return dir_.filePath(name); }
 
 private slots:
   void initTestCase() {
-    QCoreApplication::setApplicationName("segsim");
-    SetErrorPresenter([this](const QString& m) { errors_ << m; });
+    StartCase();
     SetMessagePresenter([](const QString&, const QString&) {});
     SetWriteFailureReporter([this](const QString& m) { failures_ << m; });
     SetFileNameChooser([this](QWidget*, const QString&, const QString& filter, QString* selected) {
@@ -89,12 +81,10 @@ private slots:
   }
   void init() {
     filter_.clear();
-    errors_.clear();
     failures_.clear();
-    w_ = CreateWindows(1000);
-    F1()->Timer1->stop();
+    Open(1000);
   }
-  void cleanup() { w_ = Windows{}; }
+  void cleanup() { Close(); }
 
   void everyChartHasTheMenu() {
     const QStringList menu{"Save picture...", "Save data as CSV...", "Copy data", "Reset zoom"};

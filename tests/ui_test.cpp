@@ -17,7 +17,7 @@
 #include "model/numeric.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
-#include "ui/windows.h"
+#include "window_fixture.h"
 
 using namespace segsim;
 
@@ -43,13 +43,9 @@ void Erase(QLineEdit* field) {
 
 }  // namespace
 
-class UiTest : public QObject {
+class UiTest : public WindowFixture {
   Q_OBJECT
 
-  Windows w_;
-  QStringList errors_;
-
-  TForm1* F1() { return w_.Form1.get(); }
   QLineEdit* Field(const char* name) { return F1()->findChild<QLineEdit*>(name); }
   QPushButton* Button(const char* name) { return F1()->findChild<QPushButton*>(name); }
   QTimer* Timer1() { return F1()->findChild<QTimer*>("Timer1"); }
@@ -60,17 +56,9 @@ class UiTest : public QObject {
   }
 
 private slots:
-  void initTestCase() {
-    QCoreApplication::setApplicationName("segsim");
-    SetErrorPresenter([this](const QString& m) { errors_ << m; });
-  }
-  void init() {
-    errors_.clear();
-    w_ = CreateWindows();
-    QVERIFY(Timer1()->isActive());
-    Timer1()->stop();  // tests step by hand unless they test the run loop
-  }
-  void cleanup() { w_ = Windows{}; }
+  void initTestCase() { StartCase(); }
+  void init() { Open(); }  // tests step by hand unless they test the run loop
+  void cleanup() { Close(); }
 
   void fieldLimits_data() {
     QTest::addColumn<QString>("field");
@@ -80,59 +68,45 @@ private slots:
     QTest::addColumn<QStringList>("errors");
     const QStringList none;
     const QStringList minus{"'-' ist kein gültiger Integerwert"};
-    QTest::newRow("agents above cells") << "Edit_anzAg" << true << "20000"
-                                        << "12783" << none;
-    QTest::newRow("agents equal to cells") << "Edit_anzAg" << false << "13456"
-                                           << "13456" << none;
-    QTest::newRow("agents one above") << "Edit_anzAg" << false << "13457"
-                                      << "12783" << none;
-    QTest::newRow("agents 1") << "Edit_anzAg" << true << "1"
-                              << "2" << none;
-    QTest::newRow("agents 0") << "Edit_anzAg" << true << "0"
-                              << "2" << none;
-    QTest::newRow("agents -5") << "Edit_anzAg" << true << "-5"
-                               << "2" << minus;
-    QTest::newRow("cell size 35") << "Edit_cellSiz" << true << "35"
-                                  << "34" << none;
-    QTest::newRow("cell size 34") << "Edit_cellSiz" << true << "34"
-                                  << "34" << none;
-    QTest::newRow("cell size 0") << "Edit_cellSiz" << true << "0"
-                                 << "1" << none;
-    QTest::newRow("cell size -3") << "Edit_cellSiz" << true << "-3"
-                                  << "1" << minus;
-    QTest::newRow("groups 0") << "Edit_anzGr" << true << "0"
-                              << "1" << none;
-    QTest::newRow("groups 1") << "Edit_anzGr" << true << "1"
-                              << "1" << none;
-    QTest::newRow("groups 250") << "Edit_anzGr" << true << "250"
-                                << "250" << none;
-    QTest::newRow("distance 58") << "Edit_mDist" << true << "58"
-                                 << "58" << none;
-    QTest::newRow("distance 59") << "Edit_mDist" << true << "59"
-                                 << "57" << none;
-    QTest::newRow("distance 0") << "Edit_mDist" << true << "0"
-                                << "1" << none;
-    QTest::newRow("radius 58") << "Edit_nRad" << true << "58"
-                               << "58" << none;
-    QTest::newRow("radius 59, a third") << "Edit_nRad" << true << "59"
-                                        << "37" << none;
-    QTest::newRow("radius 0") << "Edit_nRad" << true << "0"
-                              << "1" << none;
-    QTest::newRow("hex accepted") << "Edit_mDist" << false << "$1F"
-                                  << "$1F" << none;
-    QTest::newRow("tile size 0 kept as typed") << "E_nbSize" << true << "0"
-                                               << "0" << none;
-    QTest::newRow("tile size 015") << "E_nbSize" << true << "015"
-                                   << "015" << none;
-    QTest::newRow("tile size 05") << "E_nbSize" << true << "05"
-                                  << "05" << none;
-    QTest::newRow("tile size -3") << "E_nbSize" << true << "-3"
-                                  << "-3" << minus;
-    QTest::newRow("stop step -1") << "E_stopT" << true << "-1"
-                                  << "-1" << minus;
-    QTest::newRow("letters") << "Edit_nRad" << true << "a"
-                             << "a" << QStringList{"'a' ist kein gültiger Integerwert"};
+    struct Row {
+      const char *name, *field;
+      bool typed;
+      const char *input, *expected;
+      QStringList errors;
+    };
+    const Row rows[] = {
+        {"agents above cells", "Edit_anzAg", true, "20000", "12783", none},
+        {"agents equal to cells", "Edit_anzAg", false, "13456", "13456", none},
+        {"agents one above", "Edit_anzAg", false, "13457", "12783", none},
+        {"agents 1", "Edit_anzAg", true, "1", "2", none},
+        {"agents 0", "Edit_anzAg", true, "0", "2", none},
+        {"agents -5", "Edit_anzAg", true, "-5", "2", minus},
+        {"cell size 35", "Edit_cellSiz", true, "35", "34", none},
+        {"cell size 34", "Edit_cellSiz", true, "34", "34", none},
+        {"cell size 0", "Edit_cellSiz", true, "0", "1", none},
+        {"cell size -3", "Edit_cellSiz", true, "-3", "1", minus},
+        {"groups 0", "Edit_anzGr", true, "0", "1", none},
+        {"groups 1", "Edit_anzGr", true, "1", "1", none},
+        {"groups 250", "Edit_anzGr", true, "250", "250", none},
+        {"distance 58", "Edit_mDist", true, "58", "58", none},
+        {"distance 59", "Edit_mDist", true, "59", "57", none},
+        {"distance 0", "Edit_mDist", true, "0", "1", none},
+        {"radius 58", "Edit_nRad", true, "58", "58", none},
+        {"radius 59, a third", "Edit_nRad", true, "59", "37", none},
+        {"radius 0", "Edit_nRad", true, "0", "1", none},
+        {"hex accepted", "Edit_mDist", false, "$1F", "$1F", none},
+        {"tile size 0 kept as typed", "E_nbSize", true, "0", "0", none},
+        {"tile size 015", "E_nbSize", true, "015", "015", none},
+        {"tile size 05", "E_nbSize", true, "05", "05", none},
+        {"tile size -3", "E_nbSize", true, "-3", "-3", minus},
+        {"stop step -1", "E_stopT", true, "-1", "-1", minus},
+        {"letters", "Edit_nRad", true, "a", "a", QStringList{"'a' ist kein gültiger Integerwert"}},
+    };
+    for (const Row& r : rows) {
+      QTest::newRow(r.name) << r.field << r.typed << r.input << r.expected << r.errors;
+    }
   }
+
   void fieldLimits() {
     QFETCH(QString, field);
     QFETCH(bool, typed);

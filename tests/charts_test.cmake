@@ -1,2 +1,0 @@
-# Derived chart series (charts/): included from tests/CMakeLists.txt.
-segsim_test(charts_test charts_test.cpp log_thinning_test.cpp LINK segsim::charts)
