@@ -55,10 +55,8 @@ std::int32_t ParseInRange(const std::string& name, const std::string& text, std:
 }
 
 std::uint32_t ParseSeed(const std::string& text) {
-  std::int32_t signedValue = 0;
-  if (TryStrToInt(text, signedValue)) return static_cast<std::uint32_t>(signedValue);
   std::uint32_t value = 0;
-  if (!TryStrToUInt32(text, value)) {
+  if (!TryStrToSeed(text, value)) {
     throw UsageError("the value of --seed is no 32-bit integer: '" + text + "'");
   }
   return value;

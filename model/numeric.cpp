@@ -114,6 +114,15 @@ bool TryStrToUInt32(std::string_view text, std::uint32_t& value) {
   return true;
 }
 
+bool TryStrToSeed(std::string_view text, std::uint32_t& value) {
+  std::int32_t signedValue = 0;
+  if (TryStrToInt(text, signedValue)) {
+    value = static_cast<std::uint32_t>(signedValue);
+    return true;
+  }
+  return TryStrToUInt32(text, value);
+}
+
 std::int32_t StrToInt(std::string_view text) {
   std::int32_t value = 0;
   if (!TryStrToInt(text, value)) throw SegsimError(NotAnInteger(text));
