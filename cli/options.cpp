@@ -99,6 +99,8 @@ const OptionTable<RunOptions>& RunOptionTable() {
                     [](O& o, const std::string& v) {
                       try {
                         o.changes.push_back(ParseSetArgument(v, UINT32_MAX));
+                      } catch (const SetStepOutOfRange& e) {
+                        o.setStepsOutOfRange.push_back(e.Text());
                       } catch (const SegsimError& e) {
                         throw UsageError(e.what());
                       }
@@ -122,11 +124,12 @@ RunOptions ParseRunOptions(std::span<const std::string> args) {
   const RunOptions options = RunOptionTable().Parse(args);
   if (options.help) return options;
   CheckModelOptions(options.params);
+  const auto lastStep = static_cast<std::uint32_t>(options.steps);
+  if (!options.setStepsOutOfRange.empty()) {
+    throw UsageError(SetStepOutOfRange(options.setStepsOutOfRange.front(), lastStep).what());
+  }
   for (const SettingChange& c : options.changes) {
-    if (c.step > static_cast<std::uint32_t>(options.steps)) {
-      throw UsageError("the step of --set " + SetArgument(c) + " must be from 1 to " +
-                       std::to_string(options.steps) + " (--steps)");
-    }
+    if (c.step > lastStep) throw UsageError(SetStepOutOfRange(SetArgument(c), lastStep).what());
   }
   return options;
 }

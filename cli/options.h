@@ -17,6 +17,9 @@ struct RunOptions {
   std::int32_t steps = 500;  // timesteps after the setup, at least 0
   // --set: changes made while the model runs, in the order given; each step from 1 to steps.
   std::vector<SettingChange> changes;
+  // --set arguments whose step lies outside 1 to 2^32 - 1: refused once --steps is known, with
+  // the bound it gives.
+  std::vector<std::string> setStepsOutOfRange;
   bool summary = false;  // a short human-readable summary instead of the trace
   bool help = false;
 };

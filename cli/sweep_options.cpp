@@ -24,7 +24,8 @@ SweepParam ParseParam(const std::string& text) {
 std::int32_t ParseValue(const std::string& option, const std::string& text) {
   std::int32_t v = 0;
   if (!TryStrToInt(text, v)) {
-    throw UsageError("--param " + option + ": '" + text + "' is no integer");
+    throw UsageError("--param " + option + ": '" + text + "' is " +
+                     (IsIntegerOutOfRange(text) ? "out of range" : "no integer"));
   }
   return v;
 }

@@ -15,11 +15,12 @@ import matplotlib.pyplot as plt  # noqa: E402
 import segsim  # noqa: E402
 
 
-def main(out="phase_diagram.png", runs=5, steps=200, seed=1):
+def main(out="phase_diagram.png", runs=5, steps=200, seed=42):
     rows = segsim.sweep({"threshold": range(10, 81, 10), "groups": range(2, 9)},
                         runs=runs, steps=steps, seed=seed)
-    # One "mean" row per combination: mean_is averaged over its runs.
-    means = rows[rows["kind"] == "mean"].pivot(index="threshold", columns="groups",
+    # One "mean" row per combination: mean_is averaged over its runs. The threshold runs along
+    # x and the groups up y, as segsim-cli plot draws the same sweep (README, seed 42).
+    means = rows[rows["kind"] == "mean"].pivot(index="groups", columns="threshold",
                                                values="mean_is")
     means.index = means.index.astype(int)
     means.columns = means.columns.astype(int)
@@ -27,14 +28,14 @@ def main(out="phase_diagram.png", runs=5, steps=200, seed=1):
     fig, ax = plt.subplots(figsize=(6.4, 4.8), dpi=100)
     image = ax.imshow(means.to_numpy(), origin="lower", aspect="auto", cmap="viridis",
                       vmin=0, vmax=100)
-    ax.set_xticks(range(len(means.columns)), [str(g) for g in means.columns])
-    ax.set_yticks(range(len(means.index)), [str(t) for t in means.index])
-    ax.set_xlabel("number of groups")
-    ax.set_ylabel("tolerance threshold (%)")
+    ax.set_xticks(range(len(means.columns)), [str(t) for t in means.columns])
+    ax.set_yticks(range(len(means.index)), [str(g) for g in means.index])
+    ax.set_xlabel("tolerance threshold (%)")
+    ax.set_ylabel("number of groups")
     ax.set_title(f"Mean segregation index after {steps} steps ({runs} runs each, seed {seed})")
-    for i, threshold in enumerate(means.index):
-        for j, groups in enumerate(means.columns):
-            value = means.loc[threshold, groups]
+    for i, groups in enumerate(means.index):
+        for j, threshold in enumerate(means.columns):
+            value = means.loc[groups, threshold]
             ax.text(j, i, f"{value:.0f}", ha="center", va="center",
                     color="white" if value < 60 else "black", fontsize=8)
     fig.colorbar(image, ax=ax, label="mean segregation index (%)")

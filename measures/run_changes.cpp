@@ -82,6 +82,13 @@ std::string SetArgument(const SettingChange& change) {
          std::to_string(change.value);
 }
 
+SetStepOutOfRange::SetStepOutOfRange(const std::string& text, std::uint32_t lastStep)
+    : SegsimError(lastStep == 0 ? "the step of --set " + text +
+                                      " is past the last step: --steps 0 makes no step"
+                                : "the step of --set " + text + " must be from 1 to " +
+                                      std::to_string(lastStep) + " (--steps)"),
+      text_(text) {}
+
 SettingChange ParseSetArgument(const std::string& text, std::uint32_t lastStep) {
   const std::size_t colon = text.find(':');
   const std::size_t equals = text.find('=', colon == std::string::npos ? 0 : colon);
@@ -92,16 +99,19 @@ SettingChange ParseSetArgument(const std::string& text, std::uint32_t lastStep) 
   std::int32_t value = 0;
   const std::string stepText = text.substr(0, colon);
   const std::string valueText = text.substr(equals + 1);
-  if (!TryStrToInt(stepText, step)) {
-    throw SegsimError("the step of --set " + text + " is no integer: '" + stepText + "'");
+  const auto noInteger = [](std::string_view number) {
+    return IsIntegerOutOfRange(number) ? " is out of range: '" : " is no integer: '";
+  };
+  const bool stepOutOfRange = IsIntegerOutOfRange(stepText);
+  if (!stepOutOfRange && !TryStrToInt(stepText, step)) {
+    throw SegsimError("the step of --set " + text + noInteger(stepText) + stepText + "'");
   }
-  if (step < 1 || static_cast<std::uint32_t>(step) > lastStep) {
-    throw SegsimError("the step of --set " + text + " must be from 1 to " +
-                      std::to_string(lastStep) + " (--steps)");
+  if (stepOutOfRange || step < 1 || static_cast<std::uint32_t>(step) > lastStep) {
+    throw SetStepOutOfRange(text, lastStep);
   }
   const RunSetting setting = RunSettingNamed(text.substr(colon + 1, equals - colon - 1));
   if (!TryStrToInt(valueText, value)) {
-    throw SegsimError("the value of --set " + text + " is no integer: '" + valueText + "'");
+    throw SegsimError("the value of --set " + text + noInteger(valueText) + valueText + "'");
   }
   return {static_cast<std::uint32_t>(step), setting, value};
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/error.h"
 #include "model/settings.h"
 
 namespace segsim {
@@ -44,8 +45,20 @@ struct SettingChange {
 
 // "STEP:NAME=VALUE", as segsim-cli run --set takes it.
 std::string SetArgument(const SettingChange& change);
-// Reads "STEP:NAME=VALUE". Raises SegsimError for another form, a step below 1 or above
-// lastStep, or a name RunSettingNamed refuses. The value is checked when it is applied.
+// A step outside 1 to lastStep (the number of steps of the run), with the message that names
+// that bound; the text is the argument as given.
+class SetStepOutOfRange : public SegsimError {
+public:
+  SetStepOutOfRange(const std::string& text, std::uint32_t lastStep);
+  const std::string& Text() const { return text_; }
+
+private:
+  std::string text_;
+};
+
+// Reads "STEP:NAME=VALUE". Raises SegsimError for another form, a name RunSettingNamed refuses,
+// and SetStepOutOfRange for a step below 1 or above lastStep. The value is checked when it is
+// applied.
 SettingChange ParseSetArgument(const std::string& text, std::uint32_t lastStep);
 
 // Applies, in order, the changes that act before step `step`.

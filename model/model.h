@@ -60,7 +60,8 @@ public:
   static double SetupBytes(const SetupParams& params);
   // The memory a setup may take: what the machine has available now (MemAvailable of
   // /proc/meminfo), or kDefaultMemoryLimit where that cannot be read; lower still when the
-  // environment variable SEGSIM_MEMORY_LIMIT_MB gives a smaller number of megabytes.
+  // environment variable SEGSIM_MEMORY_LIMIT_MB gives a smaller number of megabytes; raises
+  // SegsimError when that variable holds anything but a number above 0.
   static double MemoryLimitBytes();
   static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.

@@ -65,8 +65,10 @@ namespace {
 // The grammar of the conversion: leading blanks, an optional sign, then decimal digits or
 // hexadecimal digits after "$", "x", "X", "0x" or "0X", and nothing else. The magnitude may not
 // exceed limit, or limitNegative after a minus sign.
+// Digits past the limit still have to be digits: `tooLarge` tells the text of an integer that
+// does not fit apart from a text that is no integer.
 bool ReadInteger(std::string_view text, std::uint64_t limit, std::uint64_t limitNegative,
-                 bool& negative, std::uint64_t& magnitude) {
+                 bool& negative, std::uint64_t& magnitude, bool* tooLarge = nullptr) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   negative = false;
@@ -85,13 +87,16 @@ bool ReadInteger(std::string_view text, std::uint64_t limit, std::uint64_t limit
   if (i == text.size()) return false;
   const std::uint64_t max = negative ? limitNegative : limit;
   magnitude = 0;
+  bool beyond = false;
   for (; i < text.size(); ++i) {
     const int digit = DigitValue(text[i], base);
     if (digit < 0) return false;
+    if (beyond) continue;
     magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (magnitude > max) return false;
+    beyond = magnitude > max;
   }
-  return true;
+  if (tooLarge != nullptr) *tooLarge = beyond;
+  return !beyond;
 }
 
 }  // namespace
@@ -112,6 +117,23 @@ bool TryStrToUInt32(std::string_view text, std::uint32_t& value) {
   if (!ReadInteger(text, 0xFFFFFFFFULL, 0, negative, magnitude)) return false;
   value = static_cast<std::uint32_t>(magnitude);
   return true;
+}
+
+bool IsIntegerOutOfRange(std::string_view text) {
+  bool negative = false;
+  bool tooLarge = false;
+  std::uint64_t magnitude = 0;
+  ReadInteger(text, 2147483647ULL, 2147483648ULL, negative, magnitude, &tooLarge);
+  return tooLarge;
+}
+
+bool TryStrToSeed(std::string_view text, std::uint32_t& value) {
+  std::int32_t signedValue = 0;
+  if (TryStrToInt(text, signedValue)) {
+    value = static_cast<std::uint32_t>(signedValue);
+    return true;
+  }
+  return TryStrToUInt32(text, value);
 }
 
 std::int32_t StrToInt(std::string_view text) {

@@ -39,5 +39,11 @@ std::int32_t StrToInt(std::string_view text);
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 // The same grammar for a 32-bit unsigned value (0 to 2^32 - 1; no minus sign but "-0").
 bool TryStrToUInt32(std::string_view text, std::uint32_t& value);
+// True for the text of an integer, in that grammar, that does not fit 32 bits signed ("3000000000",
+// "-0x80000001"), so that a message can say it is out of range rather than no integer.
+bool IsIntegerOutOfRange(std::string_view text);
+// A seed: any 32-bit value, signed (-2^31 to 2^31 - 1, a negative value taken modulo 2^32) or
+// unsigned (0 to 2^32 - 1), in the same grammar. Every front end reads seeds with this.
+bool TryStrToSeed(std::string_view text, std::uint32_t& value);
 
 }  // namespace segsim

@@ -83,10 +83,16 @@ double Model::MemoryLimitBytes() {
     }
   }
   // A lower limit of one's own, in megabytes (a shared machine, a test).
-  if (const char* own = std::getenv("SEGSIM_MEMORY_LIMIT_MB")) {
+  // Set but empty counts as not set, as a shell writes "SEGSIM_MEMORY_LIMIT_MB= command".
+  if (const char* own = std::getenv("SEGSIM_MEMORY_LIMIT_MB"); own != nullptr && *own != 0) {
     char* end = nullptr;
     const double mb = std::strtod(own, &end);
-    if (end != own && *end == '\0' && mb > 0) limit = std::min(limit, mb * 1e6);
+    if (end == own || *end != '\0' || !(mb > 0)) {
+      throw SegsimError(std::string("SEGSIM_MEMORY_LIMIT_MB must be a number of megabytes above 0, "
+                                    "not '") +
+                        own + "'");
+    }
+    limit = std::min(limit, mb * 1e6);
   }
   return limit;
 }

@@ -65,6 +65,16 @@ TEST(SetupMemory, ASetupBeyondTheLimitIsRefusedWithItsEstimate) {
   EXPECT_GT(Model::MemoryLimitBytes(), 0);
 }
 
+TEST(SetupMemory, TheLimitOfOnesOwnIsAPositiveNumberOfMegabytes) {
+  setenv("SEGSIM_MEMORY_LIMIT_MB", "5", 1);
+  EXPECT_LE(Model::MemoryLimitBytes(), 5e6);
+  for (const char* bad : {"abc", "-5", "0", "5 MB", "nan"}) {
+    setenv("SEGSIM_MEMORY_LIMIT_MB", bad, 1);
+    EXPECT_THROW(Model::MemoryLimitBytes(), SegsimError) << "'" << bad << "'";
+  }
+  unsetenv("SEGSIM_MEMORY_LIMIT_MB");
+}
+
 TEST(SetupMemory, TheModelInForceStaysWholeWhenASetupIsRefused) {
   Simulation sim;
   sim.InitSetup(Panel(694, 6, 12783));

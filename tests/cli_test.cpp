@@ -65,6 +65,10 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--summary=1"}, "option --summary takes no value"},
       {{"--bogus=1"}, "unknown option '--bogus'"},
       {{"--steps="}, "the value of --steps is no integer: ''"},
+      {{"--steps", "3000000000"},
+       "the value of --steps is out of range: '3000000000' (an integer from -2147483648 to "
+       "2147483647)"},
+      {{"--threshold", "-0x80000001"}, "--threshold must be from 0 to 100, not -0x80000001"},
       {{"--seed", "0x100000000"}, "the value of --seed is no 32-bit integer: '0x100000000'"},
       {{"--seed", "4294967296"}, "the value of --seed is no 32-bit integer: '4294967296'"},
       {{"--seed", "-2147483649"}, "the value of --seed is no 32-bit integer: '-2147483649'"},

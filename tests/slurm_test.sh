@@ -221,6 +221,14 @@ echo "case 1: sweep.csv from 4 shards is the sweep run whole (seed $seed)"
 out=$dir/cancelled
 submit_sweep env SEGSIM_CLI="$cli" "$submit" "$out" --shards 4 --sbatch --hold -- \
   "${sweep[@]}" --seed 7
+# Held, so no shard exists yet: a second sweep into the same folder is refused all the same.
+cp "$out/command" "$dir/command.first"
+if "$submit" "$out" --cli "$cli" -- "${sweep[@]}" --seed 8 2>"$dir/again.err"; then
+  fail "a second sweep was submitted into a folder with a pending one"
+fi
+grep -q 'already holds a sweep (command)' "$dir/again.err" ||
+  fail "the second submission was not refused as such: $(cat "$dir/again.err")"
+cmp -s "$dir/command.first" "$out/command" || fail "the second submission overwrote command"
 scancel "${array}_2"
 scontrol release "$array"
 scontrol release "$merge"

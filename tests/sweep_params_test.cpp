@@ -187,6 +187,7 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       {{"--param", "size=1:2:1"}, "--param must be groups, radius"},
       {{"--param", "groups=1:5"}, "a range is FROM:TO:STEP"},
       {{"--param", "groups=1:x:1"}, "'x' is no integer"},
+      {{"--param", "groups=1:2147483648:1"}, "'2147483648' is out of range"},
       {{"--param", "groups=1:5:0"}, "the step must not be 0"},
       {{"--param", "groups=5:1:1"}, "the step must lead from 5 towards 1"},
       {{"--param", "groups="}, "the list is empty"},

@@ -1,9 +1,9 @@
 #include "ui/session_options.h"
 
-#include <charconv>
 #include <string>
 
 #include "model/error.h"
+#include "model/numeric.h"
 
 namespace segsim {
 
@@ -12,28 +12,19 @@ const char* const kSessionUsage =
     "The interactive model of segregation by relocation.\n"
     "\n"
     "  --seed S   fixes the seeds of the session: the setup at start uses S, each later setup\n"
-    "             (the sweep's included) the next value, S + 1, S + 2, ...; S is an unsigned\n"
-    "             32-bit integer, decimal or hexadecimal (0x...). Default: seeds from the clock.\n"
+    "             (the sweep's included) the next value, S + 1, S + 2, ...; S is any 32-bit\n"
+    "             value, decimal or hexadecimal (0x...), a negative one taken modulo 2^32\n"
+    "             as segsim-cli takes it. Default: seeds from the clock.\n"
     "  --help     print this text\n";
 
 namespace {
 
-std::uint32_t ParseUnsignedSeed(const std::string& text) {
-  std::string digits = text;
-  int base = 10;
-  if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) {
-    digits = digits.substr(2);
-    base = 16;
-  } else if (digits.rfind('$', 0) == 0) {
-    digits = digits.substr(1);
-    base = 16;
-  }
+// The command line's seed grammar, so that a seed that segsim-cli and the Python module take
+// starts the same session here.
+std::uint32_t ParseSeed(const std::string& text) {
   std::uint32_t value = 0;
-  const char* end = digits.data() + digits.size();
-  const auto result = std::from_chars(digits.data(), end, value, base);
-  if (digits.empty() || digits[0] == '-' || digits[0] == '+' || result.ec != std::errc() ||
-      result.ptr != end) {
-    throw SegsimError("the value of --seed is no unsigned 32-bit integer: '" + text + "'");
+  if (!TryStrToSeed(text, value)) {
+    throw SegsimError("the value of --seed is no 32-bit integer: '" + text + "'");
   }
   return value;
 }
@@ -48,9 +39,9 @@ SessionOptions ParseSessionOptions(const QStringList& args) {
       options.help = true;
     } else if (arg == "--seed") {
       if (i + 1 >= args.size()) throw SegsimError("option --seed needs a value");
-      options.seed = ParseUnsignedSeed(args[++i].toStdString());
+      options.seed = ParseSeed(args[++i].toStdString());
     } else if (arg.rfind("--seed=", 0) == 0) {
-      options.seed = ParseUnsignedSeed(arg.substr(7));
+      options.seed = ParseSeed(arg.substr(7));
     } else {
       throw SegsimError("unexpected argument '" + arg + "'");
     }
