@@ -34,7 +34,7 @@ int Fail(const std::string& message) {
 int Sweep(std::span<const std::string> args) {
   const segsim::SweepOptions options = segsim::ParseSweepOptions(args);
   if (options.help) {
-    std::fputs(segsim::SweepOptionTable().Help().c_str(), stdout);
+    std::fputs(segsim::HelpText(segsim::SweepOptionTable()).c_str(), stdout);
     return 0;
   }
   return segsim::SweepMain(options);
@@ -43,7 +43,7 @@ int Sweep(std::span<const std::string> args) {
 int Merge(std::span<const std::string> args) {
   const segsim::MergeOptions options = segsim::ParseMergeOptions(args);
   if (options.help) {
-    std::fputs(segsim::MergeOptionTable().Help().c_str(), stdout);
+    std::fputs(segsim::HelpText(segsim::MergeOptionTable()).c_str(), stdout);
     return 0;
   }
   for (const std::string& message : segsim::MergeShards(options.files, stdout, options.verify)) {
@@ -55,7 +55,7 @@ int Merge(std::span<const std::string> args) {
 int Plot(std::span<const std::string> args) {
   const segsim::PlotOptions options = segsim::ParsePlotOptions(args);
   if (options.help) {
-    std::fputs(segsim::PlotOptionTable().Help().c_str(), stdout);
+    std::fputs(segsim::HelpText(segsim::PlotOptionTable()).c_str(), stdout);
     return 0;
   }
 #ifdef SEGSIM_HAVE_PLOT
@@ -79,7 +79,7 @@ int Dispatch(const std::vector<std::string>& args) {
     if (command == "run") {
       const segsim::RunOptions options = segsim::ParseRunOptions(rest);
       if (options.help) {
-        std::fputs(segsim::RunOptionTable().Help().c_str(), stdout);
+        std::fputs(segsim::HelpText(segsim::RunOptionTable()).c_str(), stdout);
         return 0;
       }
       return segsim::RunMain(options);

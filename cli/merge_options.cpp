@@ -37,7 +37,7 @@ const OptionTable<MergeOptions>& MergeOptionTable() {
 }
 
 MergeOptions ParseMergeOptions(std::span<const std::string> args) {
-  MergeOptions options = MergeOptionTable().Parse(args);
+  MergeOptions options = ParseCommandLine(MergeOptionTable(), args);
   if (!options.help && options.files.empty()) {
     throw UsageError("merge needs the files of the shards");
   }

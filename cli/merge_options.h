@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/merge.h"
-#include "cli/option_table.h"
 
 namespace segsim {
 

@@ -58,7 +58,7 @@ const OptionTable<PlotOptions>& PlotOptionTable() {
 }
 
 PlotOptions ParsePlotOptions(std::span<const std::string> args) {
-  PlotOptions options = PlotOptionTable().Parse(args);
+  PlotOptions options = ParseCommandLine(PlotOptionTable(), args);
   if (!options.help && options.input.empty()) throw UsageError("plot needs the INPUT to draw");
   return options;
 }

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "cli/option_table.h"
+#include "cli/command_line.h"
 
 namespace segsim {
 

@@ -50,6 +50,17 @@ std::int32_t Simulation::PopulationTotal() const {
   return populationTotal_ ? populationTotal_() : model_.AgentCountUsed();
 }
 
+StepMeasures Simulation::CurrentMeasures() const {
+  if (model_.TimeStep() > 0) return last_;
+  const ModelSettings& s = model_.Settings();
+  StepMeasures setup;
+  setup.satisfaction = GroupSatisfaction(model_.Grid(), s.GroupCount);
+  setup.dissimilarity =
+      ComputeDissimilarity(CountTileGroups(model_.Grid(), s.TileSize, s.GroupCount),
+                           model_.GroupSizes(), PopulationTotal());
+  return setup;
+}
+
 void Simulation::CountTiles() {
   const ModelSettings& s = model_.Settings();
   const TileCounts counts = CountTileGroups(model_.Grid(), s.TileSize, s.GroupCount);

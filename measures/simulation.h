@@ -74,6 +74,10 @@ public:
 
   const ClusterSizes& Clusters() const { return clusterSizes_; }
   const StepMeasures& LastMeasures() const { return last_; }
+  // The measures as they stand, taken without touching the grid or telling the sink: after a
+  // step those of the last one, before the first the setup's (satisfaction 0 until a step
+  // computes it; no cluster analysis).
+  StepMeasures CurrentMeasures() const;
   std::int32_t PopulationTotal() const;
 
 private:

@@ -11,6 +11,13 @@ std::string OptionText(py::handle value) {
   return py::str(py::reinterpret_steal<py::object>(index));
 }
 
+std::string OptionName(std::string name) {
+  for (char& c : name) {
+    if (c == '_') c = '-';
+  }
+  return "--" + name;
+}
+
 py::object Columns::DataFrame() const {
   py::dict data;
   for (const auto& [name, column] : columns_) data[py::str(name)] = column;

@@ -20,6 +20,9 @@ namespace py = pybind11;
 // the command line's integer conversion then accepts or refuses with its own message.
 std::string OptionText(py::handle value);
 
+// The command line's name of a keyword argument: move_distance -> --move-distance.
+std::string OptionName(std::string name);
+
 // A one-dimensional numpy array holding a copy of the values.
 template <typename T>
 py::array_t<T> ToArray(std::span<const T> values) {

@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
-#include "cli/options.h"
 #include "model/error.h"
 #include "python/bindings.h"
+#include "settings/option_table.h"
 
 namespace py = pybind11;
 

@@ -2,40 +2,98 @@
 #include <pybind11/pybind11.h>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "cli/sweep.h"
-#include "cli/sweep_options.h"
+#include "model/random.h"
 #include "python/bindings.h"
 #include "python/convert.h"
+#include "settings/sweep_schema.h"
+#include "settings/sweep_settings.h"
+#include "sweep/engine.h"
 
 namespace segsim::python {
 
 namespace {
 
-// Stops the sweep once Python has a signal to raise (Ctrl-C). The engine tells it of every run
-// done and about ten times a second while none completes, on the thread that runs the sweep.
-class InterruptWatch : public SweepProgress {
+// Collects the rows in the schema's columns as the engine hands them on, and stops the sweep
+// once Python has a signal to raise (Ctrl-C): the engine calls Progress after every run and
+// about ten times a second while none completes, on the thread that runs the sweep.
+class FrameSink : public SweepSink {
 public:
-  void Update(std::int64_t, std::int64_t) override {
+  explicit FrameSink(const SweepPlan& plan) : schema_(plan) {}
+
+  void Add(const Record& record) { rows_.push_back(schema_.Fields(record)); }
+  void Run(const RunRow& row) override { Add(RunRecord(row)); }
+  void Summary(const SummaryRow& row) override { Add(SummaryRecord(row)); }
+  void Progress(std::int64_t, std::int64_t) override {
     if (!stop_ && SignalRaised()) stop_ = true;
   }
   const std::atomic<bool>& Stop() const { return stop_; }
 
+  // The rows as pandas reads them from the command line's CSV: a column of whole numbers without
+  // a gap as int64, one of numbers as float64 with NaN for the empty fields, one of texts as
+  // objects (str, NaN for the empty fields).
+  py::object DataFrame() const;
+
 private:
+  py::object Column(std::size_t c) const;
+
+  RowSchema schema_;
+  std::vector<std::vector<Field>> rows_;
   std::atomic<bool> stop_{false};
 };
 
-// The command line's name of a setting: move_distance -> --move-distance.
-std::string OptionName(std::string name) {
-  for (char& c : name) {
-    if (c == '_') c = '-';
+// A whole number that an int64 holds, as a CSV field of digits reads.
+bool IsInteger(const Field& f) {
+  if (std::holds_alternative<std::int64_t>(f)) return true;
+  const auto* d = std::get_if<double>(&f);
+  return d != nullptr && std::isfinite(*d) && std::trunc(*d) == *d && std::abs(*d) < 0x1p63;
+}
+
+double Number(const Field& f) {
+  if (const auto* i = std::get_if<std::int64_t>(&f)) return static_cast<double>(*i);
+  if (const auto* d = std::get_if<double>(&f)) return *d;
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
+py::object FrameSink::Column(std::size_t c) const {
+  bool text = false, integers = true;
+  for (const std::vector<Field>& row : rows_) {
+    text = text || std::holds_alternative<std::string>(row[c]);
+    integers = integers && IsInteger(row[c]);
   }
-  return "--" + name;
+  if (text) {
+    py::list column;
+    for (const std::vector<Field>& row : rows_) {
+      if (const auto* s = std::get_if<std::string>(&row[c]))
+        column.append(py::str(*s));
+      else
+        column.append(py::float_(Number(row[c])));
+    }
+    return column;
+  }
+  if (integers) {
+    std::vector<std::int64_t> column;
+    for (const std::vector<Field>& row : rows_) {
+      column.push_back(static_cast<std::int64_t>(Number(row[c])));
+    }
+    return ToArray(std::span<const std::int64_t>(column));
+  }
+  std::vector<double> column;
+  for (const std::vector<Field>& row : rows_) column.push_back(Number(row[c]));
+  return ToArray(std::span<const double>(column));
+}
+
+py::object FrameSink::DataFrame() const {
+  Columns columns;
+  const std::vector<std::string> names = schema_.Columns();
+  for (std::size_t c = 0; c < names.size(); ++c) columns.Add(names[c], Column(c));
+  return columns.DataFrame();
 }
 
 // The values of one swept parameter as the text after NAME= of its --param option: a range as
@@ -59,26 +117,25 @@ std::string AxisText(py::handle values) {
   return text;
 }
 
-py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle seed,
-                 py::handle jobs, py::kwargs settings) {
-  std::vector<std::string> args;
+// The options segsim-cli sweep reads from the same values, each value read by the sweep's
+// option of its name: the swept parameters, runs, steps, seed and jobs, then the settings.
+SweepOptions ReadOptions(py::dict params, py::handle runs, py::handle steps, py::handle seed,
+                         py::handle jobs, py::kwargs settings) {
+  const OptionTable<SweepOptions>& table = SweepOptionTable();
+  SweepOptions options;
+  std::set<std::string> given;
+  const auto set = [&](const std::string& name, const std::string& text) {
+    table.Set(options, name, text);
+    given.insert(name);
+  };
   for (const auto& [name, values] : params) {
-    args.emplace_back("--param");
-    args.push_back(OptionName(py::str(name)).substr(2) + "=" + AxisText(values));
+    set("--param", OptionName(py::str(name)).substr(2) + "=" + AxisText(values));
   }
-  args.emplace_back("--runs");
-  args.push_back(OptionText(runs));
-  args.emplace_back("--steps");
-  args.push_back(OptionText(steps));
-  if (!seed.is_none()) {
-    args.emplace_back("--seed");
-    args.push_back(OptionText(seed));
-  }
+  set("--runs", OptionText(runs));
+  set("--steps", OptionText(steps));
+  if (!seed.is_none()) set("--seed", OptionText(seed));
   // 0, every core, is the command line's default: it has no --jobs for it.
-  if (const std::string jobsText = OptionText(jobs); jobsText != "0") {
-    args.emplace_back("--jobs");
-    args.push_back(jobsText);
-  }
+  if (const std::string jobsText = OptionText(jobs); jobsText != "0") set("--jobs", jobsText);
   for (const auto& [name, value] : settings) {
     const std::string key = py::str(name);
     if (key == "format") {
@@ -86,40 +143,31 @@ py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle 
           "sweep() got an unexpected keyword argument 'format': the rows "
           "always come as a DataFrame");
     }
-    args.push_back(OptionName(key));
-    args.push_back(OptionText(value));
+    set(OptionName(key), OptionText(value));
   }
-  const SweepOptions options = ParseSweepOptions(args);
+  if (options.help) return options;
+  table.RequireGiven(given);
+  CheckSweepOptions(options);
+  return options;
+}
 
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  if (out == nullptr) throw std::bad_alloc();
-  const auto closeAndFree = [&]() {
-    if (out) std::fclose(out);
-    out = nullptr;
-    std::free(buffer);
-    buffer = nullptr;
-  };
-  InterruptWatch watch;
-  SweepOutcome outcome;
-  try {
+py::object Sweep(py::dict params, py::handle runs, py::handle steps, py::handle seed,
+                 py::handle jobs, py::kwargs settings) {
+  SweepOptions options = ReadOptions(params, runs, steps, seed, jobs, settings);
+  if (!options.params.Seed) options.params.Seed = ClockSeed();
+  const SweepPlan plan = PlanOf(options);
+  FrameSink sink(plan);
+  sink.Add(SweepRecord(*options.params.Seed, SweepCommand(options, true)));
+  PlanOutcome outcome;
+  {
     py::gil_scoped_release release;
-    outcome = RunSweep(options, out, watch.Stop(), &watch);
-  } catch (...) {
-    closeAndFree();
-    throw;
+    outcome = RunPlan(plan, {options.shard, options.jobs}, sink, sink.Stop());
   }
-  std::fclose(out);
-  out = nullptr;
-  const std::string text(buffer, size);
-  closeAndFree();
-  if (watch.Stop()) throw py::error_already_set();  // the KeyboardInterrupt of the signal
+  if (sink.Stop()) throw py::error_already_set();  // the KeyboardInterrupt of the signal
   for (const std::string& message : outcome.messages) {
     if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) != 0) throw py::error_already_set();
   }
-  const py::object io = py::module_::import("io");
-  return py::module_::import("pandas").attr("read_csv")(io.attr("StringIO")(text));
+  return sink.DataFrame();
 }
 
 const char* const kSweepDoc =

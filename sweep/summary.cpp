@@ -54,7 +54,7 @@ SummaryRow DerivedRow(const std::string& kind, bool isClusters, double x, double
 }
 
 void AppendRows(const ResultChart& chart, const std::string& name, std::vector<SummaryRow>& rows) {
-  const bool isClusters = name == "clusters";
+  const bool isClusters = name == kClustersResult;
   for (const ChartPoint& p : chart.average.Points()) {
     rows.push_back(DerivedRow(name + "_average", isClusters, p.x, p.y));
   }
@@ -94,10 +94,10 @@ Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
   RecalculateFit(clusters, degree);
 
   Summary summary;
-  AppendRows(clusters, "clusters", summary.rows);
-  AppendRows(segregation, "mean_is", summary.rows);
-  const std::pair<const ResultChart*, const char*> named[] = {{&clusters, "clusters"},
-                                                              {&segregation, "mean_is"}};
+  AppendRows(clusters, kClustersResult, summary.rows);
+  AppendRows(segregation, kMeanIsResult, summary.rows);
+  const std::pair<const ResultChart*, const char*> named[] = {{&clusters, kClustersResult},
+                                                              {&segregation, kMeanIsResult}};
   for (const auto& [chart, name] : named) {
     if (chart->fitError.empty()) continue;
     std::string message = std::string("no polynomial fit of degree ") + std::to_string(degree) +

@@ -12,6 +12,11 @@
 
 namespace segsim {
 
+// The names of a run's two results: the columns that hold them and the prefix of the summary rows
+// derived from them (clusters_average, mean_is_fit, ...).
+inline constexpr const char* kClustersResult = "clusters";
+inline constexpr const char* kMeanIsResult = "mean_is";
+
 // One summary row. Which fields it has depends on its kind (see Summarize).
 struct SummaryRow {
   std::string kind;

@@ -139,7 +139,7 @@ const OptionTable<ToyOptions>& ToyTable() {
 TEST(OptionTable, RepeatableOptionsKeepEveryValueInOrderAndRepeatThemSo) {
   const std::vector<std::string> args = {"a",         "--set", "x=1",    "--count=3",
                                          "--set=y=2", "b",     "--quiet"};
-  const ToyOptions o = ToyTable().Parse(args);
+  const ToyOptions o = ParseCommandLine(ToyTable(), args);
   EXPECT_EQ(o.sets, (std::vector<std::string>{"x=1", "y=2"}));
   EXPECT_EQ(o.words, (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(o.count, 3);
@@ -149,7 +149,7 @@ TEST(OptionTable, RepeatableOptionsKeepEveryValueInOrderAndRepeatThemSo) {
   EXPECT_EQ(ToyTable().RepeatCommand(o, {"--set"}), "--count 3 --quiet");
   const std::vector<std::string> again = {"--set",   "x=1", "--set",  "y=2",
                                           "--count", "3",   "--quiet"};
-  EXPECT_EQ(ToyTable().RepeatCommand(ToyTable().Parse(again)), command);
+  EXPECT_EQ(ToyTable().RepeatCommand(ParseCommandLine(ToyTable(), again)), command);
 }
 
 TEST(OptionTable, RefusesWhatItCannotReadAndHelpEndsTheReading) {
@@ -163,17 +163,17 @@ TEST(OptionTable, RefusesWhatItCannotReadAndHelpEndsTheReading) {
   };
   for (const auto& [args, message] : rows) {
     try {
-      ToyTable().Parse(args);
+      ParseCommandLine(ToyTable(), args);
       ADD_FAILURE() << "accepted: " << message;
     } catch (const UsageError& e) {
       EXPECT_EQ(e.what(), message);
     }
   }
-  EXPECT_TRUE(ToyTable().Parse(std::vector<std::string>{"-h", "--bogus"}).help);
+  EXPECT_TRUE(ParseCommandLine(ToyTable(), std::vector<std::string>{"-h", "--bogus"}).help);
 }
 
 TEST(OptionTable, HelpShowsEveryOptionOnceWithItsDefault) {
-  const std::string help = ToyTable().Help();
+  const std::string help = HelpText(ToyTable());
   EXPECT_EQ(help.rfind("usage: segsim-cli toy WORD... --count N [options]\nA command for the "
                        "tests.\n\n",
                        0),
@@ -182,7 +182,7 @@ TEST(OptionTable, HelpShowsEveryOptionOnceWithItsDefault) {
   EXPECT_NE(help.find("  --set NAME=VALUE  one setting; may be given more than once\n"),
             std::string::npos)
       << help;
-  const std::string run = RunOptionTable().Help();
+  const std::string run = HelpText(RunOptionTable());
   for (const auto& def : RunOptionTable().Options()) {
     const std::string label = "\n  " + def.text.name + (def.text.valueName.empty() ? "" : " ");
     EXPECT_EQ(run.find(label), run.rfind(label)) << def.text.name;
@@ -190,7 +190,7 @@ TEST(OptionTable, HelpShowsEveryOptionOnceWithItsDefault) {
   }
   EXPECT_NE(run.find("(default: 12783)"), std::string::npos);
   EXPECT_NE(run.find("(default: the clock)"), std::string::npos);
-  for (const std::string& line : Lines(run + SweepOptionTable().Help())) {
+  for (const std::string& line : Lines(run + HelpText(SweepOptionTable()))) {
     EXPECT_LE(line.size(), 100u) << line;
   }
 }
@@ -230,10 +230,10 @@ TEST(OptionTable, TheReadmeShowsTheOptionsAsTheyAreDefined) {
   std::ifstream in(SEGSIM_SOURCE_DIR "/README.md");
   std::stringstream readme;
   readme << in.rdbuf();
-  const std::string run = RunOptionTable().MarkdownTable({"--help"});
-  const std::string sweep = SweepOptionTable().MarkdownTable(
-      {"--agents", "--cell-size", "--groups", "--radius", "--move-distance", "--threshold",
-       "--tile-size", "--panel", "--help"});
+  const std::string run = MarkdownTable(RunOptionTable(), {"--help"});
+  const std::string sweep = MarkdownTable(
+      SweepOptionTable(), {"--agents", "--cell-size", "--groups", "--radius", "--move-distance",
+                           "--threshold", "--tile-size", "--panel", "--help"});
   EXPECT_NE(readme.str().find(run), std::string::npos) << "README.md should hold:\n" << run;
   EXPECT_NE(readme.str().find(sweep), std::string::npos) << "README.md should hold:\n" << sweep;
 }

@@ -408,6 +408,28 @@ TEST(Schedule, PopulationTotalIsAskedAtEveryComputation) {
   EXPECT_EQ(sink.segregation[0].size(), points);
 }
 
+TEST(Schedule, CurrentMeasuresOfTheSetupTouchNothing) {
+  RecordingSink sink;
+  Simulation sim(nullptr, &sink);
+  SetupParams p;
+  p.CellSize = 20;
+  p.AgentCount = 800;
+  p.GroupCount = 3;
+  p.Seed = 5;
+  sim.InitSetup(p);
+  const StepMeasures setup = sim.CurrentMeasures();
+  EXPECT_TRUE(sink.log.empty());
+  EXPECT_FALSE(setup.clustersRan);
+  EXPECT_EQ(setup.satisfaction, std::vector<double>(3, 0.0));  // no step has computed it
+  sim.SetSink(nullptr);
+  sim.CountTiles();  // the same tiles, measured as a step measures them
+  EXPECT_EQ(setup.dissimilarity.pair, sim.LastMeasures().dissimilarity.pair);
+  EXPECT_EQ(setup.dissimilarity.segregation, sim.LastMeasures().dissimilarity.segregation);
+  sim.Step();
+  EXPECT_EQ(sim.CurrentMeasures().satisfaction, sim.LastMeasures().satisfaction);
+  EXPECT_TRUE(sim.CurrentMeasures().clustersRan);
+}
+
 // The log of a run keeps one change per setting and step, drops changes back to the value in
 // force, and places each before the next relocation pass.
 TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {

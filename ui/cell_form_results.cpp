@@ -3,10 +3,8 @@
 #include <QAction>
 #include <QBuffer>
 #include <QFrame>
-#include <algorithm>
-
 #include "charts/export.h"
-#include "cli/options.h"
+#include "settings/run_settings.h"
 #include "ui/cell_form.h"
 #include "ui/draw_image.h"
 
@@ -25,16 +23,10 @@ void TForm1::BuildPanelMenu() {
   add("CopyRunCommand", "Copy run as command", &TForm1::CopyRunCommand);
 }
 
-// Every setup setting written out, the setup's placement seed, each change as --set
-// and --steps the steps made since the setup. A tile size below 1 counts as 1, which the
-// command line writes as 1.
+// The setup, its seed, the changes made while it ran and the steps made since.
 QString TForm1::RunCommand() const {
-  RunOptions options;
-  options.params = runLog_.Setup();
-  options.params.TileSize = std::max(options.params.TileSize, 1);
-  options.steps = static_cast<std::int32_t>(runLog_.Steps());
-  options.changes = runLog_.Changes();
-  return QString::fromStdString("segsim-cli run " + RunOptionTable().RepeatCommand(options));
+  return QString::fromStdString(RepeatRunCommand(
+      runLog_.Setup(), static_cast<std::int32_t>(runLog_.Steps()), runLog_.Changes()));
 }
 
 QString TForm1::GridCsv() const {

@@ -1,8 +1,6 @@
-#include "cli/option_table.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
-
-#include "model/numeric.h"
 
 namespace segsim {
 
@@ -39,35 +37,7 @@ std::string Wrap(const std::string& text, std::size_t indent) {
 
 }  // namespace
 
-std::int32_t ParseInt(const std::string& name, const std::string& text) {
-  std::int32_t value = 0;
-  if (!TryStrToInt(text, value)) {
-    if (IsIntegerOutOfRange(text)) {
-      throw UsageError("the value of " + name + " is out of range: '" + text +
-                       "' (an integer from -2147483648 to 2147483647)");
-    }
-    throw UsageError("the value of " + name + " is no integer: '" + text + "'");
-  }
-  return value;
-}
-
-std::int32_t ParseInRange(const std::string& name, const std::string& text, std::int32_t lo,
-                          std::int32_t hi, const std::string& range) {
-  if (IsIntegerOutOfRange(text)) throw UsageError(name + " must be " + range + ", not " + text);
-  const std::int32_t v = ParseInt(name, text);
-  if (v < lo || v > hi) throw UsageError(name + " must be " + range + ", not " + text);
-  return v;
-}
-
-std::uint32_t ParseSeed(const std::string& text) {
-  std::uint32_t value = 0;
-  if (!TryStrToSeed(text, value)) {
-    throw UsageError("the value of --seed is no 32-bit integer: '" + text + "'");
-  }
-  return value;
-}
-
-namespace options_detail {
+namespace command_line_detail {
 
 SplitArg Split(const std::string& arg) {
   const std::size_t equals = arg.find('=');
@@ -75,17 +45,11 @@ SplitArg Split(const std::string& arg) {
   return {arg.substr(0, equals), true, arg.substr(equals + 1)};
 }
 
-std::string JoinValues(const std::vector<std::string>& values) {
-  std::string joined;
-  for (const std::string& v : values) joined += (joined.empty() ? "" : " ") + v;
-  return joined;
-}
-
 std::string FormatHelp(const std::string& usage, const std::string& description,
-                       std::span<const HelpRow> rows) {
+                       std::span<const options_detail::HelpRow> rows) {
   std::size_t longest = 0;
   std::vector<std::string> labels;
-  for (const HelpRow& row : rows) {
+  for (const options_detail::HelpRow& row : rows) {
     std::string label = row.text->name;
     if (!row.text->valueName.empty()) label += " " + row.text->valueName;
     if (label.size() <= kLongestLabel) longest = std::max(longest, label.size());
@@ -115,9 +79,9 @@ std::string FormatHelp(const std::string& usage, const std::string& description,
   return help;
 }
 
-std::string FormatMarkdown(std::span<const HelpRow> rows) {
+std::string FormatMarkdown(std::span<const options_detail::HelpRow> rows) {
   std::string table = "| option | default | meaning |\n|---|---|---|\n";
-  for (const HelpRow& row : rows) {
+  for (const options_detail::HelpRow& row : rows) {
     std::string label = row.text->name;
     if (!row.text->valueName.empty()) label += " " + row.text->valueName;
     const std::string shown = row.defaultText.empty() ? "" : row.defaultText + " ";
@@ -126,6 +90,6 @@ std::string FormatMarkdown(std::span<const HelpRow> rows) {
   return table;
 }
 
-}  // namespace options_detail
+}  // namespace command_line_detail
 
 }  // namespace segsim

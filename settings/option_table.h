@@ -1,6 +1,7 @@
-// The command-line options of segsim-cli, each defined once: its name, value name, default,
-// meaning and how its text is read and checked. A command's OptionTable derives from these the
-// parser, the --help text, the command that repeats a run and the README's option table.
+// The settings of segsim-cli's commands, each defined once as an option: its name, value name,
+// default, meaning and how its text is read and checked. The command line's parser and --help
+// (cli/command_line.h), the Python module's keyword arguments, the command that repeats a run and
+// the README's option table all follow from a command's OptionTable.
 #pragma once
 
 #include <cstdint>
@@ -82,21 +83,10 @@ OptionDef<O> Nested(const OptionDef<Part>& def, Part O::*part) {
 
 namespace options_detail {
 
-// "--name=value" split at the first '='; the value is absent without one.
-struct SplitArg {
-  std::string name;
-  bool hasValue = false;
-  std::string value;
-};
-SplitArg Split(const std::string& arg);
-
 struct HelpRow {
   const OptionText* text;
   std::string defaultText;
 };
-std::string FormatHelp(const std::string& usage, const std::string& description,
-                       std::span<const HelpRow> rows);
-std::string FormatMarkdown(std::span<const HelpRow> rows);
 std::string JoinValues(const std::vector<std::string>& values);
 
 }  // namespace options_detail
@@ -110,57 +100,22 @@ public:
       : command_(std::move(command)), description_(std::move(description)),
         options_(std::move(options)), positional_(std::move(positional)) {}
 
-  // Reads the command line into options (which hold the defaults): "--name value" and
-  // "--name=value", flags, and the positional words. Raises UsageError for an unknown option,
-  // a missing value, a value its option refuses, and a required option not given (unless an
-  // option that ends parsing came first).
-  O Parse(std::span<const std::string> args, O options = {}) const {
-    std::set<std::string> given;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-      const std::string& arg = args[i];
-      const OptionDef<O>* def = Find(arg);
-      if (!def && arg.rfind("--", 0) != 0) {
-        if (!positional_.read) throw UsageError("unexpected argument '" + arg + "'");
-        if (arg.size() > 1 && arg[0] == '-') throw UsageError("unknown option '" + arg + "'");
-        positional_.read(options, arg);
-        continue;
-      }
-      const options_detail::SplitArg split =
-          def ? options_detail::SplitArg{arg, false, {}} : options_detail::Split(arg);
-      if (!def) def = Find(split.name);
-      if (!def) throw UsageError("unknown option '" + split.name + "'");
-      const OptionText& t = def->text;
-      if (t.valueName.empty()) {
-        if (split.hasValue) throw UsageError("option " + t.name + " takes no value");
-        def->read(options, "");
-        if (t.endsParsing) return options;
-      } else if (split.hasValue) {
-        def->read(options, split.value);
-      } else {
-        if (i + 1 >= args.size()) throw UsageError("option " + t.name + " needs a value");
-        def->read(options, args[++i]);
-      }
-      given.insert(t.name);
-    }
+  // Reads one value into options as the option named name (or its alias) reads it; a flag
+  // ignores value. Raises UsageError: "unknown option '<name>'", or the option's own refusal.
+  void Set(O& options, const std::string& name, const std::string& value) const {
+    const OptionDef<O>* def = Find(name);
+    if (!def) throw UsageError("unknown option '" + name + "'");
+    def->read(options, def->text.valueName.empty() ? std::string() : value);
+  }
+
+  // Refuses options that leave out a required one: "<command> needs <name>" for the first in
+  // the table's order whose name is not in given.
+  void RequireGiven(const std::set<std::string>& given) const {
     for (const OptionDef<O>& d : options_) {
       if (d.text.required && !given.contains(d.text.name)) {
         throw UsageError(command_ + " needs " + d.text.name);
       }
     }
-    return options;
-  }
-
-  // "usage: segsim-cli <command> <required options> [options]", the description, then one
-  // entry per option: its name and value name, meaning and default.
-  std::string Help() const {
-    std::string usage = "usage: segsim-cli " + command_;
-    if (!positional_.valueName.empty()) usage += " " + positional_.valueName;
-    for (const OptionDef<O>& d : options_) {
-      if (d.text.required) usage += " " + d.text.name + " " + d.text.valueName;
-    }
-    usage += " [options]";
-    const auto rows = Rows({});
-    return options_detail::FormatHelp(usage, description_, rows);
   }
 
   // The options as a command line that repeats what they give: every option that writes itself,
@@ -179,14 +134,12 @@ public:
     return command;
   }
 
-  // The README's table of the options (option, default, meaning), those in leaveOut left out.
-  std::string MarkdownTable(std::initializer_list<std::string_view> leaveOut = {}) const {
-    return options_detail::FormatMarkdown(Rows(leaveOut));
-  }
-
+  const std::string& Command() const { return command_; }
+  const std::string& Description() const { return description_; }
   const std::vector<OptionDef<O>>& Options() const { return options_; }
+  const PositionalDef<O>& Positional() const { return positional_; }
 
-private:
+  // The option of that name or alias; null for none.
   const OptionDef<O>* Find(const std::string& name) const {
     for (const OptionDef<O>& d : options_) {
       if (d.text.name == name || (!d.text.alias.empty() && d.text.alias == name)) return &d;
@@ -194,15 +147,10 @@ private:
     return nullptr;
   }
 
-  static bool Contains(std::initializer_list<std::string_view> names, const std::string& name) {
-    for (std::string_view n : names) {
-      if (n == name) return true;
-    }
-    return false;
-  }
-
+  // Each option but those in leaveOut with the default --help and the README show: "required",
+  // its defaultText, or the defaults' values as the repeat command writes them.
   std::vector<options_detail::HelpRow> Rows(
-      std::initializer_list<std::string_view> leaveOut) const {
+      std::initializer_list<std::string_view> leaveOut = {}) const {
     std::vector<options_detail::HelpRow> rows;
     const O defaults{};
     for (const OptionDef<O>& d : options_) {
@@ -216,6 +164,14 @@ private:
       rows.push_back({&d.text, shown});
     }
     return rows;
+  }
+
+private:
+  static bool Contains(std::initializer_list<std::string_view> names, const std::string& name) {
+    for (std::string_view n : names) {
+      if (n == name) return true;
+    }
+    return false;
   }
 
   std::string command_;
