@@ -7,6 +7,7 @@
 
 #include "charts/export.h"
 #include "cli/options.h"
+#include "model/limits.h"
 #include "ui/cell_form.h"
 #include "ui/draw_image.h"
 
@@ -31,7 +32,7 @@ void TForm1::BuildPanelMenu() {
 QString TForm1::RunCommand() const {
   RunOptions options;
   options.params = runLog_.Setup();
-  options.params.TileSize = std::max(options.params.TileSize, 1);
+  options.params.TileSize = TileEdge(options.params.TileSize);
   options.steps = static_cast<std::int32_t>(runLog_.Steps());
   options.changes = runLog_.Changes();
   return QString::fromStdString("segsim-cli run " + RunOptionTable().RepeatCommand(options));
