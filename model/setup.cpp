@@ -52,7 +52,7 @@ double Model::SetupBytes(const SetupParams& p) {
   const double agents = p.AgentCount <= 0 ? 0 : std::min<double>(p.AgentCount, cells);
   const double groups = p.GroupCount;
   double bytes = cells * (Grid::kBytesPerCell + Grid::kFreshBytesPerCell) + agents * sizeof(TAgent);
-  if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
+  if (SumsCheaper(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
     bytes += static_cast<double>(NeighbourCounts::BytesFor(static_cast<std::int32_t>(cols),
                                                            static_cast<std::int32_t>(rows),
                                                            p.NeighbourRadius, p.GroupCount));

@@ -145,7 +145,7 @@ TEST(NeighbourCounts, AnyGridContentCountsAsTheWalkDoes) {
     Model m = EmptyModel(shape.cols, shape.rows, shape.radius, shape.groups, CountMethod::kSums);
     const std::string context = "grid " + std::to_string(shape.cols) + "x" +
                                 std::to_string(shape.rows) + " r " + std::to_string(shape.radius);
-    ASSERT_TRUE(m.FastCountsInUse()) << context;
+    ASSERT_TRUE(m.SumsInUse()) << context;
     for (int round = 0; round < 8; ++round) {
       // Round 5 floods the grid with free cells holding a group, beyond what the sums correct
       // one by one, so counts go to the walk; round 6 clears them and the sums serve again.
@@ -169,9 +169,9 @@ TEST(NeighbourCounts, SumsBuiltFromAnyContentMatchTheWalk) {
   for (std::int32_t radius : {1, 3, 6}) {
     Model m = EmptyModel(13, 10, radius, 4, CountMethod::kDirect);
     ChangeAtRandom(m, random, 300, 8);
-    EXPECT_FALSE(m.FastCountsInUse());
+    EXPECT_FALSE(m.SumsInUse());
     m.SetCountMethod(CountMethod::kSums);
-    ASSERT_TRUE(m.FastCountsInUse());
+    ASSERT_TRUE(m.SumsInUse());
     ExpectAllCountsAsWalked(m, "built mid-run, r " + std::to_string(radius));
   }
 }
@@ -229,8 +229,8 @@ std::int64_t ExpectSameRuns(const SetupParams& params, CountMethod fast, int ste
   walked.Model().SetCountMethod(CountMethod::kDirect);
   withSums.InitSetup(params);
   walked.InitSetup(params);
-  EXPECT_EQ(withSums.Model().FastCountsInUse(), expectSums) << context;
-  EXPECT_FALSE(walked.Model().FastCountsInUse()) << context;
+  EXPECT_EQ(withSums.Model().SumsInUse(), expectSums) << context;
+  EXPECT_FALSE(walked.Model().SumsInUse()) << context;
   std::int64_t moved = 0;
   for (int t = 1; t <= steps; ++t) {
     if (beforeStep) {
@@ -293,12 +293,12 @@ TEST(NeighbourCounts, DefaultModelsRunAsWithTheWalk) {
   SetupParams defaults;
   defaults.GraphicUpdate = false;
   defaults.Seed = 5;
-  EXPECT_GT(ExpectSameRuns(defaults, CountMethod::kFast, 8, true), 0);
+  EXPECT_GT(ExpectSameRuns(defaults, CountMethod::kCheaper, 8, true), 0);
   // Long enough to settle: the later passes are quiet and skip the counts of unchanged squares.
   defaults.Seed = 9;
   defaults.CellSize = 12;
   defaults.AgentCount = 2800;
-  EXPECT_GT(ExpectSameRuns(defaults, CountMethod::kFast, 80, true), 0);
+  EXPECT_GT(ExpectSameRuns(defaults, CountMethod::kCheaper, 80, true), 0);
   defaults.CellSize = 6;
   defaults.AgentCount = 12783;
   defaults.Seed = 5;
@@ -306,20 +306,20 @@ TEST(NeighbourCounts, DefaultModelsRunAsWithTheWalk) {
   SetupParams radius20 = defaults;
   radius20.NeighbourRadius = 20;
   radius20.Seed = 6;
-  EXPECT_GT(ExpectSameRuns(radius20, CountMethod::kFast, 3, true), 0);
+  EXPECT_GT(ExpectSameRuns(radius20, CountMethod::kCheaper, 3, true), 0);
 
   SetupParams groups40 = defaults;
   groups40.GroupCount = 40;
   groups40.Threshold = 60;
   groups40.Seed = 7;
-  EXPECT_GT(ExpectSameRuns(groups40, CountMethod::kFast, 4, true), 0);
+  EXPECT_GT(ExpectSameRuns(groups40, CountMethod::kCheaper, 4, true), 0);
 
   SetupParams manyGroups = defaults;
   manyGroups.GroupCount = 2000;
   manyGroups.CellSize = 12;
   manyGroups.AgentCount = 3000;
   manyGroups.Seed = 8;
-  ExpectSameRuns(manyGroups, CountMethod::kFast, 2, false);
+  ExpectSameRuns(manyGroups, CountMethod::kCheaper, 2, false);
 }
 
 TEST(NeighbourCounts, LargeGridsRunAsWithTheWalk) {
@@ -330,13 +330,13 @@ TEST(NeighbourCounts, LargeGridsRunAsWithTheWalk) {
   large.CellSize = 1;
   large.AgentCount = 385308;
   large.Seed = 1;
-  EXPECT_GT(ExpectSameRuns(large, CountMethod::kFast, 3, true), 100000);
+  EXPECT_GT(ExpectSameRuns(large, CountMethod::kCheaper, 3, true), 100000);
 
   SetupParams veryLarge = large;
   veryLarge.PanelWidth = veryLarge.PanelHeight = 2048;
   veryLarge.AgentCount = 3355443;
   veryLarge.Seed = 2;
-  EXPECT_GT(ExpectSameRuns(veryLarge, CountMethod::kFast, 2, true), 1000000);
+  EXPECT_GT(ExpectSameRuns(veryLarge, CountMethod::kCheaper, 2, true), 1000000);
 
   // Strips taller than 255 rows: two-byte entries.
   SetupParams wide = large;
@@ -365,10 +365,10 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
   walked.Model().SetCountMethod(CountMethod::kDirect);
   switching.InitSetup(p);
   walked.InitSetup(p);
-  const CountMethod order[] = {CountMethod::kDirect, CountMethod::kSums, CountMethod::kFast};
+  const CountMethod order[] = {CountMethod::kDirect, CountMethod::kSums, CountMethod::kCheaper};
   for (int t = 1; t <= 12; ++t) {
     switching.Model().SetCountMethod(order[t % 3]);
-    EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+    EXPECT_EQ(switching.Model().SumsInUse(), order[t % 3] != CountMethod::kDirect);
     switching.Step();
     walked.Step();
     ExpectSameState(switching, walked, "step " + std::to_string(t));
@@ -377,7 +377,7 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
       p.Seed = 100;
       switching.NewSetup(p);
       walked.NewSetup(p);
-      EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+      EXPECT_EQ(switching.Model().SumsInUse(), order[t % 3] != CountMethod::kDirect);
     }
   }
 }
@@ -432,51 +432,54 @@ TEST(NeighbourCounts, RunsAmongFreeCellsHoldingAGroupGoAsWithTheWalk) {
   EXPECT_GT(ExpectSameRuns(p, CountMethod::kSums, 10, true, giveGroups), 50);
 }
 
-TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
-  // The default model counts from the sums; a model with too many groups for its grid, or a
-  // radius of 0 or 1, walks the square; the direct method always walks.
+TEST(NeighbourCounts, TheSumsServeWhereTheyAreCheaper) {
+  // The default model counts from the sums; a model with too many groups for its radius, or a
+  // radius of 0, walks the square; the direct method always walks.
   SetupParams p;
   p.GraphicUpdate = false;
   p.Seed = 1;
   Model m;
   m.InitSetup(p);
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
   m.SetCountMethod(CountMethod::kDirect);
-  EXPECT_FALSE(m.FastCountsInUse());
-  m.SetCountMethod(CountMethod::kFast);
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_FALSE(m.SumsInUse());
+  m.SetCountMethod(CountMethod::kCheaper);
+  EXPECT_TRUE(m.SumsInUse());
   p.NeighbourRadius = 20;
   m.NewSetup(p);
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
   p.NeighbourRadius = 1;
   m.NewSetup(p);
-  EXPECT_FALSE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
+  p.GroupCount = 17;
+  m.NewSetup(p);
+  EXPECT_FALSE(m.SumsInUse());
   p.NeighbourRadius = 5;
   p.GroupCount = 1000;
   m.NewSetup(p);
-  EXPECT_FALSE(m.FastCountsInUse());
-  // The line of the cost model: 2 (G + 1) against (2r + 1)^2, whatever the grid's size.
-  p.GroupCount = 59;
+  EXPECT_FALSE(m.SumsInUse());
+  // The line of the cost model: (G + 1) / 2 against (2r + 1)^2, whatever the grid's size.
+  p.GroupCount = 240;
   m.NewSetup(p);
-  EXPECT_TRUE(m.FastCountsInUse());
-  p.GroupCount = 60;
+  EXPECT_TRUE(m.SumsInUse());
+  p.GroupCount = 241;
   m.NewSetup(p);
-  EXPECT_FALSE(m.FastCountsInUse());
+  EXPECT_FALSE(m.SumsInUse());
   p.CellSize = 1;
-  p.GroupCount = 59;
+  p.GroupCount = 240;
   m.NewSetup(p);
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
   p.CellSize = 6;
   p.NeighbourRadius = 0;
   p.GroupCount = 1;
   m.NewSetup(p);
-  EXPECT_FALSE(m.FastCountsInUse());
+  EXPECT_FALSE(m.SumsInUse());
   // The cell size 2 grid of the benchmarks keeps the sums at the default 6 groups.
   p.NeighbourRadius = 5;
   p.GroupCount = 6;
   p.CellSize = 2;
   m.NewSetup(p);
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
   EXPECT_TRUE(m.Grid().Counts().NarrowEntries());
 }
 
