@@ -13,9 +13,9 @@
 //   Early   steps 2 to 10, per step: from 2800 moves at step 2 down to a few hundred.
 //   Settled a step of a run that has settled (after 100 steps): nearly every agent is satisfied
 //           and counts its square once.
-// "fast" is the model's default (the sums where they pay), "direct" the walk; both run the same
-// model from the same seed and give the same results, so they time the same work. The label
-// says which counts served: "sums" or "walk".
+// "fast" is the model's default, kCheaper (the sums where SumsCheaper says so), "direct" the walk;
+// both run the same model from the same seed and give the same results, so they time the same work.
+// The label says which counts served: "sums" or "walk".
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -32,7 +32,7 @@ using segsim::CountMethod;
 using segsim::SetupParams;
 using segsim::Simulation;
 
-enum Config { kDefaults, kRadius20, kCellSize2, kGroups40, kGroups200 };
+enum Config { kDefaults, kRadius20, kCellSize2, kGroups40, kGroups200, kRadius1, kRadius2Groups12 };
 
 SetupParams ParamsFor(Config config) {
   SetupParams p;
@@ -47,6 +47,11 @@ SetupParams ParamsFor(Config config) {
       break;
     case kGroups40: p.GroupCount = 40; break;
     case kGroups200: p.GroupCount = 200; break;
+    case kRadius1: p.NeighbourRadius = 1; break;
+    case kRadius2Groups12:
+      p.NeighbourRadius = 2;
+      p.GroupCount = 12;
+      break;
   }
   return p;
 }
@@ -58,6 +63,8 @@ const char* NameOf(Config config) {
     case kCellSize2: return "cellsize2";
     case kGroups40: return "groups40";
     case kGroups200: return "groups200";
+    case kRadius1: return "radius1";
+    case kRadius2Groups12: return "radius2groups12";
   }
   return "";
 }
@@ -66,7 +73,7 @@ void Label(benchmark::State& state, const Simulation& sim) {
   const segsim::Model& m = sim.Model();
   state.counters["moved"] = m.LastPass().moved;
   state.counters["unsatisfied"] = m.LastPass().unsatisfied;
-  state.SetLabel(m.FastCountsInUse() ? "sums" : "walk");
+  state.SetLabel(m.SumsInUse() ? "sums" : "walk");
 }
 
 // The first step after a setup; the setup is not timed.
@@ -117,15 +124,19 @@ void MeasureSettled(benchmark::State& state, Config config, F measure) {
 }
 
 void RegisterAll() {
-  // groups200 is past the line where the sums pay (NeighbourCounts::Pays), so "fast" walks
+  // groups200 is past the line where the sums are cheaper (SumsCheaper), so "fast" walks
   // there; "sums" forces them, to show what they would cost.
-  const Config stepConfigs[] = {kDefaults, kRadius20, kCellSize2, kGroups40, kGroups200};
+  // radius1 and radius2groups12 lie just past the line as well: "sums" there measures the
+  // crossover of count_cost.h.
+  const Config stepConfigs[] = {kDefaults,  kRadius20, kCellSize2,      kGroups40,
+                                kGroups200, kRadius1,  kRadius2Groups12};
   for (Config c : stepConfigs) {
-    for (CountMethod m : {CountMethod::kFast, CountMethod::kDirect, CountMethod::kSums}) {
-      if (m == CountMethod::kSums && c != kGroups200) continue;
-      const char* method = m == CountMethod::kFast   ? "/fast"
-                           : m == CountMethod::kSums ? "/sums"
-                                                     : "/direct";
+    for (CountMethod m : {CountMethod::kCheaper, CountMethod::kDirect, CountMethod::kSums}) {
+      if (m == CountMethod::kSums && c != kGroups200 && c != kRadius1 && c != kRadius2Groups12)
+        continue;
+      const char* method = m == CountMethod::kCheaper ? "/fast"
+                           : m == CountMethod::kSums  ? "/sums"
+                                                      : "/direct";
       const std::string suffix = std::string(NameOf(c)) + method;
       // Each iteration of these two sets a model up and runs untimed steps: a fixed number of
       // iterations keeps the whole run short.

@@ -1,21 +1,18 @@
 #include "charts/chart_view.h"
 
 #include <QAction>
-#include <QBuffer>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QRubberBand>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
 
+#include "charts/chart_picture.h"
 #include "charts/data_table.h"
 #include "charts/export.h"
 
@@ -27,206 +24,14 @@ constexpr int kReplotIntervalMs = 33;       // at most about 30 replots a second
 constexpr int kSlowReplotIntervalMs = 500;  // at least 2 a second, however slow a replot is
 constexpr double kReplotShare = 0.01;       // of the program's processor time, per chart
 constexpr int kMinDragPixels = 3;           // smaller drags are clicks, not zooms
-constexpr double kBarWidth = 0.7;           // in key units: 70 % of the pitch
-constexpr double kMinOutlinedBar = 4;       // pixels across
 constexpr double kMarkRoom = 0.25;          // share of the value range kept free for value marks
-constexpr double kMarkGap = 4;              // pixels between a point or bar end and its mark
 
 QRect RectBetween(QPoint a, QPoint b) {
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
-enum class MarkSide { Above, Right };
-
-// A small framed label beside an anchor point: centred above it, or right of it and centred on
-// its height. Above a point a short line joins the label to the point.
-void DrawMark(QCPPainter* painter, const QFont& font, const QString& text, QPointF anchor,
-              MarkSide side) {
-  const QFontMetrics metrics(font);
-  const QSizeF size(metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
-  const QPointF topLeft =
-      side == MarkSide::Right
-          ? QPointF(anchor.x() + kMarkGap, anchor.y() - size.height() / 2)
-          : QPointF(anchor.x() - size.width() / 2, anchor.y() - size.height() - kMarkGap);
-  const QRectF box(topLeft, size);
-  painter->setFont(font);
-  painter->setPen(QPen(Qt::black));
-  if (side == MarkSide::Above) painter->drawLine(anchor, QPointF(anchor.x(), box.bottom()));
-  // Translucent, so that data points under a mark still show.
-  painter->setBrush(QColor(0xFF, 0xFF, 0xE1, 170));
-  painter->drawRect(box);
-  painter->drawText(box, Qt::AlignCenter, text);
-}
-
 }  // namespace
-
-// --- LineSeries ---------------------------------------------------------------------------------
-
-LineSeries::LineSeries(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPGraph(keyAxis, valueAxis) {
-  setLineStyle(QCPGraph::lsLine);
-}
-
-void LineSeries::Add(double x, double y) {
-  points_.Add(x, y);
-  ++version_;
-}
-
-void LineSeries::Clear() {
-  points_.Clear();
-  ++version_;
-  data()->clear();
-}
-
-void LineSeries::SetThinned(bool on) {
-  thinned_ = on;
-  points_ = LogThinnedSeries(on ? kThinningPixels : 0);
-  ++version_;
-  data()->clear();
-}
-
-double LineSeries::X(int k) const {
-  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
-  return p ? p->x : std::numeric_limits<double>::quiet_NaN();
-}
-
-double LineSeries::Y(int k) const {
-  const ThinPoint* p = points_.Find(static_cast<std::uint64_t>(k));
-  return p ? p->y : std::numeric_limits<double>::quiet_NaN();
-}
-
-QCPRange LineSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const {
-  SyncDrawData();
-  return QCPGraph::getKeyRange(foundRange, inSignDomain);
-}
-
-QCPRange LineSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
-                                   const QCPRange& inKeyRange) const {
-  SyncDrawData();
-  return QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
-}
-
-// Over a logarithmic axis the drawn data are the points of each band of log time narrower than
-// a pixel that can change the line (ReduceToBands): the same whether the series holds every point
-// or only those its thinning kept, since the bands drawn are never narrower than the kept ones.
-// The reduction keeps the lowest and highest points and the ends, so the ranges are the data's.
-// A logarithmic axis has no place for x <= 0: such points stay in the series, undrawn.
-void LineSeries::SyncDrawData() const {
-  const QCPAxis* keys = keyAxis();
-  const bool logarithmic = keys && keys->scaleType() == QCPAxis::stLogarithmic;
-  double bandWidth = 0;
-  if (logarithmic) {
-    const QCPRange range = keys->range();
-    const double pixels = keys->axisRect() ? keys->axisRect()->width() : 0;
-    bandWidth = range.lower > 0 ? BandWidthFor(std::log(range.upper / range.lower), pixels) : 0;
-    bandWidth = std::max(bandWidth, points_.BandWidth());
-  }
-  if (drawnVersion_ == version_ && drawnBandWidth_ == bandWidth) return;
-  drawnVersion_ = version_;
-  drawnBandWidth_ = bandWidth;
-  const std::vector<ThinPoint> drawn = ReduceToBands(points_.Kept(), bandWidth);
-  QVector<QCPGraphData> data;
-  data.reserve(static_cast<qsizetype>(drawn.size()));
-  for (const ThinPoint& p : drawn) {
-    if (!logarithmic || p.x > 0) data.append(QCPGraphData(p.x, p.y));
-  }
-  // In the order added where x repeats.
-  if (!std::is_sorted(data.cbegin(), data.cend(), qcpLessThanSortKey<QCPGraphData>))
-    std::stable_sort(data.begin(), data.end(), qcpLessThanSortKey<QCPGraphData>);
-  mDataContainer->set(data, true);
-}
-
-void LineSeries::SetColor(const QColor& color) {
-  QPen p = pen();
-  p.setColor(color);
-  setPen(p);
-  ApplyMarkers();
-}
-
-void LineSeries::SetPenWidth(double width) {
-  QPen p = pen();
-  p.setWidthF(width);
-  setPen(p);
-}
-
-void LineSeries::SetLineVisible(bool on) { setLineStyle(on ? QCPGraph::lsLine : QCPGraph::lsNone); }
-
-void LineSeries::SetPointMarkers(QCPScatterStyle::ScatterShape shape, double size) {
-  markerShape_ = shape;
-  markerSize_ = size;
-  ApplyMarkers();
-}
-
-void LineSeries::ApplyMarkers() {
-  const QColor color = pen().color();
-  setScatterStyle(markerShape_ == QCPScatterStyle::ssNone
-                      ? QCPScatterStyle()
-                      : QCPScatterStyle(markerShape_, color, color, markerSize_));
-}
-
-void LineSeries::draw(QCPPainter* painter) {
-  SyncDrawData();
-  QCPGraph::draw(painter);
-  if (!markFormat_ || !mKeyAxis || !mValueAxis) return;
-  const QCPRange keys = keyAxis()->range();
-  const QCPRange values = valueAxis()->range();
-  for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it) {
-    if (!keys.contains(it->key) || !values.contains(it->value)) continue;
-    const QPointF point = coordsToPixels(it->key, it->value);
-    DrawMark(painter, parentPlot()->font(), markFormat_(it->value), point, MarkSide::Above);
-  }
-}
-
-// --- BarSeries ----------------------------------------------------------------------------------
-
-BarSeries::BarSeries(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPBars(keyAxis, valueAxis) {
-  setWidth(kBarWidth);
-  setPen(QPen(Qt::black));
-  setAntialiased(false);
-}
-
-void BarSeries::AddBar(double value, const QColor& color) {
-  addData(static_cast<double>(colors_.size()), value);
-  colors_.push_back(color);
-}
-
-void BarSeries::Clear() {
-  colors_.clear();
-  data()->clear();
-}
-
-double BarSeries::Value(int k) const { return (mDataContainer->constBegin() + k)->value; }
-
-// QCPBars paints every bar with one brush; here each bar takes its own colour.
-void BarSeries::draw(QCPPainter* painter) {
-  if (!mKeyAxis || !mValueAxis || mDataContainer->isEmpty()) return;
-  applyDefaultAntialiasingHint(painter);
-  const auto begin = mDataContainer->constBegin();
-  for (auto it = begin; it != mDataContainer->constEnd(); ++it) {
-    const auto k = static_cast<std::size_t>(it - begin);
-    QRectF bar = getBarRect(it->key, it->value);
-    // Bars too narrow for an outline show their colour alone, and every bar at least one pixel
-    // across, so that none vanishes among a thousand.
-    const bool vertical = keyAxis()->orientation() == Qt::Horizontal;
-    const double across = vertical ? bar.width() : bar.height();
-    if (across < 1 && vertical) bar.adjust((bar.width() - 1) / 2, 0, (1 - bar.width()) / 2, 0);
-    if (across < 1 && !vertical) bar.adjust(0, (bar.height() - 1) / 2, 0, (1 - bar.height()) / 2);
-    painter->setPen(across < kMinOutlinedBar ? QPen(Qt::NoPen) : pen());
-    painter->setBrush(k < colors_.size() ? colors_[k] : brush().color());
-    painter->drawRect(bar);
-    // The mark at the bar's end: right of a horizontal bar, above a vertical one.
-    if (!marks_) continue;
-    const QString text = QString::number(it->value, 'g', 15);
-    const QFont font = parentPlot()->font();
-    if (vertical) {
-      DrawMark(painter, font, text, QPointF(bar.center().x(), bar.top()), MarkSide::Above);
-    } else {
-      DrawMark(painter, font, text, QPointF(bar.right(), bar.center().y()), MarkSide::Right);
-    }
-  }
-}
-
-// --- ChartView ----------------------------------------------------------------------------------
 
 ChartView::ChartView(QWidget* parent) : QCustomPlot(parent), title_(new QCPTextElement(this)) {
   plotLayout()->insertRow(0);
@@ -438,34 +243,13 @@ QString ChartView::DataTable(char separator) {
 
 QByteArray ChartView::Picture(const QString& format) {
   if (dirty_) ReplotNow();
-  const int w = width(), h = height();
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (format == "png") {
-    toPixmap(w, h).save(&buffer, "PNG");
-  } else if (format == "pdf") {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(72);  // one pixel a point
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QSizeF(w, h), QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
-    writer.setCreator(QCoreApplication::applicationName());
-    QCPPainter painter(&writer);
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    toPainter(&painter, w, h);
-  } else if (format == "svg") {
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(w, h));
-    generator.setViewBox(QRect(0, 0, w, h));
-    generator.setTitle(Title());
-    QCPPainter painter(&generator);
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    toPainter(&painter, w, h);
-  }
-  return bytes;
+  ChartView* const charts[] = {this};
+  PictureInfo info;
+  info.pngFormat = QImage::Format_RGB32;
+  info.svgTitle = Title();
+  info.pdfCreator = QCoreApplication::applicationName();
+  info.chartStates = false;
+  return ChartsPicture(charts, size(), format, info);
 }
 
 void ChartView::SavePicture() {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
-#include <numeric>
-#include <random>
 #include <set>
 
 #include "cli/options.h"
@@ -12,6 +10,7 @@
 #include "cli/sweep_options.h"
 #include "cli/sweep_reader.h"
 #include "cli/sweep_rows.h"
+#include "model/random.h"
 #include "sweep/summary.h"
 
 namespace segsim {
@@ -63,26 +62,38 @@ struct MergedRun {
   std::size_t index;  // in file->runs
 };
 
-// Runs the chosen runs again and compares their rows as they would be printed.
+// Runs the chosen runs again and compares their rows as they would be printed. K runs are
+// drawn by the model's generator seeded with the sweep's S, so the same files and K check the
+// same runs and a failure can be replayed.
 void Verify(const std::map<std::int64_t, MergedRun>& ordered, const SweepPlan& plan,
             const RowFormat& format, MergeVerify verify) {
   std::vector<std::int64_t> chosen;
   for (const auto& [i, run] : ordered) chosen.push_back(i);
+  const std::uint32_t seed = *plan.Design().params.Seed;
   if (!verify.all) {
-    std::mt19937_64 random(std::random_device{}());
-    std::shuffle(chosen.begin(), chosen.end(), random);
-    chosen.resize(static_cast<std::size_t>(
-        std::min<std::int64_t>(verify.runs, static_cast<std::int64_t>(chosen.size()))));
+    const std::size_t k = static_cast<std::size_t>(
+        std::min<std::int64_t>(verify.runs, static_cast<std::int64_t>(chosen.size())));
+    RandomGenerator random;
+    random.Seed(seed);
+    for (std::size_t n = 0; n < k; ++n) {  // the first k of a shuffle
+      const auto left = static_cast<std::uint32_t>(chosen.size() - n);
+      std::swap(chosen[n], chosen[n + random.Below(left)]);
+    }
+    chosen.resize(k);
     std::sort(chosen.begin(), chosen.end());
   }
-  const std::atomic<bool> go{false};
-  const std::uint32_t seed = *plan.Design().params.Seed;
+  const std::atomic<bool> neverCancel{false};
   for (std::int64_t i : chosen) {
     const MergedRun& run = ordered.at(i);
-    const auto again = RunOne(plan, i, seed, go);
+    const auto again = RunOne(plan, i, seed, neverCancel);
     if (format.RunLine(*again) != run.file->runLines[run.index]) {
-      throw UsageError(run.file->path + ": run " + std::to_string(i) +
-                       " made again gives another row than the file holds");
+      std::string message = run.file->path + ": run " + std::to_string(i) +
+                            " made again gives another row than the file holds";
+      if (!verify.all) {
+        message += " (--verify " + std::to_string(verify.runs) +
+                   " chose its runs with the sweep's seed " + std::to_string(seed) + ")";
+      }
+      throw UsageError(message);
     }
   }
 }

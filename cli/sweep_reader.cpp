@@ -1,13 +1,12 @@
 #include "cli/sweep_reader.h"
 
-#include <charconv>
-#include <cmath>
 #include <fstream>
 #include <limits>
 #include <set>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/row_check.h"
 #include "cli/row_parse.h"
 #include "cli/sweep_rows.h"
 
@@ -16,155 +15,6 @@ namespace segsim {
 namespace {
 
 using Json = nlohmann::json;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// One row, by column name, CSV or JSON alike. A CSV cell that is empty and a JSON key that is
-// absent or null are both "empty"; Absent tells them apart where JSON leaves a key out.
-class Row {
-public:
-  Row(const std::vector<std::string>& header, std::vector<std::string> cells)
-      : header_(&header), cells_(std::move(cells)) {}
-  explicit Row(Json object) : json_(std::move(object)), isJson_(true) {}
-
-  bool IsJson() const { return isJson_; }
-  const Json& Object() const { return json_; }
-
-  // The cell's text (CSV), or the JSON value; nothing when empty, null or absent.
-  std::optional<std::string> Text(const std::string& column) const {
-    if (isJson_) {
-      const auto found = json_.find(column);
-      if (found == json_.end() || found->is_null()) return std::nullopt;
-      if (found->is_string()) return found->get<std::string>();
-      return found->dump();
-    }
-    const std::string& cell = Cell(column);
-    if (cell.empty()) return std::nullopt;
-    return cell;
-  }
-  const Json* Value(const std::string& column) const {
-    const auto found = json_.find(column);
-    return found == json_.end() ? nullptr : &*found;
-  }
-
-private:
-  const std::string& Cell(const std::string& column) const {
-    static const std::string kEmpty;
-    for (std::size_t i = 0; i < header_->size(); ++i) {
-      if ((*header_)[i] == column) return cells_[i];
-    }
-    return kEmpty;
-  }
-
-  const std::vector<std::string>* header_ = nullptr;
-  std::vector<std::string> cells_;
-  Json json_;
-  bool isJson_ = false;
-};
-
-// Checks the columns of one row; every fault names the file, the line and the column.
-class RowCheck {
-public:
-  RowCheck(const std::string& path, std::size_t line, const Row& row)
-      : path_(path), line_(line), row_(row) {}
-
-  [[noreturn]] void Fault(const std::string& column, const std::string& why) const {
-    std::string where = path_ + ":" + std::to_string(line_);
-    if (!column.empty()) where += ": column " + column;
-    throw UsageError(where + ": " + why);
-  }
-
-  std::optional<std::int64_t> Int(const std::string& column, bool required) const {
-    if (row_.IsJson()) {
-      const Json* v = row_.Value(column);
-      if (v == nullptr || v->is_null()) return Missing<std::int64_t>(column, required);
-      if (!v->is_number_integer()) Fault(column, "is no integer: " + v->dump());
-      return v->get<std::int64_t>();
-    }
-    const auto text = row_.Text(column);
-    if (!text) return Missing<std::int64_t>(column, required);
-    std::int64_t value = 0;
-    const char* end = text->data() + text->size();
-    const auto result = std::from_chars(text->data(), end, value);
-    if (result.ec != std::errc() || result.ptr != end) {
-      Fault(column, "is no integer: '" + *text + "'");
-    }
-    return value;
-  }
-
-  // A finite number, or NaN where the value may be missing.
-  double Real(const std::string& column, bool mayBeMissing) const {
-    if (row_.IsJson()) {
-      const Json* v = row_.Value(column);
-      if (v == nullptr || v->is_null()) return MissingReal(column, mayBeMissing);
-      return Finite(column, *v);
-    }
-    const auto text = row_.Text(column);
-    if (!text) return MissingReal(column, mayBeMissing);
-    return FiniteText(column, *text);
-  }
-
-  double Finite(const std::string& column, const Json& v) const {
-    if (!v.is_number()) Fault(column, "is no number: " + v.dump());
-    const double d = v.get<double>();
-    if (!std::isfinite(d)) Fault(column, "is no finite number: " + v.dump());
-    return d;
-  }
-
-  double FiniteText(const std::string& column, const std::string& text) const {
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
-      Fault(column, "is no finite number: '" + text + "'");
-    }
-    return value;
-  }
-
-  void Empty(const std::string& column) const {
-    if (row_.IsJson() ? row_.Value(column) != nullptr : row_.Text(column).has_value()) {
-      Fault(column, "must be empty in this row");
-    }
-  }
-
-  // A list of per-group numbers: CSV columns <name>_1 … <name>_maxGroups, JSON an array; the
-  // first `groups` may hold a value or be empty, the rest must be empty (CSV).
-  std::vector<double> Groups(const std::string& name, std::size_t groups,
-                             std::size_t maxGroups) const {
-    std::vector<double> values;
-    if (row_.IsJson()) {
-      const Json* v = row_.Value(name);
-      if (v == nullptr) Fault(name, "is missing");
-      if (!v->is_array() || v->size() != groups) {
-        Fault(name, "must be a list of " + std::to_string(groups) + " numbers");
-      }
-      for (const Json& item : *v) values.push_back(item.is_null() ? kNaN : Finite(name, item));
-      return values;
-    }
-    for (std::size_t g = 1; g <= maxGroups; ++g) {
-      const std::string column = name + "_" + std::to_string(g);
-      if (g <= groups)
-        values.push_back(Real(column, true));
-      else
-        Empty(column);
-    }
-    return values;
-  }
-
-private:
-  template <typename T>
-  std::optional<T> Missing(const std::string& column, bool required) const {
-    if (required) Fault(column, "is empty");
-    return std::nullopt;
-  }
-  double MissingReal(const std::string& column, bool mayBeMissing) const {
-    if (!mayBeMissing) Fault(column, "is empty");
-    return kNaN;
-  }
-
-  const std::string& path_;
-  std::size_t line_;
-  const Row& row_;
-};
 
 SweepOptions OptionsOfCommand(const std::string& path, const std::string& command) {
   std::vector<std::string> args;
@@ -272,9 +122,7 @@ private:
       }
     }
     if (*kind == "sweep") check.Fault("kind", "a second sweep row");
-    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
-      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
-    }
+    CheckParam(row, check);
     if (*kind == "run") {
       ReadRun(check, text);
     } else {
@@ -283,6 +131,13 @@ private:
   }
 
   SweepParam Axis0() const { return file_.plan->Design().axes.front().param; }
+
+  // One swept parameter: every row names it in "param".
+  void CheckParam(const Row& row, const RowCheck& check) const {
+    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
+      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
+    }
+  }
 
   void ReadSweepRow(const Row& row, const RowCheck& check) {
     const auto note = row.Text("note");
@@ -310,9 +165,7 @@ private:
     if (*seed != static_cast<std::int64_t>(*file_.options.params.Seed)) {
       check.Fault("seed", "is not S + i of its command");
     }
-    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
-      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
-    }
+    CheckParam(row, check);
     for (const char* column : {"value", "run", "clusters", "mean_is", "applied"}) {
       check.Empty(column);
     }

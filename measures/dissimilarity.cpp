@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "model/limits.h"
 #include "model/numeric.h"
 
 namespace segsim {
@@ -84,14 +85,6 @@ void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
   for (const std::int32_t k : present) shares[static_cast<std::size_t>(k)] = 0;
 }
 
-}  // namespace
-
-std::int32_t TilesPerSideFor(std::int32_t rows, std::int32_t tileSize) {
-  return static_cast<std::int32_t>(Ceil(static_cast<Extended>(rows) / std::max(tileSize, 1)));
-}
-
-namespace {
-
 // Adds to tile[g] the cells of State g (1..G) among one row's states[from .. to); State 0 is
 // not counted. Without a branch on the State, which guesses wrong at one cell in three on a grid
 // 80 % occupied: an empty cell is counted in a slot that is thrown away.
@@ -154,7 +147,7 @@ private:
 }  // namespace
 
 TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t groupCount) {
-  tileSize = std::max(tileSize, 1);
+  tileSize = TileEdge(tileSize);
   const std::int32_t tiles = TilesPerSideFor(grid.Rows(), tileSize);
   TileCounts counts(tiles, groupCount);
   if (groupCount < 1) return counts;

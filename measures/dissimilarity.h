@@ -37,9 +37,7 @@ private:
   std::vector<std::int32_t> counts_;
 };
 
-// Tiles of tileSize x tileSize cells laid out from row 0 and column 0; the last tile row and
-// column may be narrower. ceil(Rows / tileSize) tiles per side. A tile size below 1 counts as 1.
-std::int32_t TilesPerSideFor(std::int32_t rows, std::int32_t tileSize);
+// The group counts of every tile, laid out as TilesPerSideFor (model/limits.h) has them.
 TileCounts CountTileGroups(const Grid& grid, std::int32_t tileSize, std::int32_t groupCount);
 
 // The indices in percent, as doubles. NaN marks "no value": a pair with an empty group, or the

@@ -4,6 +4,7 @@
 
 #include "measures/simulation.h"
 #include "model/error.h"
+#include "model/limits.h"
 #include "model/numeric.h"
 
 namespace segsim {
@@ -133,7 +134,7 @@ std::int32_t RunLog::ValueBefore(RunSetting setting, std::uint32_t step) const {
   std::int32_t value = 0;
   switch (setting) {
     case RunSetting::Threshold: value = static_cast<std::int32_t>(setup_.Threshold); break;
-    case RunSetting::TileSize: value = std::max(setup_.TileSize, 1); break;
+    case RunSetting::TileSize: value = TileEdge(setup_.TileSize); break;
     case RunSetting::Agents: value = setup_.AgentCount; break;
   }
   for (const SettingChange& c : changes_) {

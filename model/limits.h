@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "model/settings.h"
 
@@ -17,6 +18,21 @@ struct LimitContext {
   std::int32_t rows = kDefaultGridSize;
   std::int32_t panelWidth = kPanelSize;
 };
+
+// Cells across a panel of `panel` pixels at the cell size: Round(panel / cellSize).
+std::int32_t CellsAcross(std::int32_t panel, std::int32_t cellSize);
+// The grid that a setup's cell size and panel give (CellsAcross each way), for the field limits.
+LimitContext GridOf(const SetupParams& params);
+
+// A group per cell at most, for every command and every sweep: more groups raise SegsimError
+// "<option>: G groups do not fit a grid of N cells".
+void CheckGroupsFit(std::int32_t groups, const LimitContext& grid, const std::string& option);
+
+// The tile edge in cells that the tile measures use: a tile size below 1 counts as 1.
+std::int32_t TileEdge(std::int32_t tileSize);
+// Tiles of TileEdge x TileEdge cells laid out from row 0 and column 0, the last tile row and
+// column perhaps narrower: Ceil(rows / TileEdge) tiles per side.
+std::int32_t TilesPerSideFor(std::int32_t rows, std::int32_t tileSize);
 
 // The replacement of a value that is too large, or nothing when it passes:
 //   agent count  above P = Cols x Rows   -> P - Round(P x 0.05)

@@ -16,12 +16,12 @@
 namespace segsim {
 
 // How the model counts neighbourhoods; all give the same counts. kDirect walks the
-// (2r + 1)^2 square at every count (the definition). kFast reads per-group window sums kept in
-// step with every change (NeighbourCounts) where they pay (the cost model of count_cost.h), and
-// walks the square where they do not. kSums reads the sums wherever they can serve at all,
-// paying or not (tests, measurements). Both fast methods also skip, in quiet passes, the counts
+// (2r + 1)^2 square at every count (the definition). kCheaper reads per-group window sums kept in
+// step with every change (NeighbourCounts) where SumsCheaper (count_cost.h) says they cost less,
+// and walks the square where they do not. kSums reads the sums wherever they can serve at all,
+// cheaper or not (tests, measurements). kCheaper and kSums also skip, in quiet passes, the counts
 // of squares that have not changed since (Grid::KeepFreshMarks).
-enum class CountMethod { kFast, kDirect, kSums };
+enum class CountMethod { kCheaper, kDirect, kSums };
 
 // The counts of one square: cells of the centre's State (itself included) and occupied cells of
 // another State.
@@ -91,10 +91,10 @@ public:
   NeighbourCount CountNeighbours(std::int32_t column, std::int32_t row) const;
   // The same counts by walking the square, whatever the method: the definition.
   NeighbourCount CountNeighboursDirect(std::int32_t column, std::int32_t row) const;
-  // Chooses the method for the present model and every later setup (kFast by default).
+  // Chooses the method for the present model and every later setup (kCheaper by default).
   void SetCountMethod(CountMethod method);
-  // Whether counts are read from window sums now: kFast chosen and the sums pay for this model.
-  bool FastCountsInUse() const { return grid_.Counts().Active(); }
+  // Whether counts are read from window sums now: kSums, or kCheaper where the sums are cheaper.
+  bool SumsInUse() const { return grid_.Counts().Active(); }
   // Percentage of same cells among those counted; stored in the cell and returned in s.
   void CalcSatisfaction(std::int32_t column, std::int32_t row, double& s);
 
@@ -201,7 +201,7 @@ private:
   std::uint64_t storedAboveWrites_ = 0;
   std::vector<double> percents_;  // [same * (maxTotal_ + 1) + total]; empty for large squares
   std::int32_t maxTotal_ = -1;
-  CountMethod countMethod_ = CountMethod::kFast;
+  CountMethod countMethod_ = CountMethod::kCheaper;
 };
 
 // The agent-count limit of a grid of P cells: P - Round(P * 0.05), which leaves 5 % free.

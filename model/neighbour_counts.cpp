@@ -43,10 +43,10 @@ std::size_t NeighbourCounts::BytesFor(std::int32_t cols, std::int32_t rows, std:
          entry;
 }
 
-bool NeighbourCounts::Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius,
-                           std::int32_t groups) {
+bool NeighbourCounts::SumsCheaper(std::int32_t cols, std::int32_t rows, std::int32_t radius,
+                                  std::int32_t groups) {
   if (cols < 1 || rows < 1 || groups < 1 || radius < 0 || radius > kMaxRadius) return false;
-  return SumsPay(radius, groups);
+  return segsim::SumsCheaper(radius, groups);
 }
 
 void NeighbourCounts::Clear() {

@@ -64,9 +64,10 @@ public:
   // Bytes the planes of a grid take.
   static std::size_t BytesFor(std::int32_t cols, std::int32_t rows, std::int32_t radius,
                               std::int32_t groups);
-  // Whether the sums pay for a model of this grid, radius and group count, against walking the
-  // square at every count: the cost model of count_cost.h.
-  static bool Pays(std::int32_t cols, std::int32_t rows, std::int32_t radius, std::int32_t groups);
+  // Whether the sums are cheaper for a model of this grid, radius and group count than walking
+  // the square at every count (SumsCheaper of count_cost.h), and can be built for it at all.
+  static bool SumsCheaper(std::int32_t cols, std::int32_t rows, std::int32_t radius,
+                          std::int32_t groups);
 
   bool Active() const { return active_; }
   std::int32_t Radius() const { return radius_; }

@@ -53,6 +53,18 @@ double RoundTo2(double v) {
   return static_cast<double>(hundredths * f);
 }
 
+std::optional<double> MeanOfExisting(std::span<const double> values) {
+  Extended sum = 0;
+  std::int64_t counted = 0;
+  for (double v : values) {
+    if (std::isnan(v)) continue;
+    sum += v;
+    ++counted;
+  }
+  if (counted == 0) return std::nullopt;
+  return static_cast<double>(sum / counted);
+}
+
 std::string FormatGeneral(double v) {
   if (std::isnan(v)) return "n/a";
   char buffer[64];

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,10 @@ std::int64_t Ceil(Extended x);
 // nearest 0.01, quotient and rounding in extended precision, the product stored as a double.
 // 0.375 gives 0.37 because that f lies slightly above one hundredth.
 double RoundTo2(double v);
+
+// The mean of the values that exist (not NaN), summed in extended precision in the order given;
+// nothing when none exists. The results that average over groups or runs all take it.
+std::optional<double> MeanOfExisting(std::span<const double> values);
 
 // General format with at most 15 significant digits and no trailing zeros, '.' as the decimal
 // separator: 12.5 -> "12.5", 0 -> "0". NaN ("no value") reads "n/a".

@@ -93,8 +93,8 @@ void Model::SetCountMethod(CountMethod method) {
 void Model::ApplyCountMethod() {
   const ModelSettings& s = settings_;
   const bool sums = countMethod_ == CountMethod::kSums ||
-                    (countMethod_ == CountMethod::kFast &&
-                     NeighbourCounts::Pays(s.Cols, s.Rows, s.NeighbourRadius, s.GroupCount));
+                    (countMethod_ == CountMethod::kCheaper &&
+                     NeighbourCounts::SumsCheaper(s.Cols, s.Rows, s.NeighbourRadius, s.GroupCount));
   if (sums) {
     if (!grid_.Counts().Active()) grid_.BuildNeighbourCounts(s.NeighbourRadius, s.GroupCount);
   } else {

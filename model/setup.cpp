@@ -10,6 +10,7 @@
 #include "model/colors.h"
 #include "model/count_cost.h"
 #include "model/error.h"
+#include "model/limits.h"
 #include "model/model.h"
 #include "model/numeric.h"
 
@@ -18,10 +19,6 @@ namespace segsim {
 namespace {
 
 constexpr int kPlacementTries = 1000;
-
-std::int32_t CellsAcross(std::int32_t panel, std::int32_t cellSize) {
-  return static_cast<std::int32_t>(Round(static_cast<Extended>(panel) / cellSize));
-}
 
 }  // namespace
 
@@ -55,14 +52,14 @@ double Model::SetupBytes(const SetupParams& p) {
   const double agents = p.AgentCount <= 0 ? 0 : std::min<double>(p.AgentCount, cells);
   const double groups = p.GroupCount;
   double bytes = cells * (Grid::kBytesPerCell + Grid::kFreshBytesPerCell) + agents * sizeof(TAgent);
-  if (SumsPay(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
+  if (SumsCheaper(p.NeighbourRadius, p.GroupCount) && cols <= INT32_MAX && rows <= INT32_MAX) {
     bytes += static_cast<double>(NeighbourCounts::BytesFor(static_cast<std::int32_t>(cols),
                                                            static_cast<std::int32_t>(rows),
                                                            p.NeighbourRadius, p.GroupCount));
   }
   // A step's measures: the tile counts, the G x G dissimilarity sums and results, and the
   // cluster sizes (one entry per cluster, at most one per agent).
-  const double tiles = std::ceil(rows / std::max(p.TileSize, 1));
+  const double tiles = TilesPerSideFor(static_cast<std::int32_t>(rows), p.TileSize);
   bytes += tiles * tiles * groups * sizeof(std::int32_t);
   bytes += groups * groups * (sizeof(long double) + sizeof(double));
   bytes += agents * sizeof(std::int32_t);

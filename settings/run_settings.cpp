@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/error.h"
+#include "model/limits.h"
 #include "model/model.h"
 #include "sweep/plan.h"
 
@@ -63,17 +64,11 @@ OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) 
 void CheckModelOptions(const SetupParams& p) {
   try {
     Model::CheckSetup(p);
+    CheckGroupsFit(p.GroupCount, GridOf(p), "--groups");  // a group per cell at most
   } catch (const MemoryLimitError&) {
     throw;  // exit status 2 all the same; the Python module raises MemoryError for it
   } catch (const SegsimError& e) {
     throw UsageError(e.what());
-  }
-  // The rule of a sweep over the groups, for every command: a group per cell at most.
-  const LimitContext grid = GridOf(p);
-  const std::int64_t cells = static_cast<std::int64_t>(grid.cols) * grid.rows;
-  if (p.GroupCount > cells) {
-    throw UsageError("--groups: " + std::to_string(p.GroupCount) + " groups do not fit a grid of " +
-                     std::to_string(cells) + " cells");
   }
 }
 

@@ -91,14 +91,6 @@ SweepAxis SweepAxis::List(SweepParam param, std::vector<std::int32_t> values) {
   return axis;
 }
 
-LimitContext GridOf(const SetupParams& p) {
-  LimitContext c;
-  c.cols = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelWidth) / p.CellSize));
-  c.rows = static_cast<std::int32_t>(Round(static_cast<Extended>(p.PanelHeight) / p.CellSize));
-  c.panelWidth = p.PanelWidth;
-  return c;
-}
-
 SweepPlan::SweepPlan(const SweepDesign& design) : design_(design), limits_(GridOf(design.params)) {
   if (design_.axes.empty()) Refuse("a sweep needs at least one parameter");
   if (design_.runs < 1) Refuse("--runs must be at least 1");
@@ -137,16 +129,14 @@ void SweepPlan::CheckValues(const SweepAxis& axis) {
   } else {
     ends = {axis.ValueAt(0), axis.ValueAt(axis.count - 1)};
   }
-  const std::string name = std::string("--param ") + ParamName(axis.param) + ": ";
+  const std::string option = std::string("--param ") + ParamName(axis.param);
+  const std::string name = option + ": ";
   if (axis.param == SweepParam::Groups) {
     // The group field's limit only raises values below 1.
     std::int32_t most = 1;
     for (std::int32_t v : ends) most = std::max(most, Applied(axis.param, v));
     maxGroups_ = most;
-    const std::int64_t cells = static_cast<std::int64_t>(limits_.cols) * limits_.rows;
-    if (maxGroups_ > cells) {
-      Refuse(name + Str(maxGroups_) + " groups do not fit a grid of " + Str(cells) + " cells");
-    }
+    CheckGroupsFit(maxGroups_, limits_, option);
     if (maxGroups_ > kMaxGroupCount) {
       Refuse(name + "at most " + Str(kMaxGroupCount) + " groups, not " + Str(maxGroups_));
     }

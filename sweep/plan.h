@@ -93,7 +93,4 @@ private:
   std::int32_t maxGroups_ = 1;
 };
 
-// The grid that a setup's cell size and panel give, for the field limits.
-LimitContext GridOf(const SetupParams& params);
-
 }  // namespace segsim

@@ -4,13 +4,14 @@
 
 #include "measures/run_results.h"
 #include "measures/simulation.h"
+#include "model/numeric.h"
 
 namespace segsim {
 
 RunResults ResultsOf(std::int32_t clusters, std::span<const double> segregation) {
   RunResults r;
   r.clusters = clusters;
-  r.meanIs = MeanSegregation(segregation).value_or(std::numeric_limits<double>::quiet_NaN());
+  r.meanIs = MeanOfExisting(segregation).value_or(std::numeric_limits<double>::quiet_NaN());
   return r;
 }
 

@@ -25,8 +25,9 @@ struct RunRow {
 };
 
 // The two results of a run that the sweep charts take: the clusters above the threshold at the
-// last cluster analysis, and the mean of the groups' segregation indices (NaN: none). The
-// sweep window computes the same from what its analysis window shows.
+// last cluster analysis, and the mean of the groups' segregation indices that exist
+// (MeanOfExisting; NaN: none). The sweep window computes the same from what its analysis window
+// shows.
 struct RunResults {
   std::int32_t clusters = 0;
   double meanIs = 0.0;

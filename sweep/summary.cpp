@@ -2,11 +2,9 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
-#include "charts/block_average.h"
 #include "charts/polyfit.h"
-#include "charts/trend.h"
+#include "charts/result_series.h"
 #include "model/error.h"
 #include "model/numeric.h"
 
@@ -17,31 +15,11 @@ namespace {
 constexpr const char* kFewerThanDegree = "fewer results than the degree";
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// One result's chart: the points and the three series derived from them.
-struct ResultChart {
-  ResultChart(std::int32_t runsPerValue, std::int32_t degree) {
-    auto block = std::make_unique<BlockAverage>();
-    block->SetPeriod(runsPerValue);
-    average.SetFunction(std::move(block));
-    trend.SetFunction(std::make_unique<LinearTrend>());
-    fit.SetFunction(std::make_unique<PolynomialFit>(degree));
-  }
-
-  PointSeries points;
-  DerivedSeries average{&points};
-  DerivedSeries trend{&points};
-  DerivedSeries fit{&points};
-  std::string fitError;  // empty: the fit exists
-};
-
-// The fit at the end of a sweep; a failure leaves the series empty and says why.
-void RecalculateFit(ResultChart& chart, std::int32_t degree) {
-  try {
-    chart.fit.Recalculate();
-  } catch (const SegsimError& e) {
-    chart.fitError = e.what();
-    return;
-  }
+// The fit at the end of a sweep; a failure leaves the series empty and says why, and so does a
+// fit of fewer points than the degree.
+void RecalculateFit(ResultSeries& chart, std::int32_t degree) {
+  chart.RecalculateFit();
+  if (!chart.fitError.empty()) return;
   if (chart.points.Count() < static_cast<std::size_t>(degree)) chart.fitError = kFewerThanDegree;
 }
 
@@ -53,7 +31,7 @@ SummaryRow DerivedRow(const std::string& kind, bool isClusters, double x, double
   return r;
 }
 
-void AppendRows(const ResultChart& chart, const std::string& name, std::vector<SummaryRow>& rows) {
+void AppendRows(const ResultSeries& chart, const std::string& name, std::vector<SummaryRow>& rows) {
   const bool isClusters = name == kClustersResult;
   for (const ChartPoint& p : chart.average.Points()) {
     rows.push_back(DerivedRow(name + "_average", isClusters, p.x, p.y));
@@ -78,17 +56,15 @@ void AppendRows(const ResultChart& chart, const std::string& name, std::vector<S
 
 Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
   const std::int32_t degree = plan.Design().degree;
-  ResultChart clusters(plan.RunsPerValue(), degree);
-  ResultChart segregation(plan.RunsPerValue(), degree);
+  ResultSeries clusters(plan.RunsPerValue(), degree);
+  ResultSeries segregation(plan.RunsPerValue(), degree);
   for (const RunRow& r : runs) {
     const double value = r.values.empty() ? 0.0 : r.values.front();
     clusters.points.Add(value, r.clusters);
     if (!std::isnan(r.meanIs)) segregation.points.Add(value, r.meanIs);
   }
-  for (ResultChart* chart : {&clusters, &segregation}) {
-    chart->average.Recalculate();
-    chart->trend.Recalculate();
-  }
+  clusters.Recalculate();
+  segregation.Recalculate();
   // The window's order at the end of a sweep: the segregation fit, then the cluster fit.
   RecalculateFit(segregation, degree);
   RecalculateFit(clusters, degree);
@@ -96,8 +72,8 @@ Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
   Summary summary;
   AppendRows(clusters, kClustersResult, summary.rows);
   AppendRows(segregation, kMeanIsResult, summary.rows);
-  const std::pair<const ResultChart*, const char*> named[] = {{&clusters, kClustersResult},
-                                                              {&segregation, kMeanIsResult}};
+  const std::pair<const ResultSeries*, const char*> named[] = {{&clusters, kClustersResult},
+                                                               {&segregation, kMeanIsResult}};
   for (const auto& [chart, name] : named) {
     if (chart->fitError.empty()) continue;
     std::string message = std::string("no polynomial fit of degree ") + std::to_string(degree) +
@@ -108,19 +84,15 @@ Summary OneParameter(const SweepPlan& plan, std::span<const RunRow> runs) {
   return summary;
 }
 
-// The mean of the values that exist (not NaN), summed in extended precision; NaN for none.
+// The values of one column over a combination's runs; their mean is that of the values that
+// exist (MeanOfExisting), NaN for none.
 class Mean {
 public:
-  void Add(double v) {
-    if (std::isnan(v)) return;
-    sum_ += v;
-    ++count_;
-  }
-  double Value() const { return count_ == 0 ? kNaN : static_cast<double>(sum_ / count_); }
+  void Add(double v) { values_.push_back(v); }
+  double Value() const { return MeanOfExisting(values_).value_or(kNaN); }
 
 private:
-  Extended sum_ = 0;
-  std::int64_t count_ = 0;
+  std::vector<double> values_;
 };
 
 SummaryRow CombinationMean(std::span<const RunRow> runs) {

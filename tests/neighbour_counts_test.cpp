@@ -125,7 +125,7 @@ TEST(NeighbourCounts, AnyGridContentCountsAsTheWalkDoes) {
     Model m = GridOf(shape.cols, shape.rows, shape.radius, shape.groups, CountMethod::kSums);
     const std::string context = "grid " + std::to_string(shape.cols) + "x" +
                                 std::to_string(shape.rows) + " r " + std::to_string(shape.radius);
-    ASSERT_TRUE(m.FastCountsInUse()) << context;
+    ASSERT_TRUE(m.SumsInUse()) << context;
     for (int round = 0; round < 8; ++round) {
       // Round 5 floods the grid with free cells holding a group, beyond what the sums correct
       // one by one, so counts go to the walk; round 6 clears them and the sums serve again.
@@ -149,9 +149,9 @@ TEST(NeighbourCounts, SumsBuiltFromAnyContentMatchTheWalk) {
   for (std::int32_t radius : {1, 3, 6}) {
     Model m = GridOf(13, 10, radius, 4, CountMethod::kDirect);
     ChangeAtRandom(m, random, 300, 8);
-    EXPECT_FALSE(m.FastCountsInUse());
+    EXPECT_FALSE(m.SumsInUse());
     m.SetCountMethod(CountMethod::kSums);
-    ASSERT_TRUE(m.FastCountsInUse());
+    ASSERT_TRUE(m.SumsInUse());
     ExpectAllCountsAsWalked(m, "built mid-run, r " + std::to_string(radius));
   }
 }
@@ -209,8 +209,8 @@ std::int64_t ExpectSameRuns(const SetupParams& params, CountMethod fast, int ste
   walked.Model().SetCountMethod(CountMethod::kDirect);
   withSums.InitSetup(params);
   walked.InitSetup(params);
-  EXPECT_EQ(withSums.Model().FastCountsInUse(), expectSums) << context;
-  EXPECT_FALSE(walked.Model().FastCountsInUse()) << context;
+  EXPECT_EQ(withSums.Model().SumsInUse(), expectSums) << context;
+  EXPECT_FALSE(walked.Model().SumsInUse()) << context;
   std::int64_t moved = 0;
   for (int t = 1; t <= steps; ++t) {
     if (beforeStep) {
@@ -294,12 +294,12 @@ TEST(NeighbourCounts, DefaultModelsRunAsWithTheWalk) {
   // of unchanged squares; radius 20; 40 groups at a high threshold; and a model with too many
   // groups for the sums to pay, which walks the square.
   ExpectFullRuns({
-      {{.Seed = 5}, CountMethod::kFast, 8, true, 0},
-      {{.AgentCount = 2800, .CellSize = 12, .Seed = 9}, CountMethod::kFast, 80, true, 0},
-      {{.NeighbourRadius = 20, .Seed = 6}, CountMethod::kFast, 3, true, 0},
-      {{.GroupCount = 40, .Threshold = 60, .Seed = 7}, CountMethod::kFast, 4, true, 0},
+      {{.Seed = 5}, CountMethod::kCheaper, 8, true, 0},
+      {{.AgentCount = 2800, .CellSize = 12, .Seed = 9}, CountMethod::kCheaper, 80, true, 0},
+      {{.NeighbourRadius = 20, .Seed = 6}, CountMethod::kCheaper, 3, true, 0},
+      {{.GroupCount = 40, .Threshold = 60, .Seed = 7}, CountMethod::kCheaper, 4, true, 0},
       {{.AgentCount = 3000, .CellSize = 12, .GroupCount = 2000, .Seed = 8},
-       CountMethod::kFast,
+       CountMethod::kCheaper,
        2,
        false,
        -1},
@@ -311,9 +311,9 @@ TEST(NeighbourCounts, LargeGridsRunAsWithTheWalk) {
   // few steps each: the busy first steps, moves everywhere, the one-byte strips at full size.
   // Then strips taller than 255 rows: two-byte entries.
   ExpectFullRuns({
-      {{.AgentCount = 385308, .CellSize = 1, .Seed = 1}, CountMethod::kFast, 3, true, 100000},
+      {{.AgentCount = 385308, .CellSize = 1, .Seed = 1}, CountMethod::kCheaper, 3, true, 100000},
       {{.AgentCount = 3355443, .CellSize = 1, .PanelWidth = 2048, .PanelHeight = 2048, .Seed = 2},
-       CountMethod::kFast,
+       CountMethod::kCheaper,
        2,
        true,
        1000000},
@@ -347,10 +347,10 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
   walked.Model().SetCountMethod(CountMethod::kDirect);
   switching.InitSetup(p);
   walked.InitSetup(p);
-  const CountMethod order[] = {CountMethod::kDirect, CountMethod::kSums, CountMethod::kFast};
+  const CountMethod order[] = {CountMethod::kDirect, CountMethod::kSums, CountMethod::kCheaper};
   for (int t = 1; t <= 12; ++t) {
     switching.Model().SetCountMethod(order[t % 3]);
-    EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+    EXPECT_EQ(switching.Model().SumsInUse(), order[t % 3] != CountMethod::kDirect);
     switching.Step();
     walked.Step();
     ExpectSameState(switching, walked, "step " + std::to_string(t));
@@ -359,7 +359,7 @@ TEST(NeighbourCounts, SwitchingMethodsMidRunChangesNothing) {
       p.Seed = 100;
       switching.NewSetup(p);
       walked.NewSetup(p);
-      EXPECT_EQ(switching.Model().FastCountsInUse(), order[t % 3] != CountMethod::kDirect);
+      EXPECT_EQ(switching.Model().SumsInUse(), order[t % 3] != CountMethod::kDirect);
     }
   }
 }
@@ -413,24 +413,25 @@ TEST(NeighbourCounts, RunsAmongFreeCellsHoldingAGroupGoAsWithTheWalk) {
   EXPECT_GT(ExpectSameRuns(p, CountMethod::kSums, 10, true, giveGroups), 50);
 }
 
-TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
+TEST(NeighbourCounts, TheSumsServeWhereTheyAreCheaper) {
   // The default model counts from the sums; the direct method always walks.
   Model m;
   m.InitSetup({.GraphicUpdate = false, .Seed = 1});
-  EXPECT_TRUE(m.FastCountsInUse());
+  EXPECT_TRUE(m.SumsInUse());
   m.SetCountMethod(CountMethod::kDirect);
-  EXPECT_FALSE(m.FastCountsInUse());
-  m.SetCountMethod(CountMethod::kFast);
-  EXPECT_TRUE(m.FastCountsInUse());
-  // A model with too many groups for its grid, or a radius of 0 or 1, walks the square. The
-  // line of the cost model: 2 (G + 1) against (2r + 1)^2, whatever the grid's size.
+  EXPECT_FALSE(m.SumsInUse());
+  m.SetCountMethod(CountMethod::kCheaper);
+  EXPECT_TRUE(m.SumsInUse());
+  // A model with too many groups for its radius, or a radius of 0, walks the square. The line of
+  // the cost model: (G + 1) / 2 against (2r + 1)^2, whatever the grid's size.
   const std::pair<SetupParams, bool> rows[] = {
       {{.NeighbourRadius = 20}, true},
-      {{.NeighbourRadius = 1}, false},
+      {{.NeighbourRadius = 1}, true},
+      {{.GroupCount = 17, .NeighbourRadius = 1}, false},
       {{.GroupCount = 1000}, false},
-      {{.GroupCount = 59}, true},
-      {{.GroupCount = 60}, false},
-      {{.CellSize = 1, .GroupCount = 59}, true},
+      {{.GroupCount = 240}, true},
+      {{.GroupCount = 241}, false},
+      {{.CellSize = 1, .GroupCount = 240}, true},
       {{.GroupCount = 1, .NeighbourRadius = 0}, false},
       {{.CellSize = 2}, true},  // the grid of the benchmarks, with the default 6 groups
   };
@@ -438,7 +439,7 @@ TEST(NeighbourCounts, TheSumsServeWhereTheyPay) {
     p.GraphicUpdate = false;
     p.Seed = 1;
     m.NewSetup(p);
-    EXPECT_EQ(m.FastCountsInUse(), sums) << Describe(p);
+    EXPECT_EQ(m.SumsInUse(), sums) << Describe(p);
   }
   EXPECT_TRUE(m.Grid().Counts().NarrowEntries());  // cell size 2
 }

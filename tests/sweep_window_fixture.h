@@ -100,7 +100,7 @@ protected:
     r.groups = M().Settings().GroupCount;
     r.sharedClusters = ClustersAbove(F1()->simulation().Clusters(),
                                      StrToInt(F1()->E_clusterT->text().toStdString()));
-    r.sharedMean = MeanSegregation(F1()->simulation().LastMeasures().dissimilarity.segregation);
+    r.sharedMean = MeanOfExisting(F1()->simulation().LastMeasures().dissimilarity.segregation);
     return r;
   }
 

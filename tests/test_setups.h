@@ -18,7 +18,7 @@ inline SetupParams EmptySetup(SetupParams p = {}) {
   return p;
 }
 
-inline Model EmptyModel(const SetupParams& p = {}, CountMethod method = CountMethod::kFast,
+inline Model EmptyModel(const SetupParams& p = {}, CountMethod method = CountMethod::kCheaper,
                         Canvas* canvas = nullptr) {
   Model m(canvas);
   m.SetCountMethod(method);

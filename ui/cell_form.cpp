@@ -12,6 +12,7 @@
 #include "model/limits.h"
 #include "model/numeric.h"
 #include "ui/analyse.h"
+#include "ui/controls.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
 #include "ui/window_place.h"
@@ -21,7 +22,6 @@ namespace segsim {
 namespace {
 
 // The integer in a field: its present text, strictly converted.
-std::int32_t ReadInt(const QLineEdit* field) { return StrToInt(field->text().toStdString()); }
 
 }  // namespace
 
@@ -220,7 +220,7 @@ void TForm1::Edit_mDistChange() { ApplyLimits(Edit_mDist, LimitedField::MoveDist
 void TForm1::E_nbSizeChange() {
   const std::int32_t size = ReadInt(E_nbSize);
   sim_.Model().SetTileSize(size);
-  runLog_.Record(RunSetting::TileSize, std::max(size, 1));
+  runLog_.Record(RunSetting::TileSize, TileEdge(size));
 }
 
 void TForm1::E_stopTChange() { sim_.Model().SetStopStep(ReadInt(E_stopT)); }

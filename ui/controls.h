@@ -1,11 +1,14 @@
 // Small builders for the windows' controls: each gets its documented name as objectName and its
-// place in pixels.
+// place in pixels; and the strict reading of a field.
 #pragma once
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
+#include <cstdint>
+
+#include "model/numeric.h"
 
 namespace segsim {
 
@@ -30,6 +33,11 @@ inline QPushButton* MakeButton(QWidget* parent, const char* name, const char* ca
   button->setObjectName(name);
   button->setGeometry(place);
   return button;
+}
+
+// A field's text as an integer, converted strictly (StrToInt); raises SegsimError for another text.
+inline std::int32_t ReadInt(const QLineEdit* field) {
+  return StrToInt(field->text().toStdString());
 }
 
 }  // namespace segsim

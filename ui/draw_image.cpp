@@ -44,11 +44,6 @@ void ComputeSpans(const Box& b, bool ellipse, std::vector<Span>& spans) {
 
 }  // namespace
 
-QRgb ToQRgb(Color color) {
-  const unsigned red = color & 0xFFu, green = (color >> 8) & 0xFFu, blue = (color >> 16) & 0xFFu;
-  return qRgb(static_cast<int>(red), static_cast<int>(green), static_cast<int>(blue));
-}
-
 ImageCanvas::ImageCanvas(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   refresh_.setSingleShot(true);

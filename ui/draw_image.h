@@ -8,12 +8,10 @@
 #include <QWidget>
 #include <vector>
 
+#include "charts/qt_color.h"
 #include "model/canvas.h"
 
 namespace segsim {
-
-// The one place where a model colour (0x00BBGGRR) becomes a QRgb (0xAARRGGBB).
-QRgb ToQRgb(Color color);
 
 class ImageCanvas : public QWidget, public Canvas {
 public:

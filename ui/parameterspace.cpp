@@ -13,6 +13,7 @@
 
 #include "model/numeric.h"
 #include "ui/cell_form.h"
+#include "ui/controls.h"
 #include "ui/error_display.h"
 #include "ui/message_box.h"
 #include "ui/up_down.h"
@@ -20,8 +21,6 @@
 namespace segsim {
 
 namespace {
-
-std::int32_t ReadInt(const QLineEdit* field) { return StrToInt(field->text().toStdString()); }
 
 // The low 32 bits as a signed value: the sweep's integer arithmetic wraps as 32-bit arithmetic
 // does (a value stepping past the largest integer comes back as a negative one).

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "charts/chart_view.h"
-#include "charts/value_format.h"
+#include "charts/result_chart.h"
 #include "model/numeric.h"
 #include "sweep/run.h"
 #include "ui/analyse.h"
 #include "ui/cell_form.h"
-#include "ui/draw_image.h"
+#include "ui/controls.h"
 #include "ui/parameterspace.h"
 #include "ui/up_down.h"
 
@@ -23,58 +23,17 @@ namespace segsim {
 
 namespace {
 
-constexpr Color kFitColor = 16744448;  // red 0, green 128, blue 255
-constexpr Color kTrendColor = 33023;   // red 255, green 128, blue 0
-const QColor kPointColor(0xD0, 0x00, 0x00);
-const QColor kAverageColor(0x00, 0x80, 0x00);
-// Markers reach 3 pixels (circles) and 2 pixels (squares) from the point on every side, so
-// that they can be seen beside the lines: 7 and 5 pixels across.
-constexpr double kPointSize = 2 * 3 + 1;
-constexpr double kAverageSize = 2 * 2 + 1;
-constexpr double kFitWidth = 2;        // pixels
-constexpr double kKeyMargin = 0.06;    // room beside the first and last value for their marks
-constexpr double kValueMargin = 0.04;  // and below and above the outermost results
-
-enum class Look { Points, Average, Fit, Trend };
-
 ChartView* MakeResultChart(QWidget* parent, const char* name, int top, const char* valueTitle) {
   auto* chart = new ChartView(parent);
   chart->setObjectName(name);
   chart->setGeometry(8, top, 786, 340);
-  chart->legend->setVisible(false);
+  SetResultChartLook(chart);
   chart->SetBorder(true);
-  chart->SetMargins(kKeyMargin, kValueMargin);
   chart->xAxis->setLabel("values");
   chart->SetKeyTitle("value");
-  chart->SetIntegerSteps(chart->xAxis);
   chart->yAxis->setLabel(valueTitle);
   return chart;
 }
-
-LineSeries* MakeGraph(ChartView* chart, Look look, const char* name) {
-  LineSeries* graph = chart->AddLineSeries(false);
-  graph->setName(name);
-  switch (look) {
-    case Look::Points:
-      graph->SetColor(kPointColor);
-      graph->SetLineVisible(false);
-      graph->SetPointMarkers(QCPScatterStyle::ssCircle, kPointSize);
-      break;
-    case Look::Average:
-      graph->SetColor(kAverageColor);
-      graph->SetPointMarkers(QCPScatterStyle::ssSquare, kAverageSize);
-      graph->SetMarks([](double y) { return QString::fromStdString(FormatValueMark(y)); });
-      break;
-    case Look::Fit:
-      graph->SetColor(QColor(ToQRgb(kFitColor)));
-      graph->SetPenWidth(kFitWidth);
-      break;
-    case Look::Trend: graph->SetColor(QColor(ToQRgb(kTrendColor))); break;
-  }
-  return graph;
-}
-
-std::int32_t ReadInt(const QLineEdit* field) { return StrToInt(field->text().toStdString()); }
 
 }  // namespace
 
@@ -83,14 +42,14 @@ void TForm3::BuildCharts() {
   Chart_Cluster = MakeResultChart(this, "Chart_Cluster", 8, "clusters");
   Chart_Cluster->SetIntegerSteps(Chart_Cluster->yAxis);
   Chart_IS = MakeResultChart(this, "Chart_IS", 354, "segregation index (IS)");
-  shown_ = {Shown{&Series_Avg, MakeGraph(Chart_Cluster, Look::Points, "clusters")},
-            Shown{&Series_AvgClust, MakeGraph(Chart_Cluster, Look::Average, "average")},
-            Shown{&Series_AvgFit, MakeGraph(Chart_Cluster, Look::Fit, "curve fitting")},
-            Shown{&Series_AvgTrend, MakeGraph(Chart_Cluster, Look::Trend, "trend")},
-            Shown{&Series_IS, MakeGraph(Chart_IS, Look::Points, "segregation index")},
-            Shown{&Series_IS_Avg, MakeGraph(Chart_IS, Look::Average, "average")},
-            Shown{&Series_IS_Fit, MakeGraph(Chart_IS, Look::Fit, "curve fitting")},
-            Shown{&Series_IS_Trend, MakeGraph(Chart_IS, Look::Trend, "trend")}};
+  shown_ = {Shown{&Series_Avg, AddResultGraph(Chart_Cluster, ResultLook::Points, "clusters")},
+            Shown{&Series_AvgClust, AddResultGraph(Chart_Cluster, ResultLook::Average, "average")},
+            Shown{&Series_AvgFit, AddResultGraph(Chart_Cluster, ResultLook::Fit, "curve fitting")},
+            Shown{&Series_AvgTrend, AddResultGraph(Chart_Cluster, ResultLook::Trend, "trend")},
+            Shown{&Series_IS, AddResultGraph(Chart_IS, ResultLook::Points, "segregation index")},
+            Shown{&Series_IS_Avg, AddResultGraph(Chart_IS, ResultLook::Average, "average")},
+            Shown{&Series_IS_Fit, AddResultGraph(Chart_IS, ResultLook::Fit, "curve fitting")},
+            Shown{&Series_IS_Trend, AddResultGraph(Chart_IS, ResultLook::Trend, "trend")}};
 }
 
 LineSeries* TForm3::Graph(const ChartSeries& series) const {
