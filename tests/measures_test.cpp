@@ -200,8 +200,8 @@ TEST(Dissimilarity, UnevenShares) {
   EXPECT_EQ(d.segregation[0], 50.0);
   d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 10);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
-  const long double expected =
-      (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
+  const Extended expected =
+      (Abs(Extended(75) - Extended(1) / 6 * 100) + Abs(Extended(25) - Extended(3) / 6 * 100)) / 2;
   EXPECT_EQ(d.segregation[0], static_cast<double>(expected));
   EXPECT_EQ(DisplayText(d.segregation[0]), "41.67");
 }
