@@ -188,8 +188,8 @@ private:
   }
 
   static constexpr SoftExtended Add(SoftExtended a, SoftExtended b, bool subtract) {
+    if (a.IsNaN() || b.IsNaN()) return PropagateNaN(a, b);  // a NaN keeps its sign
     if (subtract) b = -b;
-    if (a.IsNaN() || b.IsNaN()) return PropagateNaN(a, b);
     if (a.IsInf()) return b.IsInf() && a.Negative() != b.Negative() ? DefaultNaN() : a;
     if (b.IsInf()) return b;
     if (a.IsZero() && b.IsZero()) return Zero(a.Negative() && b.Negative());
