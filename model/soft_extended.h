@@ -100,16 +100,18 @@ public:
     const double s = a + b;
     const double bv = s - a;
     const double e = (a - (s - bv)) + (b - bv);
-    if (e == 0) return s;
+    // One branch, taken almost never: whether e is 0 varies from cell to cell.
     const auto bits = __builtin_bit_cast(std::uint64_t, s);
     const auto exponent = static_cast<std::int64_t>((bits >> 52) & 0x7FF);
-    if (exponent > 64 && exponent < 0x7FF) {
-      const bool powerOfTwo = (bits & ((1ULL << 52) - 1)) == 0;
-      const auto half = __builtin_bit_cast(
-          double, static_cast<std::uint64_t>(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
-      const double magnitude = e < 0 ? -e : e;
-      if (magnitude < half - half / 1024) return s;
-    }
+    const bool inRange = exponent > 64 && exponent < 0x7FF;
+    const bool powerOfTwo = (bits & ((1ULL << 52) - 1)) == 0;
+    const auto half = __builtin_bit_cast(
+        double,
+        static_cast<std::uint64_t>(std::max<std::int64_t>(exponent, 65) - 53 - (powerOfTwo ? 1 : 0))
+            << 52);
+    const double magnitude = e < 0 ? -e : e;
+    if ((e == 0) | (inRange & (magnitude < half - half / 1024))) [[likely]]
+      return s;
     return SumRounded(a, b);
   }
   // a + b through the format, the long way.
