@@ -15,8 +15,7 @@
 namespace segsim {
 namespace {
 
-#if (defined(__x86_64__) || defined(__i386__)) && LDBL_MANT_DIG == 64 || \
-    (defined(__x86_64__) || defined(__i386__)) && __LDBL_MANT_DIG__ == 64
+#if (defined(__x86_64__) || defined(__i386__)) && __LDBL_MANT_DIG__ == 64
 constexpr bool kX87 = true;
 #else
 constexpr bool kX87 = false;
@@ -34,12 +33,10 @@ struct Bits {
 };
 
 Bits Of(Soft x) { return {x.Significand(), x.SignExponent()}; }
-Bits Of(Hard x) {
+Bits Of(Hard x) {  // the x87 layout: the significand, then sign and exponent
   Bits b;
   std::memcpy(&b.low, &x, 8);
-  std::uint16_t se = 0;
-  std::memcpy(&se, reinterpret_cast<const char*>(&x) + 8, 2);
-  b.high = se;
+  std::memcpy(&b.high, reinterpret_cast<const char*>(&x) + 8, 2);
   return b;
 }
 Bits Of(double x) {
@@ -213,12 +210,9 @@ TEST(SoftExtended, EveryOperationMatchesTheX87UnitBitForBit) {
     for (const Operation& op : operations) {
       const Bits hard = op.hard(o);
       const Bits soft = op.soft(o);
-      ASSERT_EQ(soft, hard) << op.name << " a=" << std::hex << o.a.SignExponent() << ":"
-                            << o.a.Significand() << " b=" << o.b.SignExponent() << ":"
-                            << o.b.Significand() << std::dec << " x=" << o.x << " y=" << o.y
-                            << " part=" << o.part << " whole=" << o.whole << " soft " << std::hex
-                            << soft.high << ":" << soft.low << " hard " << hard.high << ":"
-                            << hard.low;
+      ASSERT_EQ(soft, hard) << op.name << " on draw " << i << ": a " << static_cast<double>(o.a)
+                            << ", b " << static_cast<double>(o.b) << ", x " << o.x << ", y " << o.y
+                            << ", part " << o.part << ", whole " << o.whole;
     }
   }
 }
