@@ -12,13 +12,14 @@ namespace segsim {
 
 namespace {
 
-constexpr long double kSingularPivot = 1e-15L;
+// The extended value nearest 10^-15.
+const Extended kSingularPivot = Extended(1) / 1000000000000000LL;
 
 // Row of the largest |a[p][i]| among rows i … t-1; a later row wins only when strictly larger.
 int PivotRow(const FitMatrix& a, int i, int t) {
   int pivot = i;
   for (int p = i + 1; p < t; ++p) {
-    if (std::fabs(a[p][i]) > std::fabs(a[pivot][i])) pivot = p;
+    if (Abs(a[p][i]) > Abs(a[pivot][i])) pivot = p;
   }
   return pivot;
 }
@@ -32,7 +33,7 @@ void ExchangeRows(FitMatrix& a, FitVector& r, int i, int p, int t) {
 // Subtracts multiples of row i from the rows below it, leaving column i itself as it was.
 void EliminateBelow(FitMatrix& a, FitVector& r, int i, int t) {
   for (int q = i + 1; q < t; ++q) {
-    const long double f = a[q][i] / a[i][i];
+    const Extended f = a[q][i] / a[i][i];
     for (int k = i + 1; k < t; ++k) a[q][k] -= f * a[i][k];
     r[q] -= f * r[i];
   }
@@ -41,7 +42,7 @@ void EliminateBelow(FitMatrix& a, FitVector& r, int i, int t) {
 FitVector BackSubstitute(const FitMatrix& a, const FitVector& r, int t) {
   FitVector c{};
   for (int j = t - 1; j >= 0; --j) {
-    long double sum = 0.0L;
+    Extended sum = 0;
     for (int k = j + 1; k < t; ++k) sum += a[j][k] * c[k];
     c[j] = (r[j] - sum) / a[j][j];
   }
@@ -50,14 +51,14 @@ FitVector BackSubstitute(const FitMatrix& a, const FitVector& r, int t) {
 
 // u_i^k for k = 0 … count-1, one list of n entries per power, each power formed by repeated
 // multiplication from u^0 = 1 with u_i = x_i - xMin in extended precision.
-std::vector<std::vector<long double>> PowerLists(std::span<const ChartPoint> source,
-                                                 long double xMin, int count) {
-  std::vector<std::vector<long double>> powers(static_cast<std::size_t>(count));
-  powers[0].assign(source.size(), 1.0L);
+std::vector<std::vector<Extended>> PowerLists(std::span<const ChartPoint> source, Extended xMin,
+                                              int count) {
+  std::vector<std::vector<Extended>> powers(static_cast<std::size_t>(count));
+  powers[0].assign(source.size(), 1);
   for (std::size_t k = 1; k < powers.size(); ++k) {
     powers[k].resize(source.size());
     for (std::size_t i = 0; i < source.size(); ++i) {
-      powers[k][i] = powers[k - 1][i] * (static_cast<long double>(source[i].x) - xMin);
+      powers[k][i] = powers[k - 1][i] * (static_cast<Extended>(source[i].x) - xMin);
     }
   }
   return powers;
@@ -65,29 +66,29 @@ std::vector<std::vector<long double>> PowerLists(std::span<const ChartPoint> sou
 
 // The normal equations of fitting v = y - yMin by a polynomial in u = x - xMin with t terms:
 // a[j][k] = Σ u^(j+k), r[j] = Σ u^j·v.
-void BuildNormalEquations(std::span<const ChartPoint> source, long double xMin, long double yMin,
-                          int t, FitMatrix& a, FitVector& r) {
+void BuildNormalEquations(std::span<const ChartPoint> source, Extended xMin, Extended yMin, int t,
+                          FitMatrix& a, FitVector& r) {
   const auto powers = PowerLists(source, xMin, 2 * t - 1);
   for (int j = 0; j < t; ++j) {
     for (int k = 0; k < t; ++k) {
-      long double sum = 0.0L;
-      for (const long double power : powers[j + k]) sum += power;
+      Extended sum = 0;
+      for (const Extended power : powers[j + k]) sum += power;
       a[j][k] = sum;
     }
-    long double sum = 0.0L;
+    Extended sum = 0;
     for (std::size_t i = 0; i < source.size(); ++i) {
-      sum += powers[j][i] * (static_cast<long double>(source[i].y) - yMin);
+      sum += powers[j][i] * (static_cast<Extended>(source[i].y) - yMin);
     }
     r[j] = sum;
   }
 }
 
 // Σ c[k]·u^k over t terms, the powers formed by repeated multiplication.
-long double Evaluate(const FitVector& c, int t, long double u) {
+Extended Evaluate(const FitVector& c, int t, Extended u) {
   FitVector power{};
-  power[0] = 1.0L;
+  power[0] = 1;
   for (int k = 1; k < t; ++k) power[k] = power[k - 1] * u;
-  long double sum = 0.0L;
+  Extended sum = 0;
   for (int k = 0; k < t; ++k) sum += c[k] * power[k];
   return sum;
 }
@@ -103,13 +104,13 @@ FitSolution SolveByElimination(FitMatrix a, FitVector r, int t) {
       ExchangeRows(a, r, i, p, t);
       ++exchanges;
     }
-    if (std::fabs(a[i][i]) < kSingularPivot) return {};
+    if (Abs(a[i][i]) < kSingularPivot) return {};
     EliminateBelow(a, r, i, t);
   }
-  if (std::fabs(a[t - 1][t - 1]) < kSingularPivot) return {};
+  if (Abs(a[t - 1][t - 1]) < kSingularPivot) return {};
   FitSolution solution;
   solution.c = BackSubstitute(a, r, t);
-  solution.determinant = 1.0L;
+  solution.determinant = 1;
   for (int j = 0; j < t; ++j) solution.determinant *= a[j][j];
   if (exchanges % 2 != 0) solution.determinant = -solution.determinant;
   return solution;
@@ -131,14 +132,14 @@ std::vector<ChartPoint> PolynomialFit::Calculate(std::span<const ChartPoint> sou
   if (source.size() < static_cast<std::size_t>(t)) return {};
   const auto byX = [](const ChartPoint& a, const ChartPoint& b) { return a.x < b.x; };
   const auto byY = [](const ChartPoint& a, const ChartPoint& b) { return a.y < b.y; };
-  const long double xMin = std::min_element(source.begin(), source.end(), byX)->x;
-  const long double yMin = std::min_element(source.begin(), source.end(), byY)->y;
+  const Extended xMin = std::min_element(source.begin(), source.end(), byX)->x;
+  const Extended yMin = std::min_element(source.begin(), source.end(), byY)->y;
 
   FitMatrix a{};
   FitVector r{};
   BuildNormalEquations(source, xMin, yMin, t, a, r);
   const FitSolution solution = SolveByElimination(a, r, t);
-  if (solution.determinant == 0.0L) throw SegsimError(msg::kCannotFit);
+  if (solution.determinant == 0) throw SegsimError(msg::kCannotFit);
   coefficients_ = solution.c;
   coefficientCount_ = t;
   xMin_ = xMin;
@@ -147,7 +148,7 @@ std::vector<ChartPoint> PolynomialFit::Calculate(std::span<const ChartPoint> sou
   std::vector<ChartPoint> fitted;
   fitted.reserve(source.size());
   for (const ChartPoint& p : source) {
-    const long double v = Evaluate(coefficients_, t, static_cast<long double>(p.x) - xMin);
+    const Extended v = Evaluate(coefficients_, t, static_cast<Extended>(p.x) - xMin);
     fitted.push_back({p.x, static_cast<double>(yMin + v)});
   }
   return fitted;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "charts/series.h"
+#include "model/numeric.h"
 
 namespace segsim {
 
@@ -20,12 +21,12 @@ inline constexpr int kDefaultPolyDegree = 5;
 
 // Fixed storage for the normal equations, sized for the largest degree; only the leading
 // t x t block (t entries) is used.
-using FitMatrix = std::array<std::array<long double, kMaxPolyDegree>, kMaxPolyDegree>;
-using FitVector = std::array<long double, kMaxPolyDegree>;
+using FitMatrix = std::array<std::array<Extended, kMaxPolyDegree>, kMaxPolyDegree>;
+using FitVector = std::array<Extended, kMaxPolyDegree>;
 
 struct FitSolution {
-  FitVector c{};                   // c[k] for k < t; left zero when singular
-  long double determinant = 0.0L;  // 0 exactly when singular
+  FitVector c{};             // c[k] for k < t; left zero when singular
+  Extended determinant = 0;  // 0 exactly when singular
 };
 
 // Solves a·c = r over the leading t rows and columns (1 <= t <= kMaxPolyDegree) by Gaussian
@@ -46,11 +47,11 @@ public:
 
   // Of the last successful fit (empty before one): Coefficients()[k] multiplies
   // (x - XMin())^k, and the fitted y is YMin() plus that polynomial.
-  std::span<const long double> Coefficients() const {
-    return std::span<const long double>(coefficients_).first(coefficientCount_);
+  std::span<const Extended> Coefficients() const {
+    return std::span<const Extended>(coefficients_).first(coefficientCount_);
   }
-  long double XMin() const { return xMin_; }
-  long double YMin() const { return yMin_; }
+  Extended XMin() const { return xMin_; }
+  Extended YMin() const { return yMin_; }
 
   // One point per source point at the same x; nothing when there are fewer points than
   // PolyDegree(). Throws SegsimError(msg::kCannotFit) when the normal equations are singular
@@ -61,8 +62,8 @@ private:
   int polyDegree_;
   FitVector coefficients_{};
   int coefficientCount_ = 0;
-  long double xMin_ = 0.0L;  // the shifts, kept in extended precision like the coefficients
-  long double yMin_ = 0.0L;
+  Extended xMin_ = 0;  // the shifts, kept in extended precision like the coefficients
+  Extended yMin_ = 0;
 };
 
 }  // namespace segsim

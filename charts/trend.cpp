@@ -1,26 +1,28 @@
 #include "charts/trend.h"
 
+#include "model/numeric.h"
+
 namespace segsim {
 
 std::vector<ChartPoint> LinearTrend::Calculate(std::span<const ChartPoint> source) {
   if (source.size() < 2) return {};
-  long double sx = 0.0L;
-  long double sy = 0.0L;
-  long double sxy = 0.0L;
-  long double sxx = 0.0L;
+  Extended sx = 0;
+  Extended sy = 0;
+  Extended sxy = 0;
+  Extended sxx = 0;
   for (const ChartPoint& p : source) {
-    const long double x = p.x;
-    const long double y = p.y;
+    const Extended x = p.x;
+    const Extended y = p.y;
     sx += x;
     sy += y;
     sxy += x * y;
     sxx += x * x;
   }
-  const long double n = static_cast<long double>(source.size());
+  const Extended n = static_cast<Extended>(source.size());
   // The denominator is kept as a double, so its zero test sees the rounded value.
   const double d = static_cast<double>(n * sxx - sx * sx);
-  long double slope = 1.0L;  // all x equal: the line y = x
-  long double intercept = 0.0L;
+  Extended slope = 1;  // all x equal: the line y = x
+  Extended intercept = 0;
   if (d != 0.0) {
     slope = (n * sxy - sx * sy) / d;
     intercept = (sy * sxx - sx * sxy) / d;

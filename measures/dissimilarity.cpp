@@ -51,8 +51,7 @@ void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
     present.push_back(k);
     tileTotal += c;
     if (n[static_cast<std::size_t>(k)] != 0) {
-      shares[static_cast<std::size_t>(k)] =
-          static_cast<Extended>(c) / n[static_cast<std::size_t>(k)] * 100;
+      shares[static_cast<std::size_t>(k)] = Percent(c, n[static_cast<std::size_t>(k)]);
     }
   }
   if (tileTotal == 0) return;  // every term is |0 - 0|
@@ -63,13 +62,13 @@ void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
     // Pairs (i, j > i): every j, present or not.
     Extended* pair = &acc.pair[static_cast<std::size_t>(i) * g];
     for (std::int32_t j = i + 1; j < g; ++j) {
-      if (hasValue(j)) pair[j] += std::fabs(pi - shares[static_cast<std::size_t>(j)]);
+      if (hasValue(j)) pair[j] += Abs(pi - shares[static_cast<std::size_t>(j)]);
     }
     // Pairs (j < i, i) with j absent; those with j present were added as j's pairs.
     for (std::int32_t j = 0; j < i; ++j) {
       if (hasValue(j) && counts.At(b, a, j) == 0) {
         acc.pair[static_cast<std::size_t>(j) * g + i] +=
-            std::fabs(shares[static_cast<std::size_t>(j)] - pi);
+            Abs(shares[static_cast<std::size_t>(j)] - pi);
       }
     }
   }
@@ -77,9 +76,9 @@ void AccumulateTile(const TileCounts& counts, std::int32_t a, std::int32_t b,
     if (!hasValue(i)) continue;
     const std::int32_t others = total - n[static_cast<std::size_t>(i)];
     if (others == 0) continue;
-    const auto rest = static_cast<Extended>(tileTotal - counts.At(b, a, i));
+    const std::int64_t rest = tileTotal - counts.At(b, a, i);
     acc.segregation[static_cast<std::size_t>(i)] +=
-        std::fabs(shares[static_cast<std::size_t>(i)] - rest / others * 100);
+        Abs(shares[static_cast<std::size_t>(i)] - Percent(rest, others));
   }
   // Back to 0 for the next tile.
   for (const std::int32_t k : present) shares[static_cast<std::size_t>(k)] = 0;

@@ -18,7 +18,7 @@ std::vector<double> GroupSatisfaction(const Grid& grid, std::int32_t groupCount)
     const double* satisfaction = grid.SatisfactionRow(row);
     for (std::int32_t column = 0; column < grid.Cols(); ++column) {
       const std::size_t k = occupied[column] ? static_cast<std::size_t>(states[column] - 1) : g;
-      sum[k] = static_cast<double>(static_cast<Extended>(sum[k]) + satisfaction[column]);
+      sum[k] = SumAsDouble(sum[k], satisfaction[column]);
       ++count[k];
     }
   }

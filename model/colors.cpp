@@ -33,7 +33,7 @@ void MakeGroupColors(std::int32_t n, std::vector<Color>& colors) {
     return;
   }
   // The quotient in extended precision, stored as a double.
-  const double step = static_cast<double>(1275.0L / (n - 1));
+  const double step = static_cast<double>(Extended(1275) / (n - 1));
   for (std::int32_t i = 0; i < n; ++i) {
     colors[i] = RampColor(Round(static_cast<Extended>(i) * step));
   }

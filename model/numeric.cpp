@@ -1,6 +1,5 @@
 #include "model/numeric.h"
 
-#include <cfenv>
 #include <cmath>
 #include <cstdio>
 
@@ -10,10 +9,22 @@ namespace segsim {
 
 namespace {
 
-constexpr Extended kTwoTo63 = 9223372036854775808.0L;
+constexpr Extended kTwoTo63 = Extended(1ULL << 63);
+
+// Rounding to an integral value: the x87 unit's frndint in its two forms.
+#if SEGSIM_SOFT_EXTENDED
+Extended NearestEven(Extended x) { return x.ToIntegral(SoftExtended::Rounding::kNearestEven); }
+Extended Down(Extended x) { return x.ToIntegral(SoftExtended::Rounding::kFloor); }
+Extended Up(Extended x) { return x.ToIntegral(SoftExtended::Rounding::kCeil); }
+#else
+// nearbyint follows the current rounding mode, which is round-to-nearest-even throughout.
+Extended NearestEven(Extended x) { return std::nearbyint(x); }
+Extended Down(Extended x) { return std::floor(x); }
+Extended Up(Extended x) { return std::ceil(x); }
+#endif
 
 std::int64_t ToInt64(Extended integral) {
-  if (std::isnan(integral) || integral >= kTwoTo63 || integral < -kTwoTo63) {
+  if (IsNaN(integral) || integral >= kTwoTo63 || integral < -kTwoTo63) {
     throw SegsimError(msg::kInvalidFloatOperation);
   }
   return static_cast<std::int64_t>(integral);
@@ -38,14 +49,11 @@ int DigitValue(char c, int base) {
 
 }  // namespace
 
-std::int64_t Round(Extended x) {
-  // nearbyint follows the current rounding mode, which is round-to-nearest-even throughout.
-  return ToInt64(std::nearbyint(x));
-}
+std::int64_t Round(Extended x) { return ToInt64(NearestEven(x)); }
 
-std::int64_t Floor(Extended x) { return ToInt64(std::floor(x)); }
+std::int64_t Floor(Extended x) { return ToInt64(Down(x)); }
 
-std::int64_t Ceil(Extended x) { return ToInt64(std::ceil(x)); }
+std::int64_t Ceil(Extended x) { return ToInt64(Up(x)); }
 
 double RoundTo2(double v) {
   const double f = 1e-2;

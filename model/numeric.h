@@ -2,17 +2,55 @@
 // conversion of field texts.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "model/soft_extended.h"
+
 namespace segsim {
 
-// Extended precision for intermediate results: the 80-bit x87 format (64-bit mantissa) on
-// x86-64. A value is rounded to a double only where it is stored in one.
+// Extended precision for intermediate results: the 80-bit x87 format (64-bit mantissa), the
+// hardware's long double where it is that format (x86, x86-64), the same format in software
+// everywhere else or with SEGSIM_SOFT_EXTENDED: bit for bit the same results. A value is rounded
+// to a double only where it is stored in one. Constants are written as integers or quotients of
+// integers (Extended(1) / 20 is the extended value nearest 0.05), never as long double literals.
+#if !defined(SEGSIM_SOFT_EXTENDED)
+#error "SEGSIM_SOFT_EXTENDED comes with segsim::model: link it to every target that includes model/"
+#elif SEGSIM_SOFT_EXTENDED
+using Extended = SoftExtended;
+#else
+static_assert(std::numeric_limits<long double>::digits == 64 &&
+                  std::numeric_limits<long double>::max_exponent == 16384,
+              "long double is not the x87 extended format here: configure with "
+              "-DSEGSIM_SOFT_EXTENDED=ON (CMake chooses it by itself)");
 using Extended = long double;
+#endif
+
+// |x| and the NaN test, for either kind of Extended.
+inline long double Abs(long double x) { return std::fabs(x); }
+inline bool IsNaN(long double x) { return std::isnan(x); }
+
+// (part / whole) * 100, quotient and product in extended precision: a share in percent
+// (0 <= part, 0 < whole). a + b in extended precision, stored as a double: the sum rounded to 64
+// bits, then to 53. Both on the hot paths; the software format has integer routes for them.
+#if SEGSIM_SOFT_EXTENDED
+inline Extended Percent(std::int64_t part, std::int64_t whole) {
+  return SoftExtended::Percent(part, whole);
+}
+inline double SumAsDouble(double a, double b) { return SoftExtended::SumAsDouble(a, b); }
+#else
+inline Extended Percent(std::int64_t part, std::int64_t whole) {
+  return static_cast<Extended>(part) / whole * 100;
+}
+inline double SumAsDouble(double a, double b) {
+  return static_cast<double>(static_cast<Extended>(a) + b);
+}
+#endif
 
 // Nearest integer, exact halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -56.5 -> -56).
 // Applied to the extended value directly. Raises "Ungültige Gleitkommaoperation" for NaN or a

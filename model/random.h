@@ -28,10 +28,11 @@ public:
   // Fraction in [0, 1): state * 2^-32, a multiple of 2^-32, never 1.
   Extended Fraction() {
     Advance();
-    return static_cast<Extended>(state_) * (1.0L / 4294967296.0L);
+    return static_cast<Extended>(state_) * kTwoToMinus32;
   }
 
 private:
+  static constexpr Extended kTwoToMinus32 = Extended(1) / 4294967296LL;
   // Every draw advances the state exactly once, so the order of draws fixes who gets what.
   void Advance() { state_ = state_ * 134775813u + 1u; }
 

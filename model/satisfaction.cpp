@@ -114,7 +114,7 @@ constexpr std::int64_t kMaxTabledTotal = 255;
 // is a whole percentage (11 of 20) comes out as exactly that number, which decides ties at the
 // threshold.
 double PercentOf(std::int32_t same, std::int32_t total) {
-  return total > 0 ? static_cast<double>(static_cast<Extended>(same) / total * 100) : 0.0;
+  return total > 0 ? static_cast<double>(Percent(same, total)) : 0.0;
 }
 
 }  // namespace

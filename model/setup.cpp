@@ -23,7 +23,8 @@ constexpr int kPlacementTries = 1000;
 }  // namespace
 
 std::int32_t AgentLimitFor(std::int64_t cellCount) {
-  return static_cast<std::int32_t>(cellCount - Round(static_cast<Extended>(cellCount) * 0.05L));
+  return static_cast<std::int32_t>(cellCount -
+                                   Round(static_cast<Extended>(cellCount) * (Extended(1) / 20)));
 }
 
 void Model::CheckSetup(const SetupParams& params) { CheckSetup(params, MemoryLimitBytes()); }
@@ -61,7 +62,7 @@ double Model::SetupBytes(const SetupParams& p) {
   // cluster sizes (one entry per cluster, at most one per agent).
   const double tiles = TilesPerSideFor(static_cast<std::int32_t>(rows), p.TileSize);
   bytes += tiles * tiles * groups * sizeof(std::int32_t);
-  bytes += groups * groups * (sizeof(long double) + sizeof(double));
+  bytes += groups * groups * (sizeof(Extended) + sizeof(double));
   bytes += agents * sizeof(std::int32_t);
   return bytes;
 }

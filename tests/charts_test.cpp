@@ -171,8 +171,9 @@ struct SolveCase {
   FitVector r;
   int t;
   FitVector expected;
-  long double determinant;
+  Extended determinant;
 };
+const Extended kTenToMinus14 = Extended(1) / 100000000000000LL;
 void PrintTo(const SolveCase& c, std::ostream* os) { *os << c.name; }
 
 class EliminationCases : public testing::TestWithParam<SolveCase> {};
@@ -189,10 +190,16 @@ TEST_P(EliminationCases, SolvesWithStatedPivoting) {
 INSTANTIATE_TEST_SUITE_P(
     Charts, EliminationCases,
     testing::Values(
-        SolveCase{"TieKeepsUpperRow", {{{1, 0}, {-1, 41}}}, {1, 0}, 2, {1, 1.0L / 41}, 41},
+        SolveCase{"TieKeepsUpperRow", {{{1, 0}, {-1, 41}}}, {1, 0}, 2, {1, Extended(1) / 41}, 41},
         SolveCase{"ExchangeNegatesDeterminant", {{{1, 2}, {2, 2}}}, {3, 4}, 2, {1, 1}, -2},
-        SolveCase{"PivotAboveThreshold", {{{1e-14L}}}, {1e-14L}, 1, {1}, 1e-14L},
-        SolveCase{"PivotBelowThresholdIsSingular", {{{1e-16L}}}, {1}, 1, {0}, 0},
+        SolveCase{
+            "PivotAboveThreshold", {{{kTenToMinus14}}}, {kTenToMinus14}, 1, {1}, kTenToMinus14},
+        SolveCase{"PivotBelowThresholdIsSingular",
+                  {{{Extended(1) / 10000000000000000LL}}},
+                  {1},
+                  1,
+                  {0},
+                  0},
         SolveCase{"ZeroAfterEliminationIsSingular", {{{1, 2}, {2, 4}}}, {1, 2}, 2, {0, 0}, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 

@@ -192,8 +192,8 @@ TEST(Dissimilarity, UnevenShares) {
   EXPECT_EQ(d.segregation[0], 50.0);
   d = ComputeDissimilarity(CountTileGroups(m.Grid(), 10, 2), m.GroupSizes(), 10);
   EXPECT_EQ(d.Pair(0, 1), 50.0);
-  const long double expected =
-      (std::fabs(75.0L - 1.0L / 6 * 100) + std::fabs(25.0L - 3.0L / 6 * 100)) / 2;
+  const Extended expected =
+      (Abs(Extended(75) - Extended(1) / 6 * 100) + Abs(Extended(25) - Extended(3) / 6 * 100)) / 2;
   EXPECT_EQ(d.segregation[0], static_cast<double>(expected));
   EXPECT_EQ(DisplayText(d.segregation[0]), "41.67");
 }
@@ -226,26 +226,26 @@ Dissimilarity DissimilarityByDefinition(const TileCounts& counts, std::span<cons
                                         std::int32_t total) {
   const std::int32_t g = counts.Groups();
   const auto gs = static_cast<std::size_t>(g);
-  std::vector<long double> pair(gs * gs, 0);
-  std::vector<long double> segregation(gs, 0);
+  std::vector<Extended> pair(gs * gs, 0);
+  std::vector<Extended> segregation(gs, 0);
   for (std::int32_t a = 0; a < counts.TilesPerSide(); ++a) {
     for (std::int32_t b = 0; b < counts.TilesPerSide(); ++b) {
       auto share = [&](std::int32_t k) {
-        return static_cast<long double>(counts.At(b, a, k)) / n[static_cast<std::size_t>(k)] * 100;
+        return static_cast<Extended>(counts.At(b, a, k)) / n[static_cast<std::size_t>(k)] * 100;
       };
       for (std::int32_t i = 0; i < g; ++i) {
         if (n[static_cast<std::size_t>(i)] == 0) continue;
         for (std::int32_t j = i + 1; j < g; ++j) {
           if (n[static_cast<std::size_t>(j)] == 0) continue;
-          pair[static_cast<std::size_t>(i) * gs + j] += std::fabs(share(i) - share(j));
+          pair[static_cast<std::size_t>(i) * gs + j] += Abs(share(i) - share(j));
         }
-        long double rest = 0;
+        Extended rest = 0;
         for (std::int32_t k = 0; k < g; ++k) {
           if (k != i) rest += counts.At(b, a, k);
         }
         const std::int32_t others = total - n[static_cast<std::size_t>(i)];
         if (others == 0) continue;
-        segregation[static_cast<std::size_t>(i)] += std::fabs(share(i) - rest / others * 100);
+        segregation[static_cast<std::size_t>(i)] += Abs(share(i) - rest / others * 100);
       }
     }
   }

@@ -24,17 +24,17 @@ using testing::RecordingCanvas;
 // --- numeric conventions --------------------------------------------------------------------
 
 TEST(Numeric, RoundTakesHalvesToEven) {
-  const std::pair<long double, std::int64_t> rows[] = {
-      {2.5L, 2},     {3.5L, 4},       {0.5L, 0},       {-56.5L, -56}, {637.5L, 638},
-      {212.5L, 212}, {1062.5L, 1062}, {2.4999999L, 2}, {-0.5L, 0},    {115.66666L, 116}};
-  for (const auto& [x, expected] : rows) EXPECT_EQ(Round(x), expected) << double(x);
-  EXPECT_EQ(Floor(-0.5L), -1);
-  EXPECT_EQ(Ceil(5.8L), 6);
+  const std::pair<double, std::int64_t> rows[] = {
+      {2.5, 2},     {3.5, 4},       {0.5, 0},       {-56.5, -56}, {637.5, 638},
+      {212.5, 212}, {1062.5, 1062}, {2.4999999, 2}, {-0.5, 0},    {115.66666, 116}};
+  for (const auto& [x, expected] : rows) EXPECT_EQ(Round(Extended(x)), expected) << x;
+  EXPECT_EQ(Floor(Extended(-0.5)), -1);
+  EXPECT_EQ(Ceil(Extended(5.8)), 6);
 }
 
 TEST(Numeric, RoundOutsideInt64IsAnInvalidOperation) {
   try {
-    Round(1e30L);
+    Round(Extended(1e30));
     FAIL() << "no error";
   } catch (const SegsimError& e) {
     EXPECT_STREQ(e.what(), "Ungültige Gleitkommaoperation");
@@ -363,7 +363,7 @@ TEST(Satisfaction, WholePercentagesAreExact) {
   double s = 0;
   m.CalcSatisfaction(50, 50, s);
   EXPECT_EQ(s, 55.0);
-  EXPECT_EQ(static_cast<double>(static_cast<long double>(7) / 100 * 100), 7.0);
+  EXPECT_EQ(static_cast<double>(static_cast<Extended>(7) / 100 * 100), 7.0);
 }
 
 TEST(Satisfaction, WrapsAtTheEdgesAndCountsRepeatedCells) {
@@ -619,8 +619,8 @@ TEST(Random, RandomBetweenEqualsTheExtendedDefinition) {
       r.Seed(PreviousState(drawn));
       const std::int32_t fast = TAgent::RandomBetween(r, lo, hi);
       ASSERT_EQ(r.State(), drawn);
-      const long double u = static_cast<long double>(drawn) / 4294967296.0L;
-      const long double exact = u * static_cast<long double>(span) + lo;
+      const Extended u = static_cast<Extended>(drawn) / 4294967296LL;
+      const Extended exact = u * static_cast<Extended>(span) + lo;
       ASSERT_EQ(fast, Round(exact)) << lo << ".." << hi << " state " << drawn;
     }
   }

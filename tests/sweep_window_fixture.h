@@ -82,7 +82,7 @@ protected:
     r.value = F3()->SweepValue;
     r.clusters = F2()->ClusterBarCount();
     const int k = F3()->SweepStepCount - 1;
-    long double sum = 0;
+    Extended sum = 0;
     int counted = 0;
     for (int g = 0; g < F2()->GroupSeriesCount(); ++g) {
       r.lastPoint = r.lastPoint && k == F2()->SegregationCount(g) - 1;
