@@ -1,7 +1,6 @@
 // segsim-cli plot: a sweep's rows or a run's trace drawn with the windows' chart layer into a
 // PNG, PDF or SVG picture, without a display.
 #include <QApplication>
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,11 +39,10 @@ void Write(const std::vector<std::unique_ptr<ChartView>>& charts, const PlotOpti
   std::vector<ChartView*> drawn;
   for (const auto& chart : charts) drawn.push_back(chart.get());
   const QByteArray bytes = ChartsPicture(drawn, QSize(o.width, o.height), Format(o.out));
-  QFile file(QString::fromStdString(o.out));
-  if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
-    throw OutputError("cannot write " + o.out);
-  }
+  if (bytes.isEmpty())
+    throw OutputError("cannot write to " + o.out + ": the picture was not drawn");
+  WriteFileWhole(o.out,
+                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 [[noreturn]] void NoMeasure(const std::string& measure, const std::string& has) {
@@ -82,7 +80,17 @@ int PlotMain(const PlotOptions& options) {
                        std::to_string(axes));
     }
     if (file.runs.empty()) throw UsageError(options.input + ": the sweep has no run to draw");
-    charts.emplace_back(axes == 1 ? ValueChart(file, measure) : PhaseDiagram(file, measure));
+    SweepChartLook look;
+    look.annotate = options.annotate;
+    if (const auto missing = MissingRuns(file)) {
+      if (!options.partial) {
+        throw UsageError(options.input + ": the sweep is incomplete: " + *missing +
+                         " (merge the shards, or give --partial to draw what it has)");
+      }
+      look.partial = *missing;
+    }
+    charts.emplace_back(axes == 1 ? ValueChart(file, measure, look)
+                                  : PhaseDiagram(file, measure, look));
   }
   Write(charts, options);
   return 0;

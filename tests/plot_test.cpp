@@ -33,6 +33,12 @@ protected:
     Write("three.csv",
           SweepText({"--param", "threshold=10,20", "--param", "groups=2,3", "--param", "radius=1,2",
                      "--runs", "1", "--steps", "1", "--cell-size", "25", "--seed", "3"}));
+    Write("shard.csv", SweepText(SmallSweep({"--shard", "1/3"})));
+    std::string stopped;  // the header, the sweep row and the first 5 of 9 runs
+    std::istringstream whole(SweepText(SmallSweep()));
+    std::string line;
+    for (int n = 0; n < 7 && std::getline(whole, line); ++n) stopped += line + "\n";
+    Write("stopped.csv", stopped);
     Write("trace.jsonl", Capture([](std::FILE* f) {
             RunTrace(ParseRunOptions(std::vector<std::string>{"--seed", "2", "--steps", "40",
                                                               "--cell-size", "20"}),
@@ -109,6 +115,55 @@ TEST_F(PlotTest, TheMeasureAndTheInputChangeThePicture) {
   EXPECT_NE(Read("a.png"), Read("c.png"));
 }
 
+// Past a file-size limit no cut-off picture is left, under the name given or beside it.
+TEST_F(PlotTest, APictureThatCannotBeWrittenWholeIsNotLeft) {
+  for (const std::string ext : {"png", "pdf", "svg"}) {
+    const fs::path sub = dir_ / ("limit_" + ext);
+    fs::create_directories(sub);
+    const std::string out = (sub / ("x." + ext)).string();
+    ChildSetup limited;
+    limited.fileSizeLimit = 4096;
+    Child child = StartCli(
+        {"plot", Path("one.csv"), "--out", out, "--width", "3000", "--height", "3000"}, limited);
+    const Ended e = Finish(child);
+    EXPECT_EQ(e.status, 1) << ext << ": " << e.err;
+    EXPECT_NE(e.err.find("cannot write to " + out + ": File too large"), std::string::npos)
+        << e.err;
+    EXPECT_TRUE(fs::is_empty(sub)) << ext;
+  }
+}
+
+// What the titles, the legend and --annotate write, as the SVG's texts.
+TEST_F(PlotTest, TheTextsOfThePictureNameWhatItShows) {
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"one.csv"}, {"runs", "average", "fit", "trend", "mean_is per value of groups"}},
+      {{"two.jsonl"}, {"mean segregation index, 2 runs per combination"}},
+      {{"two.jsonl", "--measure", "clusters"}, {"mean number of clusters, 2 runs per combination"}},
+      {{"two.jsonl", "--measure", "satisfaction"}, {"mean satisfaction, 2 runs per combination"}},
+      {{"stopped.csv", "--partial"}, {"mean_is per value of groups (partial: 5 of 9 runs)"}},
+  };
+  for (auto [args, texts] : cases) {
+    args[0] = Path(args[0]);
+    args.insert(args.end(), {"--out", Path("t.svg")});
+    ASSERT_EQ(Plot(args).status, 0) << args[0];
+    const std::string svg = Read("t.svg");
+    for (const std::string& t : texts)
+      EXPECT_NE(svg.find(">" + t + "</text>"), std::string::npos) << t;
+  }
+  // --annotate adds one text per combination (3 x 2), each a short number.
+  const auto texts = [](const std::string& svg) {
+    int n = 0;
+    for (auto at = svg.find("</text>"); at != std::string::npos; at = svg.find("</text>", at + 1))
+      ++n;
+    return n;
+  };
+  ASSERT_EQ(Plot({Path("two.jsonl"), "--out", Path("t.svg"), "--annotate"}).status, 0);
+  const std::string annotated = Read("t.svg");
+  ASSERT_EQ(Plot({Path("two.jsonl"), "--out", Path("t.svg")}).status, 0);
+  EXPECT_EQ(texts(annotated) - texts(Read("t.svg")), 6);
+  EXPECT_TRUE(std::regex_search(annotated, std::regex(">\\d+(\\.\\d)?</text>")));
+}
+
 TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{Path("three.csv"), "--out", Path("x.png")}, "sweep of one or two parameters"},
@@ -119,6 +174,9 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
       {{Path("one.csv")}, "plot needs --out"},
       {{"--out", Path("x.png")}, "plot needs the INPUT"},
       {{Path("absent.csv"), "--out", Path("x.png")}, "cannot be read"},
+      {{Path("stopped.csv"), "--out", Path("x.png")}, "the sweep is incomplete: 5 of 9 runs"},
+      {{Path("shard.csv"), "--out", Path("x.png")},
+       "the sweep is incomplete: shard 1/3, 3 of 9 runs"},
   };
   for (const auto& [args, message] : cases) {
     const Ended e = Plot(args);
