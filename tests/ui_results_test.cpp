@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include "charts/chart_view.h"
 #include "charts/export.h"
@@ -188,6 +191,34 @@ private slots:
     chosen_.clear();  // cancelled: nothing written, nothing reported
     Trigger(F2()->Chart3, "SavePicture");
     QCOMPARE(failures_.size(), 2);
+  }
+
+  // Past a file-size limit (SIGXFSZ ignored, as the program does) each save reports "File too
+  // large" and leaves no file, neither under the name chosen nor a temporary beside it. (Chart
+  // data is written by the same WriteWholeFile; here it is shorter than the limit.)
+  void aSavePastAFileSizeLimitLeavesNoFile() {
+    QVERIFY(QDir(dir_.path()).mkpath("limit"));
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = 512;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::tuple<QWidget*, const char*, const char*> saves[] = {
+        {F2()->Chart1, "SavePicture", "limit/a.png"},
+        {F2()->Chart1, "SavePicture", "limit/a.svg"},
+        {F2()->Chart1, "SavePicture", "limit/a.pdf"},
+        {F1()->ZeichenPanel, "SaveGrid", "limit/a.csv"}};
+    for (const auto& [target, action, name] : saves) {
+      chosen_ = Path(name);
+      Trigger(target, action);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(failures_.size(), 4);
+    for (const QString& f : failures_) QVERIFY2(f.endsWith(": File too large"), qPrintable(f));
+    QVERIFY(QDir(Path("limit")).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    failures_.clear();
   }
 
   // Chart4 has no other way back from a zoom.
