@@ -59,6 +59,8 @@ int PlotMain(const PlotOptions& options) {
   const QApplication app(argc, argv);  // outlives the charts below
   std::vector<std::unique_ptr<ChartView>> charts;
   if (IsTrace(options.input)) {
+    if (options.annotate)
+      throw UsageError("--annotate is for a sweep of two parameters, not a trace");
     const Trace trace = ReadTrace(options.input);
     std::vector<std::string> measures = {"satisfaction", "segregation"};
     if (!options.measure.empty()) {
@@ -79,13 +81,20 @@ int PlotMain(const PlotOptions& options) {
       throw UsageError("plot draws a sweep of one or two parameters; this one sweeps " +
                        std::to_string(axes));
     }
+    if (options.annotate && axes != 2) {
+      throw UsageError(
+          "--annotate writes the means in a heat map's cells; this sweep has one "
+          "parameter, whose chart shows the averages already");
+    }
     if (file.runs.empty()) throw UsageError(options.input + ": the sweep has no run to draw");
     SweepChartLook look;
     look.annotate = options.annotate;
     if (const auto missing = MissingRuns(file)) {
       if (!options.partial) {
-        throw UsageError(options.input + ": the sweep is incomplete: " + *missing +
-                         " (merge the shards, or give --partial to draw what it has)");
+        const bool shard = file.options.shard.count > 1;
+        throw UsageError(options.input + ": the sweep is incomplete: " + *missing + " (" +
+                         (shard ? "merge the shards first, or " : "") +
+                         "give --partial to draw what it has)");
       }
       look.partial = *missing;
     }

@@ -122,10 +122,10 @@ ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure,
     measured[cell].push_back(MeasureOf(r, measure));
   }
 
-  ChartView* chart =
-      NewChart(Titled("mean " + MeasureWords(measure) + ", " + std::to_string(plan.RunsPerValue()) +
-                          " runs per combination",
-                      look));
+  const std::int64_t runs = plan.RunsPerValue();
+  ChartView* chart = NewChart(Titled("mean " + MeasureWords(measure) + ", " + std::to_string(runs) +
+                                         (runs == 1 ? " run" : " runs") + " per combination",
+                                     look));
   chart->xAxis->setLabel(ParamName(across.param));
   chart->yAxis->setLabel(ParamName(up.param));
   chart->xAxis->setTicker(ValueTicks(across));

@@ -176,7 +176,9 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
       {{Path("absent.csv"), "--out", Path("x.png")}, "cannot be read"},
       {{Path("stopped.csv"), "--out", Path("x.png")}, "the sweep is incomplete: 5 of 9 runs"},
       {{Path("shard.csv"), "--out", Path("x.png")},
-       "the sweep is incomplete: shard 1/3, 3 of 9 runs"},
+       "the sweep is incomplete: shard 1/3, 3 of 9 runs (merge the shards first"},
+      {{Path("one.csv"), "--out", Path("x.png"), "--annotate"}, "--annotate writes the means"},
+      {{Path("trace.jsonl"), "--out", Path("x.png"), "--annotate"}, "not a trace"},
   };
   for (const auto& [args, message] : cases) {
     const Ended e = Plot(args);
