@@ -197,27 +197,22 @@ private slots:
   // large" and leaves no file, neither under the name chosen nor a temporary beside it. (Chart
   // data is written by the same WriteWholeFile; here it is shorter than the limit.)
   void aSavePastAFileSizeLimitLeavesNoFile() {
-    QVERIFY(QDir(dir_.path()).mkpath("limit"));
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = 512;
+    const rlimit limit{512, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
-    const std::tuple<QWidget*, const char*, const char*> saves[] = {
-        {F2()->Chart1, "SavePicture", "limit/a.png"},
-        {F2()->Chart1, "SavePicture", "limit/a.svg"},
-        {F2()->Chart1, "SavePicture", "limit/a.pdf"},
-        {F1()->ZeichenPanel, "SaveGrid", "limit/a.csv"}};
-    for (const auto& [target, action, name] : saves) {
-      chosen_ = Path(name);
-      Trigger(target, action);
+    for (const QString suffix : {"png", "svg", "pdf", "csv"}) {
+      chosen_ = Path("limit.") + suffix;
+      const bool grid = suffix == "csv";
+      Trigger(grid ? static_cast<QWidget*>(F1()->ZeichenPanel) : F2()->Chart1,
+              grid ? "SaveGrid" : "SavePicture");
     }
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     QCOMPARE(failures_.size(), 4);
     for (const QString& f : failures_) QVERIFY2(f.endsWith(": File too large"), qPrintable(f));
-    QVERIFY(QDir(Path("limit")).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    QCOMPARE(QDir(dir_.path()).entryList({"limit*"}, QDir::AllEntries | QDir::Hidden), {});
     failures_.clear();
   }
 
