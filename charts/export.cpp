@@ -45,11 +45,18 @@ WriteFailureReporter SetWriteFailureReporter(WriteFailureReporter reporter) {
 }
 
 bool WriteWholeFile(QWidget* parent, const QString& path, const QByteArray& bytes) {
+  // Unbuffered, each write is checked as it happens: a buffered short write (a file-size limit)
+  // would go unnoticed by commit() and leave a cut-off file. A short write is followed by
+  // another, whose failure gives the cause.
   QSaveFile file(path);
-  const bool written =
-      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-  if (written) return true;
-  const QString message = "Cannot write " + path + ": " + file.errorString();
+  bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  for (qint64 done = 0, n = 0; written && done < bytes.size(); done += n) {
+    n = file.write(bytes.constData() + done, bytes.size() - done);
+    written = n > 0;
+  }
+  const QString cause = file.errorString();  // commit() replaces a write's cause
+  if (written && file.commit()) return true;
+  const QString message = "Cannot write " + path + ": " + (written ? file.errorString() : cause);
   file.cancelWriting();
   if (Reporter()) {
     Reporter()(message);

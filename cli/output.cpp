@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -96,6 +98,34 @@ int FinishStdout(int status) {
     std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
   }
   return status != 0 ? status : 1;
+}
+
+void WriteFileWhole(const std::string& path, std::string_view bytes) {
+  std::string pattern = path + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) throw OutputError(OutputFailure(path, errno));
+  const auto fail = [&](int error, bool open) {
+    if (open) close(fd);
+    unlink(name.data());
+    throw OutputError(OutputFailure(path, error));
+  };
+  // mkstemp makes the file for its owner alone; a picture gets the mode a new file gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  if (fchmod(fd, 0666 & ~mask) != 0) fail(errno, true);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      fail(errno, true);
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  if (close(fd) != 0) fail(errno, false);
+  if (std::rename(name.data(), path.c_str()) != 0) fail(errno, false);
 }
 
 void RequireStdout() {

@@ -61,6 +61,11 @@ std::string OutputFailure(const std::string& name, int error);
 // when its reader has gone.
 int FinishStdout(int status);
 
+// Writes the bytes to a temporary file beside path, checking every write and the close, and
+// renames it to path; the file under path is whole or left as it was. On failure the temporary
+// is removed and OutputError names path and the cause ("cannot write to x.svg: File too large").
+void WriteFileWhole(const std::string& path, std::string_view bytes);
+
 // Refuses a closed standard output (segsim-cli ... >&-) before any work: OutputError.
 void RequireStdout();
 

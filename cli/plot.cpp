@@ -1,7 +1,6 @@
 // segsim-cli plot: a sweep's rows or a run's trace drawn with the windows' chart layer into a
 // PNG, PDF or SVG picture, without a display.
 #include <QApplication>
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,11 +39,10 @@ void Write(const std::vector<std::unique_ptr<ChartView>>& charts, const PlotOpti
   std::vector<ChartView*> drawn;
   for (const auto& chart : charts) drawn.push_back(chart.get());
   const QByteArray bytes = ChartsPicture(drawn, QSize(o.width, o.height), Format(o.out));
-  QFile file(QString::fromStdString(o.out));
-  if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
-    throw OutputError("cannot write " + o.out);
-  }
+  if (bytes.isEmpty())
+    throw OutputError("cannot write to " + o.out + ": the picture was not drawn");
+  WriteFileWhole(o.out,
+                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 [[noreturn]] void NoMeasure(const std::string& measure, const std::string& has) {
@@ -61,6 +59,8 @@ int PlotMain(const PlotOptions& options) {
   const QApplication app(argc, argv);  // outlives the charts below
   std::vector<std::unique_ptr<ChartView>> charts;
   if (IsTrace(options.input)) {
+    if (options.annotate)
+      throw UsageError("--annotate is for a sweep of two parameters, not a trace");
     const Trace trace = ReadTrace(options.input);
     std::vector<std::string> measures = {"satisfaction", "segregation"};
     if (!options.measure.empty()) {
@@ -81,8 +81,25 @@ int PlotMain(const PlotOptions& options) {
       throw UsageError("plot draws a sweep of one or two parameters; this one sweeps " +
                        std::to_string(axes));
     }
+    if (options.annotate && axes != 2) {
+      throw UsageError(
+          "--annotate writes the means in a heat map's cells; this sweep has one "
+          "parameter, whose chart shows the averages already");
+    }
     if (file.runs.empty()) throw UsageError(options.input + ": the sweep has no run to draw");
-    charts.emplace_back(axes == 1 ? ValueChart(file, measure) : PhaseDiagram(file, measure));
+    SweepChartLook look;
+    look.annotate = options.annotate;
+    if (const auto missing = MissingRuns(file)) {
+      if (!options.partial) {
+        const bool shard = file.options.shard.count > 1;
+        throw UsageError(options.input + ": the sweep is incomplete: " + *missing + " (" +
+                         (shard ? "merge the shards first, or " : "") +
+                         "give --partial to draw what it has)");
+      }
+      look.partial = *missing;
+    }
+    charts.emplace_back(axes == 1 ? ValueChart(file, measure, look)
+                                  : PhaseDiagram(file, measure, look));
   }
   Write(charts, options);
   return 0;

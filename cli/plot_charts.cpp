@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "charts/chart_view.h"
@@ -34,12 +35,51 @@ QSharedPointer<QCPAxisTickerText> ValueTicks(const SweepAxis& axis) {
   return ticker;
 }
 
+// The title with the runs a partial sweep holds.
+QString Titled(const std::string& title, const SweepChartLook& look) {
+  return QString::fromStdString(look.partial.empty() ? title
+                                                     : title + " (partial: " + look.partial + ")");
+}
+
+// The measure in words, for a title.
+std::string MeasureWords(const std::string& measure) {
+  if (measure == "mean_is") return "segregation index";
+  if (measure == "clusters") return "number of clusters";
+  return measure;
+}
+
+// A mean as a person reads it: whole numbers from 10 on, one decimal below.
+QString CellText(double value) {
+  return QString::number(value, 'f', std::abs(value) >= 10 ? 0 : 1);
+}
+
+// Each cell's mean written in it, black on light colours and white on dark ones.
+void Annotate(ChartView* chart, QCPColorMap* map) {
+  QCPColorGradient gradient = map->gradient();  // color() is not const
+  const QCPRange range = map->dataRange();
+  QCPColorMapData* data = map->data();
+  for (int i = 0; i < data->keySize(); ++i) {
+    for (int j = 0; j < data->valueSize(); ++j) {
+      const double value = data->cell(i, j);
+      if (std::isnan(value)) continue;
+      const QColor cell = QColor::fromRgb(gradient.color(value, range));
+      const double light = 0.299 * cell.redF() + 0.587 * cell.greenF() + 0.114 * cell.blueF();
+      auto* text = new QCPItemText(chart);
+      text->position->setCoords(i, j);
+      text->setText(CellText(value));
+      text->setColor(light > 0.5 ? Qt::black : Qt::white);
+      text->setClipToAxisRect(true);
+    }
+  }
+}
+
 }  // namespace
 
-ChartView* ValueChart(const SweepFile& file, const std::string& measure) {
+ChartView* ValueChart(const SweepFile& file, const std::string& measure,
+                      const SweepChartLook& look) {
   const SweepPlan& plan = *file.plan;
   const std::string param = ParamName(plan.Design().axes.front().param);
-  ChartView* chart = NewChart(QString::fromStdString(measure + " per value of " + param));
+  ChartView* chart = NewChart(Titled(measure + " per value of " + param, look));
   SetResultChartLook(chart);
   chart->xAxis->setLabel(QString::fromStdString(param));
   chart->yAxis->setLabel(QString::fromStdString(measure));
@@ -51,20 +91,25 @@ ChartView* ValueChart(const SweepFile& file, const std::string& measure) {
   }
   result.Recalculate();
   result.RecalculateFit();  // no fit (fewer distinct values than the degree): no fit line
-  const std::pair<ResultLook, const ChartSeries*> graphs[] = {
-      {ResultLook::Points, &result.points},
-      {ResultLook::Average, &result.average},
-      {ResultLook::Fit, &result.fit},
-      {ResultLook::Trend, &result.trend}};
-  for (const auto& [look, series] : graphs) {
-    LineSeries* graph = AddResultGraph(chart, look);
+  const std::tuple<ResultLook, const ChartSeries*, const char*> graphs[] = {
+      {ResultLook::Points, &result.points, "runs"},
+      {ResultLook::Average, &result.average, "average"},
+      {ResultLook::Fit, &result.fit, "fit"},
+      {ResultLook::Trend, &result.trend, "trend"}};
+  // The sweep window shows no legend; plot's picture names its four graphs.
+  chart->legend->clearItems();
+  chart->legend->setVisible(true);
+  for (const auto& [kind, series, name] : graphs) {
+    LineSeries* graph = AddResultGraph(chart, kind, name);
     for (const ChartPoint& p : series->Points()) graph->Add(p.x, p.y);
+    if (!chart->legend->hasItemWithPlottable(graph)) graph->addToLegend();
   }
   chart->ReplotNow();
   return chart;
 }
 
-ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
+ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure,
+                        const SweepChartLook& look) {
   const SweepPlan& plan = *file.plan;
   const SweepAxis& across = plan.Design().axes[0];
   const SweepAxis& up = plan.Design().axes[1];
@@ -77,8 +122,10 @@ ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
     measured[cell].push_back(MeasureOf(r, measure));
   }
 
-  ChartView* chart = NewChart(QString::fromStdString(
-      "mean " + measure + " of " + std::to_string(plan.RunsPerValue()) + " runs per combination"));
+  const std::int64_t runs = plan.RunsPerValue();
+  ChartView* chart = NewChart(Titled("mean " + MeasureWords(measure) + ", " + std::to_string(runs) +
+                                         (runs == 1 ? " run" : " runs") + " per combination",
+                                     look));
   chart->xAxis->setLabel(ParamName(across.param));
   chart->yAxis->setLabel(ParamName(up.param));
   chart->xAxis->setTicker(ValueTicks(across));
@@ -107,6 +154,7 @@ ChartView* PhaseDiagram(const SweepFile& file, const std::string& measure) {
   scale->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
   chart->xAxis->setRange(-0.5, nx - 0.5);
   chart->yAxis->setRange(-0.5, ny - 0.5);
+  if (look.annotate) Annotate(chart, map);
   chart->replot();
   return chart;
 }

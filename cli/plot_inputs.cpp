@@ -1,13 +1,14 @@
 #include "cli/plot_inputs.h"
 
 #include <limits>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
 #include "charts/qt_color.h"
-#include "settings/option_table.h"
 #include "cli/sweep_reader.h"
 #include "model/numeric.h"
+#include "settings/option_table.h"
 
 namespace segsim {
 
@@ -69,6 +70,19 @@ Trace ReadTrace(const std::string& path) {
   }
   if (trace.steps.empty()) throw UsageError(path + ": the trace has no step to draw");
   return trace;
+}
+
+std::optional<std::string> MissingRuns(const SweepFile& file) {
+  std::set<std::int64_t> runs;
+  for (const RunRow& r : file.runs) runs.insert(r.run);
+  const std::int64_t total = file.plan->TotalRuns();
+  const auto held = static_cast<std::int64_t>(runs.size());
+  if (held == total) return std::nullopt;
+  const ShardSpec shard = file.options.shard;
+  const std::string counted = std::to_string(held) + " of " + std::to_string(total) + " runs";
+  if (shard.count <= 1) return counted;
+  return "shard " + std::to_string(shard.index) + "/" + std::to_string(shard.count) + ", " +
+         counted;
 }
 
 double MeasureOf(const RunRow& r, const std::string& measure) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "sweep/run.h"
 
 namespace segsim {
@@ -21,6 +23,12 @@ struct Trace {
 bool IsTrace(const std::string& path);
 // Raises UsageError naming the file and the line of a line that is no line of a trace.
 Trace ReadTrace(const std::string& path);
+
+struct SweepFile;
+
+// Nothing when the file holds every run of its sweep; else what it holds: "105 of 350 runs",
+// or for a shard "shard 1/3, 117 of 350 runs".
+std::optional<std::string> MissingRuns(const SweepFile& file);
 
 // "clusters", "mean_is", or "satisfaction": the mean over the groups that have a value (NaN for
 // none).

@@ -41,13 +41,20 @@ const OptionTable<PlotOptions>& PlotOptionTable() {
                                 &O::width, 100, 10000, "from 100 to 10000"));
     defs.push_back(IntOption<O>({"--height", "H", "height in pixels (PNG) or points, 100 to 10000"},
                                 &O::height, 100, 10000, "from 100 to 10000"));
+    defs.push_back(FlagOption<O>({"--partial", "",
+                                  "draw a sweep that lacks runs (one shard, a stopped sweep); the "
+                                  "title says how many it has"},
+                                 &O::partial));
+    defs.push_back(FlagOption<O>(
+        {"--annotate", "", "a heat map: write each combination's mean in its cell"}, &O::annotate));
     defs.push_back(HelpOption(&O::help));
     return OptionTable<O>(
         "plot",
         "Draws a sweep's rows (CSV or JSON Lines, as sweep or merge wrote them) or a run's trace\n"
         "into a PNG, PDF or SVG picture: one swept parameter as the sweep window's chart (runs,\n"
         "per-value averages, trend and fit), two as a heat map of the measure's mean, a trace as\n"
-        "each group's satisfaction and segregation index over log time. Needs no display.",
+        "each group's satisfaction and segregation index over log time. A sweep that lacks runs\n"
+        "is refused unless --partial is given. Needs no display.",
         std::move(defs), {"INPUT", [](O& o, const std::string& v) {
                             if (!o.input.empty())
                               throw UsageError("plot draws one input, not '" + v + "' too");

@@ -15,6 +15,8 @@ struct PlotOptions {
   std::string measure;       // empty: the input's default (mean_is; a trace: both)
   std::int32_t width = 800;  // pixels (PNG), points (PDF) or SVG units
   std::int32_t height = 600;
+  bool partial = false;   // draw a sweep that lacks runs, saying so in the title
+  bool annotate = false;  // a heat map: each cell's value written in it
   bool help = false;
 };
 

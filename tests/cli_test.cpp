@@ -9,6 +9,7 @@
 
 #include "cli/json.h"
 #include "cli/options.h"
+#include "cli/plot_options.h"
 #include "cli/run.h"
 #include "cli/sweep_options.h"
 #include "cli/trace.h"
@@ -234,8 +235,9 @@ TEST(OptionTable, TheReadmeShowsTheOptionsAsTheyAreDefined) {
   const std::string sweep = MarkdownTable(
       SweepOptionTable(), {"--agents", "--cell-size", "--groups", "--radius", "--move-distance",
                            "--threshold", "--tile-size", "--panel", "--help"});
-  EXPECT_NE(readme.str().find(run), std::string::npos) << "README.md should hold:\n" << run;
-  EXPECT_NE(readme.str().find(sweep), std::string::npos) << "README.md should hold:\n" << sweep;
+  for (const std::string& table : {run, sweep, MarkdownTable(PlotOptionTable(), {"--help"})}) {
+    EXPECT_NE(readme.str().find(table), std::string::npos) << "README.md should hold:\n" << table;
+  }
 }
 
 TEST(Json, NumbersReadBackAsTheSameDouble) {

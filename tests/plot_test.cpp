@@ -33,6 +33,11 @@ protected:
     Write("three.csv",
           SweepText({"--param", "threshold=10,20", "--param", "groups=2,3", "--param", "radius=1,2",
                      "--runs", "1", "--steps", "1", "--cell-size", "25", "--seed", "3"}));
+    Write("shard.csv", SweepText(SmallSweep({"--shard", "1/3"})));
+    const std::string whole = SweepText(SmallSweep());  // stopped: the first 5 of 9 runs kept
+    std::size_t end = 0;
+    for (int n = 0; n < 7; ++n) end = whole.find('\n', end) + 1;
+    Write("stopped.csv", whole.substr(0, end));
     Write("trace.jsonl", Capture([](std::FILE* f) {
             RunTrace(ParseRunOptions(std::vector<std::string>{"--seed", "2", "--steps", "40",
                                                               "--cell-size", "20"}),
@@ -109,6 +114,48 @@ TEST_F(PlotTest, TheMeasureAndTheInputChangeThePicture) {
   EXPECT_NE(Read("a.png"), Read("c.png"));
 }
 
+// Past a file-size limit no cut-off picture is left, under the name given or beside it.
+TEST_F(PlotTest, APictureThatCannotBeWrittenWholeIsNotLeft) {
+  ChildSetup limited;
+  limited.fileSizeLimit = 4096;
+  for (const std::string ext : {"png", "pdf", "svg"}) {
+    const std::string out = Path("limit." + ext);
+    Child child = StartCli({"plot", Path("one.csv"), "--out", out, "--height", "3000"}, limited);
+    const Ended e = Finish(child);
+    EXPECT_EQ(e.status, 1) << e.err;
+    EXPECT_NE(e.err.find("cannot write to " + out + ": File too large"), std::string::npos)
+        << e.err;
+  }
+  for (const auto& f : fs::directory_iterator(dir_)) EXPECT_NE(f.path().stem(), "limit") << f;
+}
+
+// What the titles, the legend and --annotate write, as the SVG's texts.
+TEST_F(PlotTest, TheTextsOfThePictureNameWhatItShows) {
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"one.csv"}, {"runs", "average", "fit", "trend", "mean_is per value of groups"}},
+      {{"two.jsonl"}, {"mean segregation index, 2 runs per combination"}},
+      {{"two.jsonl", "--measure", "clusters"}, {"mean number of clusters, 2 runs per combination"}},
+      {{"two.jsonl", "--measure", "satisfaction"}, {"mean satisfaction, 2 runs per combination"}},
+      {{"stopped.csv", "--partial"}, {"mean_is per value of groups (partial: 5 of 9 runs)"}},
+  };
+  for (auto [args, texts] : cases) {
+    args[0] = Path(args[0]);
+    args.insert(args.end(), {"--out", Path("t.svg")});
+    ASSERT_EQ(Plot(args).status, 0) << args[0];
+    const std::string svg = Read("t.svg");
+    for (const std::string& t : texts)
+      EXPECT_NE(svg.find(">" + t + "</text>"), std::string::npos) << t;
+  }
+  // --annotate adds one number per combination (3 x 2), whole or with one decimal.
+  const auto numbers = [](const std::string& extra) {
+    EXPECT_EQ(Plot({Path("two.jsonl"), "--out", Path("t.svg"), extra}).status, 0);
+    const std::string svg = Read("t.svg");
+    const std::regex number(">[0-9]+(\\.[0-9])?</text>");
+    return std::distance(std::sregex_iterator(svg.begin(), svg.end(), number), {});
+  };
+  EXPECT_EQ(numbers("--annotate") - numbers("--width=800"), 6);
+}
+
 TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{Path("three.csv"), "--out", Path("x.png")}, "sweep of one or two parameters"},
@@ -119,6 +166,11 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
       {{Path("one.csv")}, "plot needs --out"},
       {{"--out", Path("x.png")}, "plot needs the INPUT"},
       {{Path("absent.csv"), "--out", Path("x.png")}, "cannot be read"},
+      {{Path("stopped.csv"), "--out", Path("x.png")}, "the sweep is incomplete: 5 of 9 runs"},
+      {{Path("shard.csv"), "--out", Path("x.png")},
+       "the sweep is incomplete: shard 1/3, 3 of 9 runs (merge the shards first"},
+      {{Path("one.csv"), "--out", Path("x.png"), "--annotate"}, "--annotate writes the means"},
+      {{Path("trace.jsonl"), "--out", Path("x.png"), "--annotate"}, "not a trace"},
   };
   for (const auto& [args, message] : cases) {
     const Ended e = Plot(args);

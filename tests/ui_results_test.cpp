@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include "charts/chart_view.h"
 #include "charts/export.h"
@@ -188,6 +191,29 @@ private slots:
     chosen_.clear();  // cancelled: nothing written, nothing reported
     Trigger(F2()->Chart3, "SavePicture");
     QCOMPARE(failures_.size(), 2);
+  }
+
+  // Past a file-size limit (SIGXFSZ ignored, as the program does) each save reports "File too
+  // large" and leaves no file, neither under the name chosen nor a temporary beside it. (Chart
+  // data is written by the same WriteWholeFile; here it is shorter than the limit.)
+  void aSavePastAFileSizeLimitLeavesNoFile() {
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limit{512, old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    for (const QString suffix : {"png", "svg", "pdf", "csv"}) {
+      chosen_ = Path("limit.") + suffix;
+      const bool grid = suffix == "csv";
+      Trigger(grid ? static_cast<QWidget*>(F1()->ZeichenPanel) : F2()->Chart1,
+              grid ? "SaveGrid" : "SavePicture");
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(failures_.size(), 4);
+    for (const QString& f : failures_) QVERIFY2(f.endsWith(": File too large"), qPrintable(f));
+    QCOMPARE(QDir(dir_.path()).entryList({"limit*"}, QDir::AllEntries | QDir::Hidden), {});
+    failures_.clear();
   }
 
   // Chart4 has no other way back from a zoom.

@@ -1,5 +1,6 @@
 // segsim: the interactive segregation model.
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 
 #include "model/error.h"
@@ -7,6 +8,9 @@
 #include "ui/windows.h"
 
 int main(int argc, char* argv[]) {
+  // Past a file-size limit a save fails with "File too large" and says so, instead of ending
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);  // takes Qt's own options (-platform, -style, ...)
   QApplication::setApplicationName("segsim");
   segsim::SessionOptions options;
