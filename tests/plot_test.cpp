@@ -129,5 +129,14 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
   EXPECT_FALSE(fs::exists(Path("x.png")));
 }
 
+// Only segsim's message, none of Qt's warnings about the picture that could not be opened.
+TEST_F(PlotTest, AnUnwritablePictureIsToldBySegsimAlone) {
+  for (const std::string out : {"/nonexistent/x.svg", "/nonexistent/x.png", "/nonexistent/x.pdf"}) {
+    const Ended e = Plot({Path("one.csv"), "--out", out});
+    EXPECT_NE(e.status, 0);
+    EXPECT_EQ(e.err, "segsim-cli: cannot write " + out + "\n");
+  }
+}
+
 }  // namespace
 }  // namespace segsim
