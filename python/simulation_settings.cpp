@@ -83,8 +83,8 @@ std::string PythonNames(std::string text) {
     for (std::size_t at = text.find(option); at != std::string::npos;
          at = text.find(option, at + 1)) {
       const std::size_t end = at + option.size();
-      if (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
-                                text[end] == '-')) {
+      if (end < text.size() &&
+          (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '-')) {
         continue;  // a longer option
       }
       text.replace(at, option.size(), name);

@@ -41,7 +41,7 @@ public:
   py::object DataFrame() const;
 
 private:
-  py::object Column(std::size_t c) const;
+  py::object Column(std::size_t c, const std::string& name) const;
 
   RowSchema schema_;
   std::vector<std::vector<Field>> rows_;
@@ -67,12 +67,18 @@ double Number(const Field& f) {
   return std::numeric_limits<double>::quiet_NaN();
 }
 
-py::object FrameSink::Column(std::size_t c) const {
+// A column is whole numbers by the kind of its fields, not by the values they happen to have:
+// the run, the seeds and the parameter values are integers; a summary row's clusters is a mean,
+// which makes its column real. Only a summary row's value, the swept value as a real, counts
+// as the integer it is.
+py::object FrameSink::Column(std::size_t c, const std::string& name) const {
+  const bool values = name == columns::kValue;
   bool text = false, integers = true, counted = false;
   for (const std::vector<Field>& row : rows_) {
     text = text || std::holds_alternative<std::string>(row[c]);
     counted = counted || std::holds_alternative<std::int64_t>(row[c]);
-    integers = integers && (IsMissing(row[c]) || IsInteger(row[c]));
+    integers = integers && (IsMissing(row[c]) || std::holds_alternative<std::int64_t>(row[c]) ||
+                            (values && IsInteger(row[c])));
   }
   if (text) {
     py::list column;
@@ -106,7 +112,7 @@ py::object FrameSink::Column(std::size_t c) const {
 py::object FrameSink::DataFrame() const {
   Columns columns;
   const std::vector<std::string> names = schema_.Columns();
-  for (std::size_t c = 0; c < names.size(); ++c) columns.Add(names[c], Column(c));
+  for (std::size_t c = 0; c < names.size(); ++c) columns.Add(names[c], Column(c, names[c]));
   return columns.DataFrame();
 }
 

@@ -38,8 +38,8 @@ void CheckGroupsFitGrid(const SetupParams& p) {
     cause = "--cell-size " + size + " leaves a grid of " + cells2d + " cells on the " + panel +
             "-pixel panel";
   } else {
-    cause = "--cell-size " + size + " and --panel " + panel + " leave a grid of " + cells2d +
-            " cells";
+    cause =
+        "--cell-size " + size + " and --panel " + panel + " leave a grid of " + cells2d + " cells";
   }
   throw SegsimError(cause + ", too small for " + std::to_string(p.GroupCount) + " groups");
 }

@@ -57,7 +57,8 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--cell-size", "1000"},
        "--cell-size 1000 leaves a grid of 1 x 1 cells on the 694-pixel panel, too small for 6 "
        "groups"},
-      {{"--panel", "12"}, "--panel 12 leaves a grid of 2 x 2 cells of 6 pixels, too small for 6 groups"},
+      {{"--panel", "12"},
+       "--panel 12 leaves a grid of 2 x 2 cells of 6 pixels, too small for 6 groups"},
       {{"--panel", "100", "--cell-size", "40", "--groups", "5"},
        "--cell-size 40 and --panel 100 leave a grid of 2 x 2 cells, too small for 5 groups"},
       {{"--groups", "-2"}, "The number of groups must be at least 1, not -2"},
