@@ -176,7 +176,6 @@ def test_bad_step_counts_raise_the_cli_message(cli):
             with pytest.raises(ValueError) as error:
                 call(steps)
             assert str(error.value) == python_names(err, ["steps"])
-    assert str(error.value).startswith("the value of steps is out of range")
     assert sim.time_step == 0
 
 
@@ -236,23 +235,18 @@ def test_settings_changed_between_steps_act_as_set(cli_trace, cli):
         assert [same(a, b) for a, b in zip(rows["segregation"], line["segregation"])] == [True] * 4
         assert [same(a, b) for a, b in zip(rows["satisfaction"], line["satisfaction"])] == [True] * 4
 
-    # A value refused names the attribute, as the command line's message for the same change
-    # names the setting, and nothing changes.
-    refused = [
-        ("threshold", 101, ValueError, "threshold must be from 0 to 100, not 101"),
-        ("tile_size", 0, ValueError, "tile_size must be at least 1, not 0"),
-        ("agent_count", -1, ValueError,
-         "agent_count must be from 2 to the number of cells, 7569, not -1"),
-        ("agent_count", 2.5, ValueError, "the value of agent_count is no integer: '2.5'"),
-        ("groups", 3, AttributeError,
-         "groups is fixed at setup: make a new simulation, segsim.Simulation(groups=3, ...)"),
-        ("panel", 300, AttributeError,
-         "panel is fixed at setup: make a new simulation, segsim.Simulation(panel=300, ...)"),
-    ]
+    # A value refused names the attribute (the command line, the setting), and nothing changes.
+    fixed = "{} is fixed at setup: make a new simulation, segsim.Simulation({}={}, ...)"
+    refused = [("threshold", 101, ValueError, "threshold must be from 0 to 100, not 101"),
+               ("tile_size", 0, ValueError, "tile_size must be at least 1, not 0"),
+               ("agent_count", -1, ValueError,
+                "agent_count must be from 2 to the number of cells, 7569, not -1"),
+               ("agent_count", 2.5, ValueError, "the value of agent_count is no integer: '2.5'"),
+               ("groups", 3, AttributeError, fixed), ("panel", 300, AttributeError, fixed)]
     for name, value, kind, message in refused:
         with pytest.raises(kind) as error:
             setattr(sim, name, value)
-        assert str(error.value) == message
+        assert str(error.value) == message.format(name, name, value)
     _, _, err = cli("run", "--steps", 13, *cli_args(settings), "--set", "13:threshold=101")
     assert err.strip().endswith(": " + refused[0][3])
     assert (sim.threshold, sim.tile_size, sim.agent_count) == (10, 7, 1500)

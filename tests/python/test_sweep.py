@@ -13,13 +13,10 @@ SMALL = dict(cell_size=40, radius=2, move_distance=4)
 
 
 def cli_frame(cli, *args, integers=()):
-    """The command line's CSV as read_csv reads it, with the columns of whole numbers Int64."""
     status, out, err = cli("sweep", *args)
     assert status == 0, err
-    frame = pd.read_csv(io.StringIO(out))
-    for column in ["run", "seed", *integers]:
-        frame[column] = frame[column].astype("Int64")
-    return frame, err
+    frame = pd.read_csv(io.StringIO(out))  # whole numbers as Int64, as segsim.sweep gives them
+    return frame.astype({c: "Int64" for c in ["run", "seed", *integers]}), err
 
 
 @pytest.mark.parametrize("params, cli_params, combinations, integers", [
@@ -42,9 +39,8 @@ def test_sweep_equals_the_cli_csv(params, cli_params, combinations, integers, cl
     frame = segsim.sweep(params, runs=2, steps=6, seed=5, **SMALL)
     pd.testing.assert_frame_equal(frame, expected)
     assert (frame["kind"] == "run").sum() == 2 * combinations
-    # A shard has no summary row: its clusters are the runs' counts.
     shard = segsim.sweep(params, runs=2, steps=6, seed=5, shard="0/2", **SMALL)
-    assert shard["clusters"].dtype == "Int64"
+    assert shard["clusters"].dtype == "Int64"  # no summary row: the runs' counts alone
 
 
 def test_sweep_on_one_thread_equals_every_core():
