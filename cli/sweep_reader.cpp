@@ -109,6 +109,12 @@ private:
     const Row row = Parse(text, line);
     const RowCheck check(path_, line, row);
     const auto kind = row.Text("kind");
+    // The setup line and the step lines of segsim-cli run carry a step and no kind.
+    if (!file_.plan && !kind && row.IsJson() && row.Object().contains("step")) {
+      throw UsageError(path_ + ":" + std::to_string(line) +
+                       ": is a run's trace (segsim-cli run), not a sweep; merge takes the "
+                       "output of segsim-cli sweep");
+    }
     if (!kind) check.Fault("kind", "is empty");
     if (!file_.plan) {
       if (*kind != "sweep") check.Fault("kind", "the file does not begin with the sweep row");

@@ -23,8 +23,8 @@ PYBIND11_MODULE(segsim, m) {
       "\n"
       "Simulation numbers the groups from 0, as the positions in segsim-cli run's arrays (and the\n"
       "analysis window's table); sweep keeps the CSV's columns segregation_1, ... Bad settings\n"
-      "raise ValueError with segsim-cli's message; a world too large for memory raises\n"
-      "MemoryError.";
+      "raise ValueError with segsim-cli's message, naming the Python argument or attribute; a\n"
+      "world too large for memory raises MemoryError.";
 
   // Settings refused by the command line's checks or by the model are the caller's values: a
   // ValueError with the same message. A grid whose size cannot even be requested is memory.

@@ -2,7 +2,7 @@
 // table, and the settings in force as attributes.
 #include <pybind11/pybind11.h>
 
-#include <climits>
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -51,8 +51,9 @@ std::string ClassDoc() {
 Builds the same setup as ``segsim-cli run`` with the same options: the grid is
 round(panel / cell_size) cells on a side, the agents are placed at random with random groups.
 Every argument is an integer, checked as the command line checks it; a bad one raises
-ValueError with the command line's message (for example "--threshold must be from 0 to 100,
-not 120"). A world too large for memory raises MemoryError.
+ValueError with the command line's message, naming the argument (for example "threshold must
+be from 0 to 100, not 120"). A world too large for memory raises MemoryError. The settings
+fixed at setup are attributes to read; setting one raises AttributeError.
 
 seed          generator seed (0 to 2**32 - 1, or a negative 32-bit value as on the command
               line); None takes it from the clock. The attribute ``seed`` gives the value used.
@@ -72,20 +73,68 @@ run) release the GIL, so several simulations can run at once in several Python t
 simulation used from several threads serves them one at a time.)";
 }
 
+// A message of segsim-cli run's checks with the Python names for the options: "--cell-size
+// 0" of the command line is "cell_size 0" here.
+std::string PythonNames(std::string text) {
+  std::vector<std::string> names = {"seed", "steps"};
+  for (const Argument& a : Arguments()) names.emplace_back(a.name);
+  for (const std::string& name : names) {
+    const std::string option = OptionName(name);
+    for (std::size_t at = text.find(option); at != std::string::npos;
+         at = text.find(option, at + 1)) {
+      const std::size_t end = at + option.size();
+      if (end < text.size() &&
+          (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '-')) {
+        continue;  // a longer option
+      }
+      text.replace(at, option.size(), name);
+    }
+  }
+  return text;
+}
+
+// Runs a check of segsim-cli run's and gives its refusal the Python names.
+template <typename F>
+auto WithPythonNames(F&& f) {
+  try {
+    return f();
+  } catch (const UsageError& e) {
+    throw UsageError(PythonNames(e.what()));
+  }
+}
+
 // Changes a setting that a running model takes between steps, as segsim-cli run --set does for
-// the next step: the same conversion, the same checks and messages, the same point of the step.
-void SetRunSetting(PySimulation& s, const std::string& name, py::handle value) {
-  const std::string valueText = OptionText(value);
+// the next step: the same conversion, checks and point of the step; the messages name the
+// attribute.
+void SetRunSetting(PySimulation& s, const std::string& attribute, const std::string& name,
+                   py::handle value) {
+  const std::int32_t number = ParseInt(attribute, OptionText(value));
+  const RunSetting setting = RunSettingNamed(name);
   s.Locked([&](Simulation& sim) {
-    const std::uint32_t next = sim.Model().TimeStep() + 1;
-    const SettingChange change =
-        ParseSetArgument(std::to_string(next) + ":" + name + "=" + valueText, UINT32_MAX);
     try {
-      ApplyRunSetting(sim, change.setting, change.value);
+      ApplyRunSetting(sim, setting, number);
     } catch (const SegsimError& e) {
-      throw UsageError("--set " + SetArgument(change) + ": " + e.what());
+      std::string text = e.what();
+      const std::string own = RunSettingName(setting) + " ";
+      if (text.starts_with(own)) text.replace(0, own.size() - 1, attribute);
+      throw UsageError(text);
     }
   });
+}
+
+// The attributes that name an argument of the constructor: set, they tell how to get a model
+// with the value.
+bool IsSetupArgument(const std::string& name) {
+  if (name == "seed") return true;
+  for (const Argument& a : Arguments()) {
+    if (name == a.name) return true;
+  }
+  return false;
+}
+
+[[noreturn]] void FixedAtSetup(const std::string& name, py::handle value) {
+  throw py::attribute_error(name + " is fixed at setup: make a new simulation, segsim.Simulation(" +
+                            name + "=" + std::string(py::repr(value)) + ", ...)");
 }
 
 }  // namespace
@@ -95,20 +144,22 @@ SetupParams ReadSetup(py::handle seed, py::handle agents, py::handle cellSize, p
                       py::handle tileSize, py::handle panel) {
   const OptionTable<RunOptions>& table = RunOptionTable();
   RunOptions options;
-  if (!seed.is_none()) table.Set(options, "--seed", OptionText(seed));
+  if (!seed.is_none()) WithPythonNames([&] { table.Set(options, "--seed", OptionText(seed)); });
   const py::handle values[] = {agents,       cellSize,  groups,   radius,
                                moveDistance, threshold, tileSize, panel};
   const std::vector<Argument> arguments = Arguments();
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    table.Set(options, OptionName(arguments[i].name), OptionText(values[i]));
-  }
-  CheckRunOptions(options);
+  WithPythonNames([&] {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+      table.Set(options, OptionName(arguments[i].name), OptionText(values[i]));
+    }
+    CheckRunOptions(options);
+  });
   return options.params;
 }
 
 std::int32_t StepCount(py::handle n) {
   RunOptions options;
-  RunOptionTable().Set(options, "--steps", OptionText(n));
+  WithPythonNames([&] { RunOptionTable().Set(options, "--steps", OptionText(n)); });
   return options.steps;
 }
 
@@ -190,18 +241,26 @@ void BindSettings(py::class_<PySimulation>& cls) {
     const auto getter = [get](PySimulation& s) {
       return s.Locked([get](Simulation& sim) { return get(sim); });
     };
-    if (setting.option == nullptr) {
+    const std::string name = setting.name;
+    if (setting.option == nullptr && !IsSetupArgument(name)) {
       cls.def_property_readonly(setting.name, getter, setting.doc);
-      continue;
+    } else if (setting.option == nullptr) {
+      cls.def_property(
+          setting.name, getter,
+          [name](PySimulation&, py::handle value) { FixedAtSetup(name, value); }, setting.doc);
+    } else {
+      const std::string option = setting.option;
+      cls.def_property(
+          setting.name, getter,
+          [name, option](PySimulation& s, py::handle value) {
+            SetRunSetting(s, name, option, value);
+          },
+          setting.doc);
     }
-    const std::string option = setting.option;
-    cls.def_property(
-        setting.name, getter,
-        [option](PySimulation& s, py::handle value) { SetRunSetting(s, option, value); },
-        setting.doc);
   }
-  cls.def_property_readonly(
+  cls.def_property(
       "panel", [](PySimulation& s) { return s.Params().PanelWidth; },
+      [](PySimulation&, py::handle value) { FixedAtSetup("panel", value); },
       "The drawing panel's width and height in pixels (fixed at setup).");
 }
 

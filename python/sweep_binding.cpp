@@ -35,13 +35,13 @@ public:
   }
   const std::atomic<bool>& Stop() const { return stop_; }
 
-  // The rows as pandas reads them from the command line's CSV: a column of whole numbers without
-  // a gap as int64, one of numbers as float64 with NaN for the empty fields, one of texts as
-  // objects (str, NaN for the empty fields).
+  // The rows of the command line's CSV: a column of whole numbers (the run, seed, clusters,
+  // parameter values) as pandas' Int64 with <NA> for the empty fields, one of measures as float64
+  // with NaN, one of texts as objects (str, NaN for the empty fields).
   py::object DataFrame() const;
 
 private:
-  py::object Column(std::size_t c) const;
+  py::object Column(std::size_t c, const std::string& name) const;
 
   RowSchema schema_;
   std::vector<std::vector<Field>> rows_;
@@ -55,17 +55,30 @@ bool IsInteger(const Field& f) {
   return d != nullptr && std::isfinite(*d) && std::trunc(*d) == *d && std::abs(*d) < 0x1p63;
 }
 
+// An empty field of the CSV: absent, or a value that does not exist.
+bool IsMissing(const Field& f) {
+  const auto* d = std::get_if<double>(&f);
+  return std::holds_alternative<std::monostate>(f) || (d != nullptr && std::isnan(*d));
+}
+
 double Number(const Field& f) {
   if (const auto* i = std::get_if<std::int64_t>(&f)) return static_cast<double>(*i);
   if (const auto* d = std::get_if<double>(&f)) return *d;
   return std::numeric_limits<double>::quiet_NaN();
 }
 
-py::object FrameSink::Column(std::size_t c) const {
-  bool text = false, integers = true;
+// A column is whole numbers by the kind of its fields, not by the values they happen to have:
+// the run, the seeds and the parameter values are integers; a summary row's clusters is a mean,
+// which makes its column real. Only a summary row's value, the swept value as a real, counts
+// as the integer it is.
+py::object FrameSink::Column(std::size_t c, const std::string& name) const {
+  const bool values = name == columns::kValue;
+  bool text = false, integers = true, counted = false;
   for (const std::vector<Field>& row : rows_) {
     text = text || std::holds_alternative<std::string>(row[c]);
-    integers = integers && IsInteger(row[c]);
+    counted = counted || std::holds_alternative<std::int64_t>(row[c]);
+    integers = integers && (IsMissing(row[c]) || std::holds_alternative<std::int64_t>(row[c]) ||
+                            (values && IsInteger(row[c])));
   }
   if (text) {
     py::list column;
@@ -77,12 +90,19 @@ py::object FrameSink::Column(std::size_t c) const {
     }
     return column;
   }
-  if (integers) {
+  // A column of counts, seeds or parameter values: pandas' nullable Int64, <NA> where a row has
+  // none, rather than floats.
+  if (integers && counted) {
     std::vector<std::int64_t> column;
+    std::vector<bool> missing;
     for (const std::vector<Field>& row : rows_) {
-      column.push_back(static_cast<std::int64_t>(Number(row[c])));
+      missing.push_back(IsMissing(row[c]));
+      column.push_back(missing.back() ? 0 : static_cast<std::int64_t>(Number(row[c])));
     }
-    return ToArray(std::span<const std::int64_t>(column));
+    py::array_t<bool> mask(static_cast<py::ssize_t>(missing.size()));
+    std::copy(missing.begin(), missing.end(), mask.mutable_data());
+    return py::module_::import("pandas").attr("arrays").attr("IntegerArray")(
+        ToArray(std::span<const std::int64_t>(column)), mask);
   }
   std::vector<double> column;
   for (const std::vector<Field>& row : rows_) column.push_back(Number(row[c]));
@@ -92,7 +112,7 @@ py::object FrameSink::Column(std::size_t c) const {
 py::object FrameSink::DataFrame() const {
   Columns columns;
   const std::vector<std::string> names = schema_.Columns();
-  for (std::size_t c = 0; c < names.size(); ++c) columns.Add(names[c], Column(c));
+  for (std::size_t c = 0; c < names.size(); ++c) columns.Add(names[c], Column(c, names[c]));
   return columns.DataFrame();
 }
 
@@ -188,7 +208,9 @@ settings  any other option of segsim-cli sweep, by its name with _ for -: the mo
 
 Returns a pandas DataFrame equal, column for column and value for value, to the CSV that
 segsim-cli sweep prints with the same options (read by pandas.read_csv): the "sweep" row, one
-"run" row per run in run order, and the summary rows. Its per-group columns segregation_g and
+"run" row per run in run order, and the summary rows. The columns of whole numbers (run, seed,
+clusters, the swept parameters' values and applied values) are pandas' nullable Int64, <NA>
+where a row has none, where read_csv would give floats for a column with gaps. Its per-group columns segregation_g and
 satisfaction_g number the groups from 1, as the command line does.
 
 The runs release the GIL. Ctrl-C stops the sweep and raises KeyboardInterrupt. Bad options

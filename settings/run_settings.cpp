@@ -17,6 +17,33 @@ constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 
 std::vector<std::string> One(std::int64_t value) { return {std::to_string(value)}; }
 
+// A group per cell at most. The grid is blamed, by the options that made it, when the groups
+// would fit the grid of the default cell size and panel; else the groups are.
+void CheckGroupsFitGrid(const SetupParams& p) {
+  const LimitContext grid = GridOf(p);
+  const std::int64_t cells = static_cast<std::int64_t>(grid.cols) * grid.rows;
+  const SetupParams d;
+  const LimitContext usual = GridOf(d);
+  if (p.GroupCount <= cells || p.GroupCount > static_cast<std::int64_t>(usual.cols) * usual.rows) {
+    CheckGroupsFit(p.GroupCount, grid, "--groups");
+    return;
+  }
+  const std::string cells2d = std::to_string(grid.rows) + " x " + std::to_string(grid.cols);
+  const std::string size = std::to_string(p.CellSize);
+  const std::string panel = std::to_string(p.PanelWidth);
+  std::string cause;
+  if (p.CellSize == d.CellSize) {
+    cause = "--panel " + panel + " leaves a grid of " + cells2d + " cells of " + size + " pixels";
+  } else if (p.PanelWidth == d.PanelWidth) {
+    cause = "--cell-size " + size + " leaves a grid of " + cells2d + " cells on the " + panel +
+            "-pixel panel";
+  } else {
+    cause =
+        "--cell-size " + size + " and --panel " + panel + " leave a grid of " + cells2d + " cells";
+  }
+  throw SegsimError(cause + ", too small for " + std::to_string(p.GroupCount) + " groups");
+}
+
 }  // namespace
 
 std::vector<OptionDef<SetupParams>> ModelOptions() {
@@ -64,7 +91,7 @@ OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) 
 void CheckModelOptions(const SetupParams& p) {
   try {
     Model::CheckSetup(p);
-    CheckGroupsFit(p.GroupCount, GridOf(p), "--groups");  // a group per cell at most
+    CheckGroupsFitGrid(p);
   } catch (const MemoryLimitError&) {
     throw;  // exit status 2 all the same; the Python module raises MemoryError for it
   } catch (const SegsimError& e) {

@@ -55,6 +55,13 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--steps", "4.5"}, "the value of --steps is no integer: '4.5'"},
       {{"--agents", "12 "}, "the value of --agents is no integer: '12 '"},
       {{"--cell-size", "0"}, "The cell size must be at least 1, not 0"},
+      {{"--cell-size", "1000"},
+       "--cell-size 1000 leaves a grid of 1 x 1 cells on the 694-pixel panel, too small for 6 "
+       "groups"},
+      {{"--panel", "12"},
+       "--panel 12 leaves a grid of 2 x 2 cells of 6 pixels, too small for 6 groups"},
+      {{"--panel", "100", "--cell-size", "40", "--groups", "5"},
+       "--cell-size 40 and --panel 100 leave a grid of 2 x 2 cells, too small for 5 groups"},
       {{"--groups", "-2"}, "The number of groups must be at least 1, not -2"},
       {{"--threshold", "101"}, "--threshold must be from 0 to 100, not 101"},
       {{"--steps", "-1"}, "--steps must be at least 0"},

@@ -181,5 +181,14 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
   EXPECT_FALSE(fs::exists(Path("x.png")));
 }
 
+// Segsim's message alone, none of Qt's warnings (here one Qt gives about its environment).
+TEST_F(PlotTest, AFailureIsToldBySegsimAlone) {
+  setenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "bogus", 1);
+  for (const std::string out : {"/nonexistent/x.svg", "/nonexistent/x.png"}) {
+    EXPECT_EQ(Plot({Path("one.csv"), "--out", out}).err, "segsim-cli: cannot write " + out + "\n");
+  }
+  unsetenv("QT_SCALE_FACTOR_ROUNDING_POLICY");
+}
+
 }  // namespace
 }  // namespace segsim

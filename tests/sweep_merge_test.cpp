@@ -83,6 +83,8 @@ TEST_F(MergeTest, ShardsThatDoNotMakeUpOneSweepAreRefused) {
       {{Write("empty", "")}, "is empty"},
       {{Write("junk", "a,b,c\n1,2,3\n")}, "is no output of segsim-cli sweep"},
       {{Write("json", "{\"kind\":\"run\"}\n")}, "does not begin with the sweep row"},
+      {{Write("trace", "{\"step\":0,\"cols\":2}\n{\"step\":1,\"moved\":[0]}\n")},
+       "is a run's trace (segsim-cli run), not a sweep"},
       {{(dir_ / "absent").string()}, "cannot be read"},
   };
   for (const auto& [paths, message] : cases) {

@@ -196,6 +196,8 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       {{"--param", "groups", "--param", "groups"}, "--param is given twice"},
       {{"--param", "groups=2", "--to", "3"}, "belong to --param P"},
       {{"--param", "tile-size=0"}, "a tile size must be at least 1"},
+      {{"--param", "radius=1,2", "--cell-size", "1000"},
+       "--cell-size 1000 leaves a grid of 1 x 1 cells on the 694-pixel panel, too small for 6"},
   };
   for (const auto& [args, message] : cases) {
     std::vector<std::string> all = args;

@@ -146,8 +146,16 @@ BAD_SETTINGS = {
     "radius too large": dict(radius=23170),
     "negative move distance": dict(move_distance=-1),
     "panel below a cell": dict(panel=3, cell_size=7),
+    "grid below the groups": dict(cell_size=1000),
     "seed beyond 32 bits": dict(seed=2**32),
 }
+
+
+def python_names(cli_message, names):
+    """segsim-cli's message with the Python names of its options."""
+    for name in sorted(names, key=len, reverse=True):
+        cli_message = cli_message.replace("--" + name.replace("_", "-"), name)
+    return cli_message.strip().removeprefix("segsim-cli: ")
 
 
 @pytest.mark.parametrize("settings", BAD_SETTINGS.values(), ids=BAD_SETTINGS.keys())
@@ -156,7 +164,8 @@ def test_bad_settings_raise_the_cli_message(settings, cli):
     assert status == 2
     with pytest.raises(ValueError) as error:
         segsim.Simulation(**settings)
-    assert "segsim-cli: " + str(error.value) == err.strip()
+    assert str(error.value) == python_names(err, settings)
+    assert "--" not in str(error.value)
 
 
 def test_bad_step_counts_raise_the_cli_message(cli):
@@ -166,7 +175,7 @@ def test_bad_step_counts_raise_the_cli_message(cli):
         for call in (sim.step, sim.run):
             with pytest.raises(ValueError) as error:
                 call(steps)
-            assert "segsim-cli: " + str(error.value) == err.strip()
+            assert str(error.value) == python_names(err, ["steps"])
     assert sim.time_step == 0
 
 
@@ -226,14 +235,18 @@ def test_settings_changed_between_steps_act_as_set(cli_trace, cli):
         assert [same(a, b) for a, b in zip(rows["segregation"], line["segregation"])] == [True] * 4
         assert [same(a, b) for a, b in zip(rows["satisfaction"], line["satisfaction"])] == [True] * 4
 
-    # A value refused: the command line's message for the same change, and nothing changes.
-    _, _, err = cli("run", "--steps", 13, *cli_args(settings), "--set", "13:threshold=101")
-    with pytest.raises(ValueError) as error:
-        sim.threshold = 101
-    assert "segsim-cli: " + str(error.value) == err.strip()
-    for name, value in (("tile_size", 0), ("agent_count", 1)):
-        with pytest.raises(ValueError):
+    # A value refused names the attribute (the command line, the setting), and nothing changes.
+    fixed = "{} is fixed at setup: make a new simulation, segsim.Simulation({}={}, ...)"
+    refused = [("threshold", 101, ValueError, "threshold must be from 0 to 100, not 101"),
+               ("tile_size", 0, ValueError, "tile_size must be at least 1, not 0"),
+               ("agent_count", -1, ValueError,
+                "agent_count must be from 2 to the number of cells, 7569, not -1"),
+               ("agent_count", 2.5, ValueError, "the value of agent_count is no integer: '2.5'"),
+               ("groups", 3, AttributeError, fixed), ("panel", 300, AttributeError, fixed)]
+    for name, value, kind, message in refused:
+        with pytest.raises(kind) as error:
             setattr(sim, name, value)
+        assert str(error.value) == message.format(name, name, value)
+    _, _, err = cli("run", "--steps", 13, *cli_args(settings), "--set", "13:threshold=101")
+    assert err.strip().endswith(": " + refused[0][3])
     assert (sim.threshold, sim.tile_size, sim.agent_count) == (10, 7, 1500)
-    with pytest.raises(AttributeError):
-        sim.groups = 3

@@ -12,28 +12,35 @@ import segsim
 SMALL = dict(cell_size=40, radius=2, move_distance=4)
 
 
-def cli_frame(cli, *args):
+def cli_frame(cli, *args, integers=()):
     status, out, err = cli("sweep", *args)
     assert status == 0, err
-    return pd.read_csv(io.StringIO(out)), err
+    frame = pd.read_csv(io.StringIO(out))  # whole numbers as Int64, as segsim.sweep gives them
+    return frame.astype({c: "Int64" for c in ["run", "seed", *integers]}), err
 
 
-@pytest.mark.parametrize("params, cli_params, combinations", [
+@pytest.mark.parametrize("params, cli_params, combinations, integers", [
     # Two parameters: ranges by their last value, lists as lists; the mean rows.
     ({"threshold": range(10, 51, 20), "groups": [2, 4]},
-     ["--param", "threshold=10:50:20", "--param", "groups=2,4"], 6),
+     ["--param", "threshold=10:50:20", "--param", "groups=2,4"], 6,
+     ["threshold", "threshold_applied", "groups", "groups_applied"]),
     # One parameter with agents swept as the density: the average, trend and fit rows.
-    ({"agents": range(100, 401, 100)}, ["--param", "agents=100:400:100"], 4),
+    ({"agents": range(100, 401, 100)}, ["--param", "agents=100:400:100"], 4,
+     ["value", "applied"]),
     # The command line's own text and a single value.
     ({"tile_size": "2:6:2", "move_distance": 3},
-     ["--param", "tile-size=2:6:2", "--param", "move-distance=3"], 3),
+     ["--param", "tile-size=2:6:2", "--param", "move-distance=3"], 3,
+     ["tile-size", "tile-size_applied", "move-distance", "move-distance_applied"]),
 ])
-def test_sweep_equals_the_cli_csv(params, cli_params, combinations, cli):
+def test_sweep_equals_the_cli_csv(params, cli_params, combinations, integers, cli):
     expected, _ = cli_frame(cli, *cli_params, "--runs", 2, "--steps", 6, "--seed", 5,
-                            "--cell-size", 40, "--radius", 2, "--move-distance", 4)
+                            "--cell-size", 40, "--radius", 2, "--move-distance", 4,
+                            integers=integers)
     frame = segsim.sweep(params, runs=2, steps=6, seed=5, **SMALL)
     pd.testing.assert_frame_equal(frame, expected)
     assert (frame["kind"] == "run").sum() == 2 * combinations
+    shard = segsim.sweep(params, runs=2, steps=6, seed=5, shard="0/2", **SMALL)
+    assert shard["clusters"].dtype == "Int64"  # no summary row: the runs' counts alone
 
 
 def test_sweep_on_one_thread_equals_every_core():
