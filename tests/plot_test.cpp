@@ -185,7 +185,8 @@ TEST_F(PlotTest, InputsItCannotDrawAreRefused) {
 TEST_F(PlotTest, AFailureIsToldBySegsimAlone) {
   setenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "bogus", 1);
   for (const std::string out : {"/nonexistent/x.svg", "/nonexistent/x.png"}) {
-    EXPECT_EQ(Plot({Path("one.csv"), "--out", out}).err, "segsim-cli: cannot write " + out + "\n");
+    EXPECT_EQ(Plot({Path("one.csv"), "--out", out}).err,
+              "segsim-cli: cannot write to " + out + ": No such file or directory\n");
   }
   unsetenv("QT_SCALE_FACTOR_ROUNDING_POLICY");
 }
