@@ -13,6 +13,7 @@
 #include "cli/plot_options.h"
 #include "cli/sweep_reader.h"
 #include "model/error.h"
+#include "settings/sweep_schema.h"
 
 namespace segsim {
 
@@ -73,8 +74,9 @@ int PlotMain(const PlotOptions& options) {
     for (const std::string& m : measures) charts.emplace_back(TraceChart(trace, m));
   } else {
     const SweepFile file = ReadSweepFile(options.input);
-    const std::string measure = options.measure.empty() ? "mean_is" : options.measure;
-    if (measure != "mean_is" && measure != "clusters" && measure != "satisfaction") {
+    const std::string measure = options.measure.empty() ? columns::kMeanIs : options.measure;
+    if (measure != columns::kMeanIs && measure != columns::kClusters &&
+        measure != columns::kSatisfaction) {
       NoMeasure(measure, "mean_is, clusters and satisfaction (a sweep)");
     }
     const std::size_t axes = file.plan->AxisCount();

@@ -10,6 +10,7 @@
 #include "charts/result_chart.h"
 #include "charts/result_series.h"
 #include "model/numeric.h"
+#include "settings/sweep_schema.h"
 
 namespace segsim {
 
@@ -43,8 +44,8 @@ QString Titled(const std::string& title, const SweepChartLook& look) {
 
 // The measure in words, for a title.
 std::string MeasureWords(const std::string& measure) {
-  if (measure == "mean_is") return "segregation index";
-  if (measure == "clusters") return "number of clusters";
+  if (measure == columns::kMeanIs) return "segregation index";
+  if (measure == columns::kClusters) return "number of clusters";
   return measure;
 }
 

@@ -9,6 +9,7 @@
 #include "cli/sweep_reader.h"
 #include "model/numeric.h"
 #include "settings/option_table.h"
+#include "settings/sweep_schema.h"
 
 namespace segsim {
 
@@ -86,8 +87,8 @@ std::optional<std::string> MissingRuns(const SweepFile& file) {
 }
 
 double MeasureOf(const RunRow& r, const std::string& measure) {
-  if (measure == "clusters") return r.clusters;
-  if (measure == "mean_is") return r.meanIs;
+  if (measure == columns::kClusters) return r.clusters;
+  if (measure == columns::kMeanIs) return r.meanIs;
   return MeanOfExisting(r.satisfaction).value_or(kNaN);
 }
 

@@ -9,6 +9,7 @@
 #include "cli/row_check.h"
 #include "cli/row_parse.h"
 #include "cli/sweep_rows.h"
+#include "settings/sweep_schema.h"
 
 namespace segsim {
 
@@ -36,20 +37,21 @@ SweepOptions OptionsOfCommand(const std::string& path, const std::string& comman
 
 // The keys a JSON row of this kind may have.
 std::set<std::string> JsonKeys(const std::string& kind, const SweepPlan& plan) {
-  std::set<std::string> keys = {"kind"};
+  std::set<std::string> keys = {columns::kKind};
   if (plan.AxisCount() == 1) {
-    keys.insert("param");
-    keys.insert("value");
-    keys.insert("applied");
+    keys.insert(columns::kParam);
+    keys.insert(columns::kValue);
+    keys.insert(columns::kApplied);
   } else {
     for (const SweepAxis& a : plan.Design().axes) {
       keys.insert(ParamName(a.param));
-      keys.insert(std::string(ParamName(a.param)) + "_applied");
+      keys.insert(std::string(ParamName(a.param)) + columns::kAppliedSuffix);
     }
   }
-  if (kind == "sweep") return {"kind", "param", "seed", "note"};
-  for (const char* k :
-       {"run", "seed", "clusters", "mean_is", "segregation", "satisfaction", "note"}) {
+  if (kind == columns::kSweepKind)
+    return {columns::kKind, columns::kParam, columns::kSeed, columns::kNote};
+  for (const char* k : {columns::kRun, columns::kSeed, columns::kClusters, columns::kMeanIs,
+                        columns::kSegregation, columns::kSatisfaction, columns::kNote}) {
     keys.insert(k);
   }
   return keys;
@@ -67,7 +69,7 @@ public:
     file_.format = lines[n].front() == '{' ? OutputFormat::Jsonl : OutputFormat::Csv;
     if (file_.format == OutputFormat::Csv) {
       const auto header = SplitCsv(lines[n]);
-      if (!header || header->empty() || (*header)[0] != "kind") {
+      if (!header || header->empty() || (*header)[0] != columns::kKind) {
         throw UsageError(path_ + ":" + std::to_string(n + 1) +
                          ": is no output of segsim-cli sweep (no header row)");
       }
@@ -108,16 +110,17 @@ private:
   void ReadLine(const std::string& text, std::size_t line) {
     const Row row = Parse(text, line);
     const RowCheck check(path_, line, row);
-    const auto kind = row.Text("kind");
+    const auto kind = row.Text(columns::kKind);
     // The setup line and the step lines of segsim-cli run carry a step and no kind.
     if (!file_.plan && !kind && row.IsJson() && row.Object().contains("step")) {
       throw UsageError(path_ + ":" + std::to_string(line) +
                        ": is a run's trace (segsim-cli run), not a sweep; merge takes the "
                        "output of segsim-cli sweep");
     }
-    if (!kind) check.Fault("kind", "is empty");
+    if (!kind) check.Fault(columns::kKind, "is empty");
     if (!file_.plan) {
-      if (*kind != "sweep") check.Fault("kind", "the file does not begin with the sweep row");
+      if (*kind != columns::kSweepKind)
+        check.Fault(columns::kKind, "the file does not begin with the sweep row");
       ReadSweepRow(row, check);
       return;
     }
@@ -127,9 +130,9 @@ private:
         if (!keys.contains(key)) check.Fault(key, "does not belong to a " + *kind + " row");
       }
     }
-    if (*kind == "sweep") check.Fault("kind", "a second sweep row");
+    if (*kind == columns::kSweepKind) check.Fault(columns::kKind, "a second sweep row");
     CheckParam(row, check);
-    if (*kind == "run") {
+    if (*kind == columns::kRunKind) {
       ReadRun(check, text);
     } else {
       ReadSummary(*kind, check);
@@ -140,23 +143,23 @@ private:
 
   // One swept parameter: every row names it in "param".
   void CheckParam(const Row& row, const RowCheck& check) const {
-    if (file_.plan->AxisCount() == 1 && row.Text("param") != ParamName(Axis0())) {
-      check.Fault("param", std::string("must be ") + ParamName(Axis0()));
+    if (file_.plan->AxisCount() == 1 && row.Text(columns::kParam) != ParamName(Axis0())) {
+      check.Fault(columns::kParam, std::string("must be ") + ParamName(Axis0()));
     }
   }
 
   void ReadSweepRow(const Row& row, const RowCheck& check) {
-    const auto note = row.Text("note");
-    if (!note) check.Fault("note", "holds no command");
+    const auto note = row.Text(columns::kNote);
+    if (!note) check.Fault(columns::kNote, "holds no command");
     file_.options = OptionsOfCommand(path_, *note);
     SweepOptions whole = file_.options;
     whole.shard = {};
     file_.plan = std::make_unique<SweepPlan>(PlanOf(whole));
     if (file_.options.format != file_.format) {
-      check.Fault("note", "its command's --format is not the file's format");
+      check.Fault(columns::kNote, "its command's --format is not the file's format");
     }
     if (SweepCommand(file_.options, true) != *note) {
-      check.Fault("note", "is not the command the sweep writes");
+      check.Fault(columns::kNote, "is not the command the sweep writes");
     }
     const RowFormat expected(file_.format, *file_.plan);
     if (file_.format == OutputFormat::Csv) {
@@ -167,17 +170,18 @@ private:
                          ": the header row does not fit the sweep of its sweep row");
       }
     }
-    const auto seed = check.Int("seed", true);
+    const auto seed = check.Int(columns::kSeed, true);
     if (*seed != static_cast<std::int64_t>(*file_.options.params.Seed)) {
-      check.Fault("seed", "is not S + i of its command");
+      check.Fault(columns::kSeed, "is not S + i of its command");
     }
     CheckParam(row, check);
-    for (const char* column : {"value", "run", "clusters", "mean_is", "applied"}) {
+    for (const char* column : {columns::kValue, columns::kRun, columns::kClusters, columns::kMeanIs,
+                               columns::kApplied}) {
       check.Empty(column);
     }
     for (const SweepAxis& a : file_.plan->Design().axes) {
       check.Empty(ParamName(a.param));
-      check.Empty(std::string(ParamName(a.param)) + "_applied");
+      check.Empty(std::string(ParamName(a.param)) + columns::kAppliedSuffix);
     }
     NoGroups(check);
   }
@@ -197,8 +201,9 @@ private:
     const SweepPlan& plan = *file_.plan;
     for (std::size_t a = 0; a < plan.AxisCount(); ++a) {
       const std::string name = ParamName(plan.Design().axes[a].param);
-      const std::string valueColumn = plan.AxisCount() == 1 ? "value" : name;
-      const std::string appliedColumn = plan.AxisCount() == 1 ? "applied" : name + "_applied";
+      const std::string valueColumn = plan.AxisCount() == 1 ? columns::kValue : name;
+      const std::string appliedColumn =
+          plan.AxisCount() == 1 ? columns::kApplied : name + columns::kAppliedSuffix;
       const std::int64_t v = *check.Int(valueColumn, true);
       if (v != plan.ValueAt(combination, a)) {
         check.Fault(valueColumn, "has a value that this sweep does not give it (" +
@@ -219,89 +224,93 @@ private:
     const SweepPlan& plan = *file_.plan;
     const ShardSpec shard = file_.options.shard;
     RunRow r;
-    r.run = *check.Int("run", true);
+    r.run = *check.Int(columns::kRun, true);
     if (r.run < 0 || r.run >= plan.TotalRuns()) {
-      check.Fault("run", std::to_string(r.run) + " is not a run of this sweep of " +
-                             std::to_string(plan.TotalRuns()) + " runs");
+      check.Fault(columns::kRun, std::to_string(r.run) + " is not a run of this sweep of " +
+                                     std::to_string(plan.TotalRuns()) + " runs");
     }
     if (r.run % shard.count != shard.index) {
-      check.Fault("run", std::to_string(r.run) + " does not belong to shard " +
-                             std::to_string(shard.index) + "/" + std::to_string(shard.count));
+      check.Fault(columns::kRun, std::to_string(r.run) + " does not belong to shard " +
+                                     std::to_string(shard.index) + "/" +
+                                     std::to_string(shard.count));
     }
     const std::int64_t combination = r.run / plan.RunsPerValue();
-    const std::int64_t seed = *check.Int("seed", true);
+    const std::int64_t seed = *check.Int(columns::kSeed, true);
     const std::uint32_t expected = *file_.options.params.Seed + static_cast<std::uint32_t>(r.run);
     if (seed != expected) {
-      check.Fault("seed", std::to_string(seed) + " is not S + " + std::to_string(r.run) + " = " +
-                              std::to_string(expected));
+      check.Fault(columns::kSeed, std::to_string(seed) + " is not S + " + std::to_string(r.run) +
+                                      " = " + std::to_string(expected));
     }
     r.seed = expected;
     ReadAxes(check, combination, r.values, r.applied);
-    const std::int64_t clusters = *check.Int("clusters", true);
+    const std::int64_t clusters = *check.Int(columns::kClusters, true);
     if (clusters < 0 || clusters > std::numeric_limits<std::int32_t>::max()) {
-      check.Fault("clusters", "is no count of clusters: " + std::to_string(clusters));
+      check.Fault(columns::kClusters, "is no count of clusters: " + std::to_string(clusters));
     }
     r.clusters = static_cast<std::int32_t>(clusters);
-    r.meanIs = check.Real("mean_is", true);
+    r.meanIs = check.Real(columns::kMeanIs, true);
     const std::size_t groups = GroupsOfRun(combination);
     const auto maxGroups = static_cast<std::size_t>(plan.MaxGroups());
-    r.segregation = check.Groups("segregation", groups, maxGroups);
-    r.satisfaction = check.Groups("satisfaction", groups, maxGroups);
-    check.Empty("note");
+    r.segregation = check.Groups(columns::kSegregation, groups, maxGroups);
+    r.satisfaction = check.Groups(columns::kSatisfaction, groups, maxGroups);
+    check.Empty(columns::kNote);
     file_.runs.push_back(std::move(r));
     file_.runLines.push_back(text);
   }
 
   void NoGroups(const RowCheck& check) const {
     if (file_.format == OutputFormat::Jsonl) {
-      check.Empty("segregation");
-      check.Empty("satisfaction");
+      check.Empty(columns::kSegregation);
+      check.Empty(columns::kSatisfaction);
       return;
     }
     const auto maxGroups = static_cast<std::size_t>(file_.plan->MaxGroups());
-    check.Groups("segregation", 0, maxGroups);
-    check.Groups("satisfaction", 0, maxGroups);
+    check.Groups(columns::kSegregation, 0, maxGroups);
+    check.Groups(columns::kSatisfaction, 0, maxGroups);
   }
 
   void ReadSummary(const std::string& kind, const RowCheck& check) {
     const SweepPlan& plan = *file_.plan;
     const auto maxGroups = static_cast<std::size_t>(plan.MaxGroups());
-    for (const char* column : {"run", "seed"}) check.Empty(column);
+    for (const char* column : {columns::kRun, columns::kSeed}) check.Empty(column);
     if (plan.AxisCount() > 1) {
-      if (kind != "mean") check.Fault("kind", "'" + kind + "' is no row of this sweep");
+      if (kind != "mean") check.Fault(columns::kKind, "'" + kind + "' is no row of this sweep");
       const std::int64_t combination = meanRows_++;
-      if (combination >= plan.CombinationCount()) check.Fault("kind", "one mean row too many");
+      if (combination >= plan.CombinationCount())
+        check.Fault(columns::kKind, "one mean row too many");
       std::vector<std::int32_t> values, applied;
       ReadAxes(check, combination, values, applied);
-      check.Real("clusters", false);
-      check.Real("mean_is", true);
+      check.Real(columns::kClusters, false);
+      check.Real(columns::kMeanIs, true);
       const std::size_t groups = GroupsOfRun(combination);
-      check.Groups("segregation", groups, maxGroups);
-      check.Groups("satisfaction", groups, maxGroups);
-      check.Empty("note");
+      check.Groups(columns::kSegregation, groups, maxGroups);
+      check.Groups(columns::kSatisfaction, groups, maxGroups);
+      check.Empty(columns::kNote);
       return;
     }
-    check.Empty("applied");
+    check.Empty(columns::kApplied);
     NoGroups(check);
-    for (const char* result : {"clusters", "mean_is"}) {
-      const std::string other = std::string(result) == "clusters" ? "mean_is" : "clusters";
+    for (const char* result : {columns::kClusters, columns::kMeanIs}) {
+      const std::string other =
+          std::string(result) == columns::kClusters ? columns::kMeanIs : columns::kClusters;
       const std::string prefix = std::string(result) + "_";
       if (kind.rfind(prefix, 0) != 0) continue;
       const std::string derived = kind.substr(prefix.size());
       if (derived == "no_fit") {
-        for (const std::string& column : {std::string("value"), other, std::string(result)}) {
+        for (const std::string& column :
+             {std::string(columns::kValue), other, std::string(result)}) {
           check.Empty(column);
         }
         return;
       }
       if (derived != "average" && derived != "trend" && derived != "fit") break;
-      check.Real("value", false);
+      check.Real(columns::kValue, false);
       check.Real(result, false);
       check.Empty(other);
-      check.Empty("note");
+      check.Empty(columns::kNote);
       return;
     }
-    check.Fault("kind", "'" + kind + "' is no row of segsim-cli sweep");
+    check.Fault(columns::kKind, "'" + kind + "' is no row of segsim-cli sweep");
   }
 
   const std::string& path_;
