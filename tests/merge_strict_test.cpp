@@ -133,7 +133,7 @@ TEST_F(MergeStrictTest, VerifyRunsRowsAgain) {
   EXPECT_EQ(Refusal({path}), "(merged)");
   EXPECT_NE(Refusal({path}, {0, true}).find("run 0 made again gives another row"),
             std::string::npos);
-  // A sample of every run finds it too, and names the seed the sample was drawn with.
+  // A sample of every run finds it too, and names the sweep seed its sample was drawn from.
   EXPECT_NE(Refusal({path}, {1000, false}).find("chose its runs with the sweep's seed "),
             std::string::npos);
   EXPECT_EQ(Refusal({Write("whole", csv)}, {0, true}), "(merged)");
