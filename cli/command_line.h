@@ -22,8 +22,7 @@ struct SplitArg {
 };
 SplitArg Split(const std::string& arg);
 
-std::string FormatHelp(const std::string& usage, const std::string& description,
-                       std::span<const options_detail::HelpRow> rows);
+using options_detail::FormatHelp;
 std::string FormatMarkdown(std::span<const options_detail::HelpRow> rows);
 
 }  // namespace command_line_detail

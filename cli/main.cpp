@@ -13,6 +13,7 @@
 #include "cli/sweep.h"
 #include "cli/sweep_options.h"
 #include "model/error.h"
+#include "settings/version.h"
 
 namespace {
 
@@ -24,7 +25,9 @@ constexpr const char* kUsage =
     "  sweep   runs over a range of one parameter, or all combinations of several, on every\n"
     "          core; CSV or JSON Lines (segsim-cli sweep --help)\n"
     "  merge   joins the shards of a sweep (segsim-cli merge --help)\n"
-    "  plot    draws a sweep or a trace into a PNG, PDF or SVG (segsim-cli plot --help)\n";
+    "  plot    draws a sweep or a trace into a PNG, PDF or SVG (segsim-cli plot --help)\n"
+    "\n"
+    "  segsim-cli --version prints the version.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "segsim-cli: %s\n", message.c_str());
@@ -71,6 +74,11 @@ int Dispatch(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "--version") {
+    if (args.size() > 1) return Fail("unexpected argument '" + args[1] + "'");
+    std::printf("segsim-cli %s\n", segsim::Version());
+    return 0;
   }
   const std::string& command = args[0];
   const std::span<const std::string> rest(args.begin() + 1, args.end());

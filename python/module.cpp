@@ -6,6 +6,7 @@
 #include "model/error.h"
 #include "python/bindings.h"
 #include "settings/option_table.h"
+#include "settings/version.h"
 
 namespace py = pybind11;
 
@@ -47,5 +48,5 @@ PYBIND11_MODULE(segsim, m) {
   options.disable_function_signatures();
   segsim::python::BindSimulation(m);
   segsim::python::BindSweep(m);
-  m.attr("__version__") = "0.1";
+  m.attr("__version__") = segsim::Version();
 }

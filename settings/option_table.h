@@ -88,6 +88,10 @@ struct HelpRow {
   std::string defaultText;
 };
 std::string JoinValues(const std::vector<std::string>& values);
+// The usage line, the description, then one entry per row: its name and value name, meaning and
+// default, wrapped before column 100 (the --help of segsim-cli's commands and of segsim).
+std::string FormatHelp(const std::string& usage, const std::string& description,
+                       std::span<const HelpRow> rows);
 
 }  // namespace options_detail
 

@@ -2,28 +2,65 @@
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "model/error.h"
+#include "settings/version.h"
 #include "ui/session_options.h"
 #include "ui/windows.h"
+
+namespace {
+
+// Reads the options; prints the version or the help and gives the exit status when they end
+// the program, -1 when the windows are to open.
+int ReadOptions(const QStringList& args, segsim::SessionOptions& options) {
+  try {
+    options = segsim::ParseSessionOptions(args);
+  } catch (const segsim::SegsimError& e) {
+    std::fprintf(stderr, "segsim: %s\n%s", e.what(), segsim::SessionHelpText().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(segsim::SessionHelpText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("segsim %s\n", segsim::Version());
+    return 0;
+  }
+  return -1;
+}
+
+// --version and --help are answered without a display: the command line is read before Qt's
+// application (which needs one) when either is on it.
+bool AsksForText(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "--help") ||
+        !std::strcmp(argv[i], "-h")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   // Past a file-size limit a save fails with "File too large" and says so, instead of ending
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  segsim::SessionOptions options;
+  if (AsksForText(argc, argv)) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const int status = ReadOptions(args, options);
+    if (status >= 0) return status;
+  }
   QApplication app(argc, argv);  // takes Qt's own options (-platform, -style, ...)
   QApplication::setApplicationName("segsim");
-  segsim::SessionOptions options;
-  try {
-    options = segsim::ParseSessionOptions(QApplication::arguments().mid(1));
-  } catch (const segsim::SegsimError& e) {
-    std::fprintf(stderr, "segsim: %s\n%s", e.what(), segsim::kSessionUsage);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(segsim::kSessionUsage, stdout);
-    return 0;
-  }
+  QApplication::setApplicationVersion(segsim::Version());
+  const int status = ReadOptions(QApplication::arguments().mid(1), options);
+  if (status >= 0) return status;
   const segsim::Windows windows = segsim::CreateWindows(options.seed);
   windows.Form1->show();
   return QApplication::exec();
