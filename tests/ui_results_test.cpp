@@ -26,6 +26,7 @@
 
 #include "charts/chart_view.h"
 #include "charts/export.h"
+#include "settings/version.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
 #include "ui/frozen_table.h"
@@ -97,8 +98,18 @@ private slots:
       QCOMPARE(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
     QCOMPARE(Captions(F1()->ZeichenPanel),
-             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command"}));
+             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command",
+                          "About segsim"}));
     QCOMPARE(Captions(F2()->DissimiGrid), QStringList{"Copy"});
+  }
+
+  void aboutShowsTheVersion() {
+    QStringList shown;
+    SetMessagePresenter([&](const QString& text, const QString& caption) { shown << caption << text; });
+    Trigger(F1()->ZeichenPanel, "About");
+    SetMessagePresenter([](const QString&, const QString&) {});
+    QCOMPARE(shown.value(0), QString("About segsim"));
+    QVERIFY(shown.value(1).startsWith(QString("segsim ") + Version() + "\n"));
   }
 
   // One column per series with a header; the copy is the same table, tab-separated.

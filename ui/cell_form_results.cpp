@@ -5,6 +5,7 @@
 #include <QFrame>
 #include "charts/export.h"
 #include "settings/run_settings.h"
+#include "ui/about.h"
 #include "ui/cell_form.h"
 #include "ui/draw_image.h"
 
@@ -21,6 +22,7 @@ void TForm1::BuildPanelMenu() {
   add("SavePicture", "Save picture...", &TForm1::SavePicture);
   add("SaveGrid", "Save grid as CSV...", &TForm1::SaveGridCsv);
   add("CopyRunCommand", "Copy run as command", &TForm1::CopyRunCommand);
+  AddAboutAction(ZeichenPanel);
 }
 
 // The setup, its seed, the changes made while it ran and the steps made since.
