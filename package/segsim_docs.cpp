@@ -93,8 +93,8 @@ std::string Header(const std::string& name, const std::string& summary) {
   for (char c : name) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   std::string header = ".TH ";
   header += Roff(upper);
-  return header + " 1 \"\" \"segsim " + segsim::Version() +
-         "\" \"User Commands\"\n.SH NAME\n" + Roff(name) + " \\- " + Roff(summary) + "\n";
+  return header + " 1 \"\" \"segsim " + segsim::Version() + "\" \"User Commands\"\n.SH NAME\n" +
+         Roff(name) + " \\- " + Roff(summary) + "\n";
 }
 
 std::string SegsimPage() {
@@ -107,8 +107,7 @@ std::string SegsimPage() {
           "segregation and clusters, and sweeps of one parameter over a range.\n"
           "Qt's own options (\\fB\\-platform\\fR, \\fB\\-style\\fR, ...) are taken as well.\n"
           ".SH OPTIONS\n" +
-          RoffOptions(c.rows) +
-          ".SH SEE ALSO\n.BR segsim\\-cli (1)\n";
+          RoffOptions(c.rows) + ".SH SEE ALSO\n.BR segsim\\-cli (1)\n";
   return page;
 }
 
@@ -153,7 +152,9 @@ std::string Completion(const std::vector<Command>& commands) {
       "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
       "    COMPREPLY=()\n"
       "    if [[ $COMP_CWORD -eq 1 ]]; then\n"
-      "        COMPREPLY=($(compgen -W '" + names + "--help --version' -- \"$cur\"))\n"
+      "        COMPREPLY=($(compgen -W '" +
+      names +
+      "--help --version' -- \"$cur\"))\n"
       "        return\n    fi\n"
       "    local options= values= files= positional=\n"
       "    case ${COMP_WORDS[1]} in\n";
@@ -169,8 +170,8 @@ std::string Completion(const std::vector<Command>& commands) {
       }
     }
     out += "        " + c.name + ")\n            options='" + options + "'\n            values='" +
-           values + "'\n            files='" + files + "'\n            positional=" +
-           (c.positional.empty() ? "" : "1") + " ;;\n";
+           values + "'\n            files='" + files +
+           "'\n            positional=" + (c.positional.empty() ? "" : "1") + " ;;\n";
   }
   out +=
       "        *) return ;;\n"

@@ -97,15 +97,15 @@ private slots:
       QCOMPARE(Captions(chart), menu);
       QCOMPARE(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
-    QCOMPARE(Captions(F1()->ZeichenPanel),
-             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command",
-                          "About segsim"}));
+    QCOMPARE(Captions(F1()->ZeichenPanel), (QStringList{"Save picture...", "Save grid as CSV...",
+                                                        "Copy run as command", "About segsim"}));
     QCOMPARE(Captions(F2()->DissimiGrid), QStringList{"Copy"});
   }
 
   void aboutShowsTheVersion() {
     QStringList shown;
-    SetMessagePresenter([&](const QString& text, const QString& caption) { shown << caption << text; });
+    SetMessagePresenter(
+        [&](const QString& text, const QString& caption) { shown << caption << text; });
     Trigger(F1()->ZeichenPanel, "About");
     SetMessagePresenter([](const QString&, const QString&) {});
     QCOMPARE(shown.value(0), QString("About segsim"));
