@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #include "model/error.h"
 #include "settings/version.h"
@@ -32,15 +31,20 @@ int ReadOptions(const QStringList& args, segsim::SessionOptions& options) {
 }
 
 // --version and --help are answered without a display: the command line is read before Qt's
-// application (which needs one) when either is on it.
-bool AsksForText(int argc, char* argv[]) {
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "--help") ||
-        !std::strcmp(argv[i], "-h")) {
-      return true;
-    }
+// application (which needs one) unless Qt's options (-platform ..., one dash) are on it; those
+// are taken by Qt first.
+bool AnsweredWithoutQt(int argc, char* argv[], int& status) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  if (!args.contains("--version") && !args.contains("--help") && !args.contains("-h")) {
+    return false;
   }
-  return false;
+  for (const QString& arg : args) {
+    if (arg.startsWith('-') && !arg.startsWith("--") && arg != "-h") return false;
+  }
+  segsim::SessionOptions options;
+  status = ReadOptions(args, options);
+  return true;
 }
 
 }  // namespace
@@ -49,17 +53,13 @@ int main(int argc, char* argv[]) {
   // Past a file-size limit a save fails with "File too large" and says so, instead of ending
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);
-  segsim::SessionOptions options;
-  if (AsksForText(argc, argv)) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    const int status = ReadOptions(args, options);
-    if (status >= 0) return status;
-  }
+  int status = 0;
+  if (AnsweredWithoutQt(argc, argv, status)) return status;
   QApplication app(argc, argv);  // takes Qt's own options (-platform, -style, ...)
   QApplication::setApplicationName("segsim");
   QApplication::setApplicationVersion(segsim::Version());
-  const int status = ReadOptions(QApplication::arguments().mid(1), options);
+  segsim::SessionOptions options;
+  status = ReadOptions(QApplication::arguments().mid(1), options);
   if (status >= 0) return status;
   const segsim::Windows windows = segsim::CreateWindows(options.seed);
   windows.Form1->show();
