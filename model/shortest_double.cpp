@@ -114,6 +114,11 @@ std::optional<double> ParseGeneral(std::string_view text) {
   if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
   return value;
 #else
+  return ParseGeneralByStrtod(text);
+#endif
+}
+
+std::optional<double> ParseGeneralByStrtod(std::string_view text) {
   // The grammar first (strtod reads more: blanks, '+', hexadecimal, infinities), then strtod.
   std::size_t i = 0;
   if (i < text.size() && text[i] == '-') ++i;
@@ -139,7 +144,6 @@ std::optional<double> ParseGeneral(std::string_view text) {
   if (i != text.size()) return std::nullopt;
   const std::string copy(text);
   return std::strtod(copy.c_str(), nullptr);
-#endif
 }
 
 }  // namespace segsim

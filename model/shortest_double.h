@@ -21,5 +21,7 @@ std::string ShortestTextByPrintf(double v);
 // digits with an optional '.', an optional exponent; nothing else before or after. Nothing when
 // the text is not such a number.
 std::optional<double> ParseGeneral(std::string_view text);
+// The same through strtod, whatever the library (the tests compare it with std::from_chars).
+std::optional<double> ParseGeneralByStrtod(std::string_view text);
 
 }  // namespace segsim

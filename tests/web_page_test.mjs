@@ -23,9 +23,9 @@ const server = createServer((req, res) => {
 });
 await new Promise((r) => server.listen(0, '127.0.0.1', r));
 const base = `http://127.0.0.1:${server.address().port}/`;
-const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--headless',
-  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync', `--user-data-dir=${mkdtempSync(join(tmpdir(), 'segsim-'))}`] });
+const browser = await chromium.launchPersistentContext(mkdtempSync(join(tmpdir(), 'segsim-')), {
+  executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
+    '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
 const failures = [];
 const expect = (ok, what) => { if (!ok) failures.push(what); };
 const native = (...args) => execFileSync(cli, args, { encoding: 'utf8' });
@@ -33,8 +33,8 @@ const lastLine = (text) => JSON.parse(text.trim().split('\n').pop());
 
 async function open(address) {
   const page = await browser.newPage();
-  page.on('console', (m) => { if (m.type() === 'error') failures.push('console: ' + m.text()); });
-  page.on('pageerror', (e) => failures.push('page error: ' + e.message));
+  page.on('console', (m) => { if (m.type() === 'error') { failures.push('console: ' + m.text()); console.error(m.text()); } });
+  page.on('pageerror', (e) => { failures.push('page error: ' + e.message); console.error(e.stack); });
   await page.goto(base + '#' + address);
   await page.waitForFunction(() => window.segsim && window.segsim.ready, null, { timeout: 20000 });
   return page;
@@ -83,9 +83,9 @@ for (const [address, args] of [
   await page.fill('input[name="cell-size"]', '6');
   await page.fill('input[name="radius"]', '5');
   await page.fill('input[name="agents"]', '12783');
-  await page.fill('input[name="tile-size"]', 'x1');
+  await page.fill('input[name="tile-size"]', '1y');
   const refused = await page.evaluate(() => window.segsim.page.newSetup());
-  expect(refused === "'x1' ist kein gültiger Integerwert", `new Setup with a bad tile size: "${refused}"`);
+  expect(refused === "'1y' ist kein gültiger Integerwert", `new Setup with a bad tile size: "${refused}"`);
   await page.fill('input[name="tile-size"]', '20');
   for (let i = 0; i < 12; i++) await page.click('#step');
   await page.$eval('#threshold', (e) => { e.value = '55'; e.dispatchEvent(new Event('input')); });

@@ -107,7 +107,8 @@ createSegsim().then((M) => {
     let html = '<tr><th></th>' + a.groupSizes.map((_, i) => '<th>' + (i + 1) + '</th>').join('') + '<th>IS</th></tr>';
     for (let i = 0; i < g; i++) {
       html += '<tr><th style="color:' + cssColor(a.colors[i]) + '">' + (i + 1) + '</th>';
-      for (let j = 0; j < g; j++) html += '<td>' + (j > i ? a.dissimilarity[i][j].toFixed(2) : '') + '</td>';
+      const row = a.dissimilarity[i] || [];  // none before the first step
+      for (let j = 0; j < g; j++) html += '<td>' + (j > i && row[j] != null ? row[j].toFixed(2) : '') + '</td>';
       const is = a.segregation[i];
       html += '<td>' + (is == null || Number.isNaN(is) ? 'n/a' : is.toFixed(2)) + '</td></tr>';
     }
@@ -192,7 +193,10 @@ createSegsim().then((M) => {
     if (id === 'table') {
       const g = a.groupSizes.length;
       const rows = ['group,' + a.groupSizes.map((_, i) => i + 1).join(',') + ',IS'];
-      for (let i = 0; i < g; i++) rows.push((i + 1) + ',' + a.dissimilarity[i].map((d, j) => (j > i ? d : '')).join(',') + ',' + a.segregation[i]);
+      for (let i = 0; i < g; i++) {
+        const row = a.dissimilarity[i] || [];
+        rows.push((i + 1) + ',' + a.groupSizes.map((_, j) => (j > i && row[j] != null ? row[j] : '')).join(',') + ',' + (a.segregation[i] ?? ''));
+      }
       return rows.join('\n') + '\n';
     }
     return sweepCsv(id);
