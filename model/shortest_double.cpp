@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace segsim {
 
@@ -47,6 +48,15 @@ bool Neighbour(std::string& digits, int step) {
 // The shortest digits that read back as |v|, nearest |v| among those of their length.
 void ShortestDigits(double v, std::string& digits, int& exponent) {
   const double a = v < 0 ? -v : v;
+  if (a < std::numeric_limits<double>::min()) {
+    // A subnormal has fewer significant bits: the fewest digits that read back, by trial.
+    for (int n = 1; n < 17; ++n) {
+      Digits(a, n, digits, exponent);
+      if (ValueOf(digits, exponent) == a) return;
+    }
+    Digits(a, 17, digits, exponent);
+    return;
+  }
   // 15 digits always survive text -> double -> text: if the 15 digits read back, the shortest
   // digits are these without their trailing zeros.
   Digits(a, 15, digits, exponent);
@@ -85,7 +95,10 @@ std::string ShortestTextByPrintf(double v) {
   std::string fixed;
   if (e >= 0) {
     if (n <= e + 1) {
-      fixed = digits + std::string(e + 1 - n, '0');
+      // The value is a whole number: written out exactly, as to_chars writes it, not padded.
+      char buffer[320];
+      std::snprintf(buffer, sizeof buffer, "%.0f", v < 0 ? -v : v);
+      fixed = buffer;
     } else {
       fixed = digits.substr(0, e + 1) + '.' + digits.substr(e + 1);
     }

@@ -28,7 +28,7 @@ const browser = await chromium.launchPersistentContext(mkdtempSync(join(tmpdir()
     '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
 const failures = [];
 const expect = (ok, what) => { if (!ok) failures.push(what); };
-const native = (...args) => execFileSync(cli, args, { encoding: 'utf8' });
+const native = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
 const lastLine = (text) => JSON.parse(text.trim().split('\n').pop());
 
 async function open(address) {
@@ -87,11 +87,12 @@ for (const [address, args] of [
   const refused = await page.evaluate(() => window.segsim.page.newSetup());
   expect(refused === "'1y' ist kein gültiger Integerwert", `new Setup with a bad tile size: "${refused}"`);
   await page.fill('input[name="tile-size"]', '20');
+  const t0 = await page.evaluate(() => window.segsim.page.timeStep());
   for (let i = 0; i < 12; i++) await page.click('#step');
   await page.$eval('#threshold', (e) => { e.value = '55'; e.dispatchEvent(new Event('input')); });
   for (let i = 0; i < 8; i++) await page.click('#step');
   const run = await page.evaluate(() => ({ a: window.segsim.page.analysis(), command: window.segsim.page.command() }));
-  expect(run.command.includes('--set 13:threshold=55') && run.command.includes('--steps 20'), `command "${run.command}"`);
+  expect(run.command.includes(`--set ${t0 + 13}:threshold=55`) && run.command.includes(`--steps ${t0 + 20} `), `command "${run.command}"`);
   const trace = lastLine(native(...run.command.split(' ').slice(1)));
   expect(JSON.stringify(run.a.satisfaction) === JSON.stringify(trace.satisfaction), 'stepped run with a change: satisfaction');
   await page.close();

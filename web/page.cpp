@@ -235,7 +235,7 @@ public:
       } else {
         // Another setting of the setup: read as segsim-cli run reads it, used at the next setup.
         RunOptions tried;
-        RunOptionTable().Set(tried, "--" + name, text);
+        if (!text.empty()) RunOptionTable().Set(tried, "--" + name, text);
       }
     } catch (const std::exception& e) {
       return e.what();
@@ -253,6 +253,8 @@ public:
         const std::string name = d.text.name.substr(2);
         if (!PageOption(d.text.name) || name == "seed" || name == "steps") continue;
         const std::string& text = fields_[name];
+        // An option that writes nothing by default (a list) keeps its default while empty.
+        if (text.empty() && ValueOf(d, RunOptions{}).empty()) continue;
         if (LimitedFields().contains(name) || name == "tile-size" || name == "threshold") {
           StrToInt(text);
         }
@@ -348,6 +350,19 @@ public:
       d.call<void>("push", row);
     }
     out.set("dissimilarity", d);
+    // The analysis window's table as its texts: row i holds D(i, j) for j >= i (0 on the
+    // diagonal, blank below it), the last row IS(i).
+    val table = val::array();
+    for (std::size_t i = 0; i <= g; ++i) {
+      val row = val::array();
+      for (std::size_t j = 0; j < g; ++j) {
+        row.call<void>("push", i == g   ? DisplayText(dis.segregation[j])
+                               : j >= i ? DisplayText(dis.pair[i * g + j])
+                                        : std::string());
+      }
+      table.call<void>("push", row);
+    }
+    out.set("table", table);
     std::int32_t threshold = 1;
     try {
       threshold = StrToInt(fields_["cluster-threshold"]);

@@ -103,15 +103,11 @@ createSegsim().then((M) => {
     const sizes = a.clusters.flat().sort((u, v) => v - u);
     state.charts.clusters.setData([sizes.map((_, i) => i + 1), sizes, sizes.map(() => a.clusterThreshold)]);
     state.charts.groups.setData([a.groupSizes.map((_, i) => i + 1), a.groupSizes, a.groupSizes.map(() => null)]);
-    const g = a.groupSizes.length;
-    let html = '<tr><th></th>' + a.groupSizes.map((_, i) => '<th>' + (i + 1) + '</th>').join('') + '<th>IS</th></tr>';
-    for (let i = 0; i < g; i++) {
-      html += '<tr><th style="color:' + cssColor(a.colors[i]) + '">' + (i + 1) + '</th>';
-      const row = a.dissimilarity[i] || [];  // none before the first step
-      for (let j = 0; j < g; j++) html += '<td>' + (j > i && row[j] != null ? row[j].toFixed(2) : '') + '</td>';
-      const is = a.segregation[i];
-      html += '<td>' + (is == null || Number.isNaN(is) ? 'n/a' : is.toFixed(2)) + '</td></tr>';
-    }
+    const g = a.table.length - 1;  // none before the first step
+    let html = '<tr><th></th>' + a.table.slice(0, g).map((_, i) => '<th style="color:' + cssColor(a.colors[i]) + '">' + (i + 1) + '</th>').join('') + '</tr>';
+    a.table.forEach((row, i) => {
+      html += '<tr><th>' + (i < g ? i + 1 : 'IS') + '</th>' + row.map((t) => '<td>' + t + '</td>').join('') + '</tr>';
+    });
     $('table').innerHTML = html;
     $('timeStep').textContent = page.timeStep();
     $('gridText').textContent = a.rows + ' x ' + a.cols + ' = ' + a.rows * a.cols + ' cells, ' + a.agents + ' agents';
@@ -191,11 +187,12 @@ createSegsim().then((M) => {
     }
     if (id === 'groups') return seriesCsv('group', [{ name: 'agents', x: a.groupSizes.map((_, i) => i + 1), y: a.groupSizes }]);
     if (id === 'table') {
+      // Unrounded values: D(i, j) for j > i in row i, IS in the last column.
       const g = a.groupSizes.length;
       const rows = ['group,' + a.groupSizes.map((_, i) => i + 1).join(',') + ',IS'];
       for (let i = 0; i < g; i++) {
         const row = a.dissimilarity[i] || [];
-        rows.push((i + 1) + ',' + a.groupSizes.map((_, j) => (j > i && row[j] != null ? row[j] : '')).join(',') + ',' + (a.segregation[i] ?? ''));
+        rows.push((i + 1) + ',' + a.groupSizes.map((_, j) => (j >= i && row[j] != null ? row[j] : '')).join(',') + ',' + (a.segregation[i] ?? ''));
       }
       return rows.join('\n') + '\n';
     }
