@@ -111,7 +111,7 @@ TEST(Numeric, ShortestTextByPrintfIsToCharsText) {
   std::vector<double> values = {0.0, -0.0, 1e21, 1e-7, 123456.0, 1e15, 1e16, 0.0001, 5e-324,
                                 1.7976931348623157e308, 2.2250738585072014e-308, 100.0, 0.1};
   std::uint64_t state = 88172645463325252u;
-  for (int i = 0; i < 200000; ++i) {
+  for (int i = 0; i < 40000; ++i) {
     state ^= state << 13, state ^= state >> 7, state ^= state << 17;
     const double v = std::bit_cast<double>(state);
     if (std::isfinite(v)) values.push_back(v);

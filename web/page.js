@@ -96,6 +96,7 @@ createSegsim().then((M) => {
   function drawAnalysis() {
     const a = takePoints();
     state.last = a;
+    shownStep = a.timeStep;
     const s = state.series;
     const nan = (ys) => ys.map((y) => (Number.isNaN(y) ? null : y));
     state.charts.satisfaction.setData([s.x, ...s.satisfaction.map(nan)]);
@@ -114,6 +115,7 @@ createSegsim().then((M) => {
   }
 
   // --- running --------------------------------------------------------------------------------
+  let shownStep = -1;
   let last = performance.now(), owed = 0, rateSteps = 0, rateStart = last, lastCharts = 0;
   function runSteps(n) {
     const before = page.timeStep();
@@ -136,13 +138,17 @@ createSegsim().then((M) => {
     }
     last = now;
     draw();
-    if (now - lastCharts > 100 || !state.running) { drawAnalysis(); lastCharts = now; }
+    // Running: the charts about ten times a second; stopped: once after each change of step.
+    if (state.running ? now - lastCharts > 100 : page.timeStep() !== shownStep) {
+      drawAnalysis();
+      showCommand();
+      lastCharts = now;
+    }
     if (now - rateStart >= 1000) {
       $('rate').textContent = Math.round(rateSteps * 1000 / (now - rateStart));
       rateSteps = 0;
       rateStart = now;
     }
-    showCommand();
     requestAnimationFrame(frame);
   }
   function showCommand() { $('command').value = page.command(); }
