@@ -21,7 +21,9 @@ function timeChart(element, title, colors) {
 function barChart(element, title) {
   const bars = uPlot.paths.bars({ size: [0.8, 40] });
   return new uPlot({ title, width: 440, height: 260, legend: { show: false },
-    scales: { x: { time: false } },
+    // Bars stand on 0, the first and last whole.
+    scales: { x: { time: false, range: (u, lo, hi) => [lo - 0.5, hi + 0.5] },
+      y: { range: (u, lo, hi) => [0, hi > 0 ? hi * 1.05 : 1] } },
     series: [{}, { label: title, fill: '#7a9cc6', stroke: '#46648a', paths: bars, points: { show: false } },
       { label: 'threshold', stroke: '#c00', width: 1, points: { show: false } }] },
   [[], [], []], element);
