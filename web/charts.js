@@ -33,8 +33,9 @@ function barChart(element, title) {
 function sweepChart(element, title) {
   return new uPlot({ title, width: 440, height: 260, scales: { x: { time: false } },
     series: [{}, { label: 'runs', stroke: '#46648a', paths: () => null, points: { show: true, size: 5 } },
-      { label: 'average', stroke: '#000', points: { show: true, size: 7 } },
-      { label: 'trend', stroke: '#0a0' }, { label: 'fit', stroke: '#c00' }] },
+      // The lines join their own points over the runs' columns between them.
+      { label: 'average', stroke: '#000', points: { show: true, size: 7 }, spanGaps: true },
+      { label: 'trend', stroke: '#0a0', spanGaps: true }, { label: 'fit', stroke: '#c00', spanGaps: true }] },
   [[], [], [], [], []], element);
 }
 
