@@ -4,7 +4,7 @@
 // files, raw and compressed.
 // usage: node bench/web_bench.mjs BUILD_WEB NATIVE_SEGSIM_CLI [STEPS]
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, readdirSync, existsSync } from 'node:fs';
+import { mkdtempSync, rmSync, readFileSync, readdirSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -41,7 +41,8 @@ const server = createServer((req, res) => {
   res.end(readFileSync(file));
 });
 await new Promise((r) => server.listen(0, '127.0.0.1', r));
-const browser = await chromium.launchPersistentContext(mkdtempSync(join(tmpdir(), 'segsim-')), {
+const profile = mkdtempSync(join(tmpdir(), 'segsim-'));
+const browser = await chromium.launchPersistentContext(profile, {
   executablePath: '/usr/bin/chromium', headless: true, viewport: { width: 1400, height: 1000 },
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
@@ -59,6 +60,7 @@ for (let i = 0; i < 3; i++) {
 }
 await browser.close();
 server.close();
+rmSync(profile, { recursive: true, force: true });
 
 const nativeRate = steps / nativeRun, nodeRate = steps / nodeRun;
 console.log(`steps per second at the defaults (${steps} steps, setup excluded, best of 3):`);

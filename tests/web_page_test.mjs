@@ -4,7 +4,7 @@
 // a sweep in the worker gives segsim-cli sweep's runs; the console stays free of errors.
 // usage: node tests/web_page_test.mjs BUILD_WEB NATIVE_SEGSIM_CLI
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, existsSync } from 'node:fs';
+import { mkdtempSync, rmSync, readFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -23,7 +23,8 @@ const server = createServer((req, res) => {
 });
 await new Promise((r) => server.listen(0, '127.0.0.1', r));
 const base = `http://127.0.0.1:${server.address().port}/`;
-const browser = await chromium.launchPersistentContext(mkdtempSync(join(tmpdir(), 'segsim-')), {
+const profile = mkdtempSync(join(tmpdir(), 'segsim-'));
+const browser = await chromium.launchPersistentContext(profile, {
   executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
     '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
 const failures = [];
@@ -131,6 +132,7 @@ for (const [address, args] of [
 
 await browser.close();
 server.close();
+rmSync(profile, { recursive: true, force: true });
 for (const f of failures) console.error('FAIL ' + f);
 console.log(`web_page_test: ${failures.length} failures`);
 process.exit(failures.length ? 1 : 0);
