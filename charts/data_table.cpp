@@ -1,9 +1,10 @@
 #include "charts/data_table.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <map>
+
+#include "model/shortest_double.h"
 
 namespace segsim {
 
@@ -19,9 +20,7 @@ std::string Cell(std::string text, char separator) {
 
 std::string NumberText(double value) {
   if (std::isnan(value)) return {};
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return ShortestText(value);
 }
 
 std::string SeriesTable(const std::string& keyTitle, std::span<const NamedSeries> series,

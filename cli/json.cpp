@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/shortest_double.h"
+
 namespace segsim::json {
 
 void AppendNumber(std::string& out, double v) {
@@ -10,9 +12,7 @@ void AppendNumber(std::string& out, double v) {
     out += "null";
     return;
   }
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, result.ptr);
+  out += ShortestText(v);
 }
 
 void AppendInt(std::string& out, std::int64_t v) {

@@ -81,7 +81,7 @@ int Dispatch(const std::vector<std::string>& args) {
     return 0;
   }
   const std::string& command = args[0];
-  const std::span<const std::string> rest(args.begin() + 1, args.end());
+  const std::span<const std::string> rest(args.data() + 1, args.size() - 1);
   try {
     segsim::RequireStdout();
     if (command == "run") {

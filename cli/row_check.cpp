@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "model/shortest_double.h"
 #include "settings/option_table.h"
 
 namespace segsim {
@@ -83,13 +84,9 @@ double RowCheck::Finite(const std::string& column, const Json& v) const {
 }
 
 double RowCheck::FiniteText(const std::string& column, const std::string& text) const {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
-    Fault(column, "is no finite number: '" + text + "'");
-  }
-  return value;
+  const std::optional<double> value = ParseGeneral(text);
+  if (!value || !std::isfinite(*value)) Fault(column, "is no finite number: '" + text + "'");
+  return *value;
 }
 
 void RowCheck::Empty(const std::string& column) const {

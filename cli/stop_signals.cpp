@@ -1,6 +1,7 @@
 #include "cli/stop_signals.h"
 
 #include <csignal>
+#include <iterator>
 
 #include <signal.h>
 

@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "cli/output.h"
 #include "cli/stop_signals.h"
 #include "model/random.h"
@@ -10,6 +14,14 @@
 namespace segsim {
 
 namespace {
+
+// A terminal on fd: under Node (segsim-cli.js) Node knows, the C library's isatty does not.
+#ifdef __EMSCRIPTEN__
+EM_JS(int, NodeIsTerminal, (int fd), { return require('tty').isatty(fd) ? 1 : 0; });
+bool IsTerminal(int fd) { return NodeIsTerminal(fd) != 0; }
+#else
+bool IsTerminal(int fd) { return isatty(fd) != 0; }
+#endif
 
 // Prints the engine's rows as they come, whole lines only, every write checked.
 class PrintingSink : public SweepSink {
@@ -73,7 +85,7 @@ int SweepMain(const SweepOptions& options) {
   {
     const StopSignals signals;
     std::optional<TerminalProgress> bar;
-    if (isatty(STDERR_FILENO)) bar.emplace(stderr, isatty(STDOUT_FILENO) != 0);
+    if (IsTerminal(STDERR_FILENO)) bar.emplace(stderr, IsTerminal(STDOUT_FILENO));
     outcome = RunSweep(options, stdout, StopSignals::Stop(), bar ? &*bar : nullptr);
   }
   for (const std::string& message : outcome.messages) {

@@ -7,6 +7,11 @@
 #include <sstream>
 #include <string>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/heap.h>
+#include <malloc.h>
+#endif
+
 #include "model/colors.h"
 #include "model/count_cost.h"
 #include "model/error.h"
@@ -80,6 +85,12 @@ double Model::MemoryLimitBytes() {
       break;
     }
   }
+#ifdef __EMSCRIPTEN__
+  // WebAssembly: what the module's memory can still grow to, besides what is allocated.
+  const struct mallinfo used = mallinfo();
+  limit = std::min(limit, static_cast<double>(emscripten_get_heap_max()) -
+                              static_cast<double>(static_cast<unsigned>(used.uordblks)));
+#endif
   // A lower limit of one's own, in megabytes (a shared machine, a test).
   // Set but empty counts as not set, as a shell writes "SEGSIM_MEMORY_LIMIT_MB= command".
   if (const char* own = std::getenv("SEGSIM_MEMORY_LIMIT_MB"); own != nullptr && *own != 0) {

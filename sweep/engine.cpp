@@ -13,6 +13,14 @@ namespace segsim {
 
 namespace {
 
+// WebAssembly built without threads (the page's worker, segsim-cli.js) runs each job in Take,
+// on the caller's thread, in the same order and with the same results.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kThreads = false;
+#else
+constexpr bool kThreads = true;
+#endif
+
 // Runs 0 … count - 1 of a job list on worker threads; the results are taken in order.
 class ParallelRuns {
 public:
@@ -20,6 +28,7 @@ public:
 
   ParallelRuns(std::int64_t count, std::int32_t jobs, Work work)
       : count_(count), work_(std::move(work)) {
+    if (!kThreads) return;
     for (std::int32_t t = 0; t < jobs; ++t) threads_.emplace_back([this] { Loop(); });
   }
   ~ParallelRuns() {
@@ -34,6 +43,7 @@ public:
 
   // Job j's result once it is done, or nothing after the wait. Rethrows a worker's error.
   std::optional<RunRow> Take(std::int64_t j, std::chrono::milliseconds wait) {
+    if (!kThreads) return j < count_ && !cancel_.load() ? work_(j, cancel_) : std::nullopt;
     std::unique_lock lock(mutex_);
     ready_.wait_for(lock, wait, [&] { return error_ || done_.contains(j); });
     if (error_) std::rethrow_exception(error_);
@@ -75,6 +85,7 @@ private:
 };
 
 std::int32_t JobCount(std::int32_t asked, std::int64_t runs) {
+  if (!kThreads) return 1;
   std::int64_t jobs = asked > 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
   return static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min(jobs, runs)));
 }

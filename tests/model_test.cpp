@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -11,6 +13,7 @@
 #include "model/limits.h"
 #include "model/model.h"
 #include "model/numeric.h"
+#include "model/shortest_double.h"
 #include "recording_canvas.h"
 #include "test_setups.h"
 
@@ -100,6 +103,41 @@ TEST(Numeric, TwoDecimalRoundingAndDisplay) {
 }
 
 // --- generator ------------------------------------------------------------------------------
+
+// The printf route of WebAssembly's libc++ (no floating-point to_chars) gives to_chars' text:
+// random bit patterns, the neighbours of powers of two (where the interval that reads back is
+// lopsided), and values at the fixed/scientific boundary; the reader takes from_chars' grammar.
+TEST(Numeric, ShortestTextByPrintfIsToCharsText) {
+  std::vector<double> values = {0.0, -0.0, 1e21, 1e-7, 123456.0, 1e15, 1e16, 0.0001, 5e-324,
+                                1.7976931348623157e308, 2.2250738585072014e-308, 100.0, 0.1};
+  std::uint64_t state = 88172645463325252u;
+  for (int i = 0; i < 40000; ++i) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    const double v = std::bit_cast<double>(state);
+    if (std::isfinite(v)) values.push_back(v);
+    const double power = std::ldexp(1.0, static_cast<int>(state % 2000) - 1000);
+    values.push_back(std::nextafter(power, 0.0));
+    values.push_back(power);
+    values.push_back(static_cast<double>(state % 100000) / 1000);
+  }
+  for (const double v : values) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    ASSERT_EQ(ShortestTextByPrintf(v), std::string(buffer, end)) << std::bit_cast<std::uint64_t>(v);
+  }
+  for (const char* text : {"1", "-2.5", "1e5", "1E-3", ".5", "5.", "1e+2", "0x10", "+1", " 1", "1e",
+                           "--1", "1.2.3", "", "-", "e5", "1e5x", "inf", "nan"}) {
+    double parsed = 0;
+    const char* last = text + std::strlen(text);
+    const auto r = std::from_chars(text, last, parsed, std::chars_format::general);
+    const bool ok = r.ec == std::errc() && r.ptr == last && std::isfinite(parsed);
+    const std::optional<double> mine = ParseGeneralByStrtod(text);
+    EXPECT_EQ(mine.has_value() && std::isfinite(*mine), ok) << text;
+    if (ok && mine) {
+      EXPECT_EQ(*mine, parsed) << text;
+    }
+  }
+}
 
 TEST(Random, DrawsFromAKnownState) {
   RandomGenerator r;
