@@ -118,6 +118,10 @@ public:
   void DrawAgent(const TAgent& agent);
   // Every cell (rows outer, columns inner), then every agent in list order.
   void RepaintAll();
+  // The whole drawing as it stands onto another canvas: a new image of the panel's size, then
+  // RepaintAll. The pixels are those that the drawing during the steps leaves on the model's own
+  // canvas (a step draws each agent after its turn and each cell it left).
+  void DrawOn(Canvas& canvas);
 
   // --- run state and settings that act at once ----------------------------------------------
   std::uint32_t TimeStep() const { return settings_.TimeStep; }
