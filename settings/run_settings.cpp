@@ -81,7 +81,7 @@ void AppendPictureOptions(std::vector<OptionDef<RunOptions>>& defs) {
                   nullptr});
   defs.push_back({{"--scale", "S",
                    "with --video or --picture: each pixel as S x S pixels, 1 to " +
-                       std::to_string(kMaxPictureScale) + " (for worlds of cell size 1)",
+                       std::to_string(kMaxPictureScale) + " (for small cells)",
                    "1"},
                   [](O& o, const std::string& v) {
                     o.frames.scale = ParseInRange("--scale", v, 1, kMaxPictureScale,
