@@ -46,6 +46,7 @@ public:
   Model& operator=(Model&&) = default;
 
   void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
+  Canvas* GetCanvas() const { return canvas_; }
 
   // --- setup --------------------------------------------------------------------------------
   // Raises SegsimError, before anything changes, for settings no model can be built from (a cell

@@ -480,7 +480,7 @@ int VideoWriter::FrameWidth() const { return state_->frameWidth; }
 int VideoWriter::FrameHeight() const { return state_->frameHeight; }
 
 RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSettings& settings)
-    : settings_(settings) {
+    : model_(model), modelCanvas_(model.GetCanvas()), settings_(settings) {
   if (CheckVideoPath("the video", path) == VideoFormat::kGif) {
     CheckGifColors(model.Settings().GroupCount);
   }
@@ -488,11 +488,14 @@ RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSetti
   writer_ = std::make_unique<VideoWriter>(path, canvas_.Width(), canvas_.Height(), settings,
                                           DrawingColors(model.GroupColors()));
   writer_->AddFrame(canvas_.View());
+  model.SetCanvas(&canvas_);
 }
+
+RunRecorder::~RunRecorder() { model_.SetCanvas(modelCanvas_); }
 
 void RunRecorder::AfterStep(Model& model) {
   if (++steps_ % settings_.frameEvery != 0) return;
-  model.DrawOn(canvas_);
+  if (!model.Settings().GraphicUpdate) model.DrawOn(canvas_);
   writer_->AddFrame(canvas_.View());
 }
 

@@ -55,17 +55,23 @@ private:
   std::unique_ptr<State> state_;
 };
 
-// A run's video: frame 0 when made, then Step after each step adds one every frameEvery steps.
-// The frames are the model's drawing (Model::DrawOn), so a model without a canvas is recorded
-// as the window would draw it.
+// A run's video: frame 0 when made, then AfterStep adds one every frameEvery steps. The frames
+// are the drawing as the window has it: drawn whole once (Model::DrawOn), then, while the
+// recorder lives, by the steps themselves on the recorder's canvas, which it lends the model
+// (with GraphicUpdate off, drawn whole for every frame instead).
 class RunRecorder {
 public:
   RunRecorder(const std::string& path, Model& model, const VideoSettings& settings);
+  ~RunRecorder();  // the model gets its own canvas back
+  RunRecorder(const RunRecorder&) = delete;
+  RunRecorder& operator=(const RunRecorder&) = delete;
   void AfterStep(Model& model);
   void Finish() { writer_->Finish(); }
   const VideoWriter& Writer() const { return *writer_; }
 
 private:
+  Model& model_;
+  Canvas* modelCanvas_;
   VideoSettings settings_;
   PixelCanvas canvas_;
   std::int64_t steps_ = 0;
