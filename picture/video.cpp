@@ -109,8 +109,6 @@ FramePtr NewFrame(AVPixelFormat format, int width, int height) {
 WriteError::WriteError(const std::string& path, int error)
     : std::runtime_error("cannot write to " + path + ": " + std::strerror(error)) {}
 
-std::string VideoEncoderName(VideoFormat format) { return RequireEncoder(format)->name; }
-
 struct VideoWriter::State {
   std::string path;
   std::string temporary;
@@ -120,7 +118,6 @@ struct VideoWriter::State {
   int width = 0, height = 0;           // of the pixels given
   int frameWidth = 0, frameHeight = 0;  // as encoded
   int scale = 1;
-  std::int64_t frames = 0;
   bool finished = false;
 
   AVFormatContext* container = nullptr;
@@ -133,7 +130,7 @@ struct VideoWriter::State {
   std::unordered_map<Pixel, std::uint8_t> paletteIndex;
   std::vector<Pixel> palette;
 
-  // The encoding thread: frames wait in ready_ for it, and their buffers return to free_.
+  // The encoding thread: frames wait in ready for it, and their buffers return to free.
   std::mutex mutex;
   std::condition_variable changed;
   std::deque<std::vector<Pixel>> ready;
@@ -205,7 +202,6 @@ struct VideoWriter::State {
       ready.push_back(std::move(buffer));
     }
     changed.notify_all();
-    ++frames;
   }
 
   [[noreturn]] void RaiseFailure(std::unique_lock<std::mutex>& lock) {
@@ -475,9 +471,6 @@ void VideoWriter::Finish() {
   }
 }
 
-std::int64_t VideoWriter::Frames() const { return state_->frames; }
-int VideoWriter::FrameWidth() const { return state_->frameWidth; }
-int VideoWriter::FrameHeight() const { return state_->frameHeight; }
 
 RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSettings& settings)
     : model_(model), modelCanvas_(model.GetCanvas()), settings_(settings) {

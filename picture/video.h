@@ -23,16 +23,13 @@ public:
   WriteError(const std::string& path, int error);
 };
 
-// The encoder a format is written with ("libx264", "mpeg4", "libvpx-vp9", "gif"); SegsimError
-// naming what is missing when this FFmpeg has none.
-std::string VideoEncoderName(VideoFormat format);
-
 // Writes a video to a temporary file beside path, renamed to path by Finish: under path there is
 // a whole video or nothing new. Frames are width x height pixels before scaling; MP4 and WebM
 // frames get a white column or row added where the scaled size is odd (4:2:0 colour).
 class VideoWriter {
 public:
-  // Raises SegsimError for a missing encoder, WriteError when the temporary cannot be made.
+  // Raises SegsimError for a missing encoder (naming it: "this FFmpeg has no VP9 encoder
+  // (libvpx-vp9)"), WriteError when the temporary cannot be made.
   // palette: the colours the frames hold, for a GIF (DrawingColors).
   VideoWriter(const std::string& path, int width, int height, const VideoSettings& settings,
               const std::vector<Color>& palette = {});
@@ -45,10 +42,6 @@ public:
   // The encoder's last frames, the file's end, then the rename. WriteError on failure, and the
   // temporary is gone.
   void Finish();
-
-  std::int64_t Frames() const;
-  int FrameWidth() const;  // as encoded
-  int FrameHeight() const;
 
 private:
   struct State;
@@ -67,7 +60,6 @@ public:
   RunRecorder& operator=(const RunRecorder&) = delete;
   void AfterStep(Model& model);
   void Finish() { writer_->Finish(); }
-  const VideoWriter& Writer() const { return *writer_; }
 
 private:
   Model& model_;
