@@ -119,6 +119,7 @@ struct VideoWriter::State {
   int frameWidth = 0, frameHeight = 0;  // as encoded
   int scale = 1;
   bool finished = false;
+  bool headerWritten = false, trailerWritten = false;
 
   AVFormatContext* container = nullptr;
   AVIOContext* io = nullptr;
@@ -213,6 +214,13 @@ struct VideoWriter::State {
   }
 
   void Close() {
+    // A muxer frees what it holds (the GIF muxer its last packet) only in its trailer: an
+    // abandoned file gets one too, its writes refused once a write has failed.
+    if (headerWritten && !trailerWritten) {
+      trailerWritten = true;
+      if (ioError == 0) ioError = ECANCELED;
+      av_write_trailer(container);
+    }
     if (io) {
       av_freep(&io->buffer);
       avio_context_free(&io);
@@ -342,6 +350,7 @@ struct VideoWriter::State {
     if (copied < 0) Fail("cannot set the stream", copied);
     const int header = avformat_write_header(container, nullptr);
     if (header < 0) Fail("cannot write the header", header);
+    headerWritten = true;
 
     frame = NewFrame(codec->pix_fmt, frameWidth, frameHeight);
     packet.reset(av_packet_alloc());
@@ -426,6 +435,7 @@ struct VideoWriter::State {
     const int sent = avcodec_send_frame(codec.get(), nullptr);
     if (sent < 0) Fail("cannot encode the last frames", sent);
     Drain();
+    trailerWritten = true;
     const int trailer = av_write_trailer(container);
     if (trailer < 0) Fail("cannot write the end", trailer);
     avio_flush(io);
