@@ -1,5 +1,6 @@
 #include "cli/run.h"
 
+#include <optional>
 #include <string>
 
 #include "cli/output.h"
@@ -8,6 +9,10 @@
 #include "measures/simulation.h"
 #include "model/error.h"
 #include "model/numeric.h"
+#include "picture/pixels.h"
+#ifdef SEGSIM_HAVE_VIDEO
+#include "picture/video.h"
+#endif
 
 namespace segsim {
 
@@ -48,6 +53,28 @@ void WriteSummary(const Simulation& sim, LineWriter& out) {
       Printed("clusters at the last analysis: %zu (%zu of more than one agent)", clusters, larger));
 }
 
+#ifdef SEGSIM_HAVE_VIDEO
+using Recorder = RunRecorder;
+
+void WritePicture(Model& model, const RunOptions& options) {
+  PixelCanvas canvas;
+  model.DrawOn(canvas);
+  WriteFileWhole(options.picture, EncodePng(canvas.View(), options.frames.scale));
+}
+#else
+// Without FFmpeg's libraries neither a video nor a picture can be written.
+struct Recorder {
+  Recorder(const std::string&, Model&, const VideoSettings&) { NoVideo(); }
+  [[noreturn]] static void NoVideo() {
+    throw SegsimError("this segsim-cli was built without FFmpeg's libraries (libavcodec, "
+                      "libavformat, libswscale): no --video or --picture");
+  }
+  void AfterStep(Model&) {}
+  void Finish() {}
+};
+void WritePicture(Model&, const RunOptions&) { Recorder::NoVideo(); }
+#endif
+
 }  // namespace
 
 RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomic<bool>* stop) {
@@ -63,6 +90,12 @@ RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomi
       throw UsageError("--set " + SetArgument(c) + ": " + e.what());
     }
   }
+#ifndef SEGSIM_HAVE_VIDEO
+  if (!options.picture.empty()) Recorder::NoVideo();
+#endif
+  // The video's encoder and file are opened before anything is written.
+  std::optional<Recorder> video;
+  if (!options.video.empty()) video.emplace(options.video, sim.Model(), options.frames);
   if (!options.summary) out.WriteLine(SetupLine(sim.Model()));
   for (std::int32_t t = 1; t <= options.steps; ++t) {
     if (stop && stop->load()) {
@@ -72,8 +105,11 @@ RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomi
     ApplyChangesAt(sim, options.changes, static_cast<std::uint32_t>(t));
     sim.Step();
     outcome.stepsDone = t;
+    if (video) video->AfterStep(sim.Model());
     if (!options.summary) out.WriteLine(StepLine(sim));
   }
+  if (video) video->Finish();
+  if (!options.picture.empty()) WritePicture(sim.Model(), options);
   if (options.summary && !outcome.interrupted) WriteSummary(sim, out);
   out.Flush();
   return outcome;

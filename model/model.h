@@ -46,6 +46,7 @@ public:
   Model& operator=(Model&&) = default;
 
   void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
+  Canvas* GetCanvas() const { return canvas_; }
 
   // --- setup --------------------------------------------------------------------------------
   // Raises SegsimError, before anything changes, for settings no model can be built from (a cell
@@ -118,6 +119,10 @@ public:
   void DrawAgent(const TAgent& agent);
   // Every cell (rows outer, columns inner), then every agent in list order.
   void RepaintAll();
+  // The whole drawing as it stands onto another canvas: a new image of the panel's size, then
+  // RepaintAll. The pixels are those that the drawing during the steps leaves on the model's own
+  // canvas (a step draws each agent after its turn and each cell it left).
+  void DrawOn(Canvas& canvas);
 
   // --- run state and settings that act at once ----------------------------------------------
   std::uint32_t TimeStep() const { return settings_.TimeStep; }

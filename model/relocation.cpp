@@ -189,4 +189,12 @@ void Model::RepaintAll() {
   for (const TAgent& agent : agentList_) DrawAgent(agent);
 }
 
+void Model::DrawOn(Canvas& canvas) {
+  Canvas* const own = canvas_;
+  canvas_ = &canvas;
+  CreateImage();
+  RepaintAll();
+  canvas_ = own;
+}
+
 }  // namespace segsim

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "model/error.h"
+#include "picture/video.h"
 #include "python/bindings.h"
 #include "settings/option_table.h"
 #include "settings/version.h"
@@ -34,6 +35,8 @@ PYBIND11_MODULE(segsim, m) {
       if (p) std::rethrow_exception(p);
     } catch (const segsim::MemoryLimitError& e) {
       PyErr_SetString(PyExc_MemoryError, e.what());
+    } catch (const segsim::WriteError& e) {
+      PyErr_SetString(PyExc_OSError, e.what());
     } catch (const segsim::UsageError& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
     } catch (const segsim::SegsimError& e) {

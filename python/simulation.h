@@ -6,6 +6,7 @@
 
 #include "measures/simulation.h"
 #include "model/settings.h"
+#include "picture/video_format.h"
 #include "python/convert.h"
 
 namespace segsim::python {
@@ -43,6 +44,13 @@ SetupParams ReadSetup(py::handle seed, py::handle agents, py::handle cellSize, p
 
 // The number of steps asked for, checked as segsim-cli run checks --steps.
 std::int32_t StepCount(py::handle n);
+
+// A video's path and frames, checked as segsim-cli run checks --video, --frame-every, --fps and
+// --scale; the messages name the arguments (path, frame_every, fps, scale).
+std::string VideoPath(py::handle path);
+VideoSettings ReadVideoSettings(py::handle frameEvery, py::handle fps, py::handle scale);
+// The scale of a picture, checked as --scale.
+std::int32_t PictureScale(py::handle scale);
 
 // The class's docstring: its signature with the defaults of a setup, and the limits.
 const char* SimulationDoc();

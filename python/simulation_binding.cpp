@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "measures/simulation.h"
+#include "picture/pixels.h"
+#include "picture/video.h"
 #include "python/bindings.h"
 #include "python/convert.h"
 #include "python/simulation.h"
@@ -118,6 +120,42 @@ py::object Run(PySimulation& s, py::handle n) {
   return TraceFrame(records, groups);
 }
 
+// The drawing as the window shows it, at its step.
+py::array_t<std::uint8_t> Image(PySimulation& s, py::handle scaleArgument) {
+  const std::int32_t scale = PictureScale(scaleArgument);
+  PixelCanvas canvas;
+  s.Locked([&](Simulation& sim) { sim.Model().DrawOn(canvas); });
+  py::array_t<std::uint8_t> array({static_cast<py::ssize_t>(canvas.Height()) * scale,
+                                   static_cast<py::ssize_t>(canvas.Width()) * scale,
+                                   py::ssize_t{3}});
+  ScaledRgb(canvas.View(), scale, array.mutable_data());
+  return array;
+}
+
+// Steps while recording: the drawing before the first step, then after every frame_every-th.
+// Ctrl-C stops it between two steps; the video then holds the steps made.
+void RecordVideo(PySimulation& s, py::handle pathArgument, py::handle n, py::handle frameEvery,
+            py::handle fps, py::handle scale) {
+  const std::string path = VideoPath(pathArgument);
+  const std::int32_t count = StepCount(n);
+  const VideoSettings settings = ReadVideoSettings(frameEvery, fps, scale);
+  const bool interrupted = s.Locked([&](Simulation& sim) {
+    if (VideoFormatOf(path) == VideoFormat::kGif) {
+      CheckGifColors(sim.Model().Settings().GroupCount);
+    }
+    RunRecorder video(path, sim.Model(), settings);
+    bool stopped = false;
+    for (std::int32_t i = 0; i < count && !stopped; ++i) {
+      sim.Step();
+      video.AfterStep(sim.Model());
+      stopped = SignalRaised();
+    }
+    video.Finish();
+    return stopped;
+  });
+  if (interrupted) throw py::error_already_set();
+}
+
 py::array_t<std::int32_t> GridArray(PySimulation& s) {
   const auto [cols, rows] = s.Locked([](Simulation& sim) {
     return std::pair(sim.Model().Settings().Cols, sim.Model().Settings().Rows);
@@ -216,6 +254,22 @@ Columns:
   clusters                  the sizes of the group's clusters in order of discovery on the
                             cluster steps (1, 31, 61, ...), None on the others
 NaN marks a value that does not exist (an empty group), where the trace has null.)")
+      .def("image", &Image, py::arg("scale") = 1,
+           R"(image(scale: int = 1) -> numpy.ndarray
+
+The drawing as the main window shows it at this step: a new numpy uint8 array of shape
+(height, width, 3), RGB, the panel's pixels (each a scale x scale square, scale 1 to 16), equal
+to segsim-cli run --picture and to the window's "Save picture..." pixel for pixel.)")
+      .def("record", &RecordVideo, py::arg("path"), py::arg("steps"), py::arg("frame_every") = 1,
+           py::arg("fps") = 25, py::arg("scale") = 1,
+           R"(record(path, steps: int, frame_every: int = 1, fps: int = 25, scale: int = 1) -> None
+
+Makes the given number of steps and writes a video of the drawing to path, as segsim-cli run
+--video does: frame 0 is the drawing as it stands, then one frame after every frame_every-th
+step, fps frames a second (1 to 120). The extension chooses the format: .mp4 (H.264), .webm
+(VP9) or .gif (lossless). The file appears whole when done; a write that fails raises OSError
+and leaves nothing under path. Releases the GIL; Ctrl-C stops between two steps, and the video
+then holds the steps made.)")
       .def_property_readonly(
           "grid", &GridArray,
           R"(The grid as a new numpy int32 array of shape (rows, cols): the group of the agent

@@ -163,6 +163,42 @@ std::int32_t StepCount(py::handle n) {
   return options.steps;
 }
 
+namespace {
+
+// One of the drawing's options, read by the run's table, its message in the argument's name.
+void SetPictureOption(RunOptions& options, const std::string& option, const std::string& name,
+                      py::handle value) {
+  try {
+    RunOptionTable().Set(options, option, OptionText(value));
+  } catch (const UsageError& e) {
+    std::string message = e.what();
+    if (message.rfind(option, 0) == 0) message.replace(0, option.size(), name);
+    throw UsageError(message);
+  }
+}
+
+}  // namespace
+
+std::string VideoPath(py::handle path) {
+  RunOptions options;
+  SetPictureOption(options, "--video", "path", py::str(path));
+  return options.video;
+}
+
+VideoSettings ReadVideoSettings(py::handle frameEvery, py::handle fps, py::handle scale) {
+  RunOptions options;
+  SetPictureOption(options, "--frame-every", "frame_every", frameEvery);
+  SetPictureOption(options, "--fps", "fps", fps);
+  SetPictureOption(options, "--scale", "scale", scale);
+  return options.frames;
+}
+
+std::int32_t PictureScale(py::handle scale) {
+  RunOptions options;
+  SetPictureOption(options, "--scale", "scale", scale);
+  return options.frames.scale;
+}
+
 const char* SimulationDoc() {
   static const std::string doc = ClassDoc();
   return doc.c_str();

@@ -44,6 +44,58 @@ void CheckGroupsFitGrid(const SetupParams& p) {
   throw SegsimError(cause + ", too small for " + std::to_string(p.GroupCount) + " groups");
 }
 
+// The drawing's options, never in the repeat command (they change nothing of the run).
+void AppendPictureOptions(std::vector<OptionDef<RunOptions>>& defs) {
+  using O = RunOptions;
+  // A path whose extension names no format is refused with the format's message.
+  const auto checkedPath = [](const std::string& name, const std::string& v) {
+    try {
+      if (name == "--picture")
+        CheckPicturePath(name, v);
+      else
+        CheckVideoPath(name, v);
+    } catch (const SegsimError& e) {
+      throw UsageError(e.what());
+    }
+    return v;
+  };
+  defs.push_back({{"--video", "FILE",
+                   "records the drawing as the window shows it: frame 0 the setup, then one "
+                   "frame every --frame-every steps; FILE ends in .mp4 (H.264), .webm (VP9) or "
+                   ".gif (lossless)",
+                   "none"},
+                  [=](O& o, const std::string& v) { o.video = checkedPath("--video", v); },
+                  nullptr});
+  defs.push_back({{"--frame-every", "K", "with --video: a frame after every K-th step, K at least 1",
+                   "1"},
+                  [](O& o, const std::string& v) {
+                    o.frames.frameEvery = ParseInRange("--frame-every", v, 1, kIntMax, "at least 1");
+                  },
+                  nullptr});
+  defs.push_back({{"--fps", "F", "with --video: frames per second, 1 to " +
+                                     std::to_string(kMaxVideoFps), "25"},
+                  [](O& o, const std::string& v) {
+                    o.frames.fps = ParseInRange("--fps", v, 1, kMaxVideoFps,
+                                                "from 1 to " + std::to_string(kMaxVideoFps));
+                  },
+                  nullptr});
+  defs.push_back({{"--scale", "S",
+                   "with --video or --picture: each pixel as S x S pixels, 1 to " +
+                       std::to_string(kMaxPictureScale) + " (for small cells)",
+                   "1"},
+                  [](O& o, const std::string& v) {
+                    o.frames.scale = ParseInRange("--scale", v, 1, kMaxPictureScale,
+                                                  "from 1 to " + std::to_string(kMaxPictureScale));
+                  },
+                  nullptr});
+  defs.push_back({{"--picture", "FILE.png",
+                   "writes the drawing after the last step as a PNG, as the window's \"Save "
+                   "picture...\" does",
+                   "none"},
+                  [=](O& o, const std::string& v) { o.picture = checkedPath("--picture", v); },
+                  nullptr});
+}
+
 }  // namespace
 
 std::vector<OptionDef<SetupParams>> ModelOptions() {
@@ -133,6 +185,7 @@ const OptionTable<RunOptions>& RunOptionTable() {
                       for (const SettingChange& c : o.changes) values.push_back(SetArgument(c));
                       return values;
                     }});
+    AppendPictureOptions(defs);
     defs.push_back(FlagOption<O>({"--summary", "", "a short readable summary instead of the trace"},
                                  &O::summary));
     defs.push_back(HelpOption(&O::help));
@@ -145,6 +198,13 @@ const OptionTable<RunOptions>& RunOptionTable() {
 
 void CheckRunOptions(const RunOptions& options) {
   CheckModelOptions(options.params);
+  if (!options.video.empty() && VideoFormatOf(options.video) == VideoFormat::kGif) {
+    try {
+      CheckGifColors(options.params.GroupCount);
+    } catch (const SegsimError& e) {
+      throw UsageError("--video " + options.video + ": " + e.what());
+    }
+  }
   const auto lastStep = static_cast<std::uint32_t>(options.steps);
   if (!options.setStepsOutOfRange.empty()) {
     throw UsageError(SetStepOutOfRange(options.setStepsOutOfRange.front(), lastStep).what());

@@ -9,6 +9,7 @@
 
 #include "measures/run_changes.h"
 #include "model/settings.h"
+#include "picture/video_format.h"
 #include "settings/option_table.h"
 
 namespace segsim {
@@ -22,6 +23,11 @@ struct RunOptions {
   // the bound it gives.
   std::vector<std::string> setStepsOutOfRange;
   bool summary = false;  // a short human-readable summary instead of the trace
+  // --video, --frame-every, --fps, --scale, --picture: the drawing recorded as it runs, and after
+  // the last step. Empty paths: none.
+  std::string video;
+  VideoSettings frames;
+  std::string picture;
   bool help = false;
 };
 

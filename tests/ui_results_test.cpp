@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -27,6 +28,7 @@
 #include "charts/chart_view.h"
 #include "charts/export.h"
 #include "settings/version.h"
+#include "cli_process.h"
 #include "ui/draw_image.h"
 #include "ui/error_display.h"
 #include "ui/frozen_table.h"
@@ -97,8 +99,9 @@ private slots:
       QCOMPARE(Captions(chart), menu);
       QCOMPARE(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
-    QCOMPARE(Captions(F1()->ZeichenPanel), (QStringList{"Save picture...", "Save grid as CSV...",
-                                                        "Copy run as command", "About segsim"}));
+    QCOMPARE(Captions(F1()->ZeichenPanel),
+             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command",
+                          "Record video...", "Stop recording", "About segsim"}));
     QCOMPARE(Captions(F2()->DissimiGrid), QStringList{"Copy"});
   }
 
@@ -333,6 +336,39 @@ private slots:
              F1()->DrawImage->Image().convertToFormat(QImage::Format_RGB32));
     Trigger(F1()->ZeichenPanel, "CopyRunCommand");
     QCOMPARE(QApplication::clipboard()->text(), F1()->RunCommand());
+  }
+
+  // A GIF recorded from the menu holds the window's drawing at every step, which is what
+  // segsim-cli run --picture draws for the run's repeat command.
+  void recordedVideoHoldsTheWindowsDrawing() {
+    Steps(2);
+    chosen_ = Path("run.gif");
+    Trigger(F1()->ZeichenPanel, "RecordVideo");
+    QVERIFY(F1()->Recording());
+    QVERIFY2(F1()->windowTitle().endsWith(" || recording run.gif"), qPrintable(F1()->windowTitle()));
+    QList<QImage> shown{F1()->DrawImage->Image().copy()};
+    for (int i = 0; i < 3; ++i) {
+      Steps(1);
+      shown << F1()->DrawImage->Image().copy();
+    }
+    QVERIFY(!QFile::exists(chosen_));  // written when the recording stops
+    Trigger(F1()->ZeichenPanel, "StopRecording");
+    QVERIFY(!F1()->Recording() && !F1()->windowTitle().contains("recording"));
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QImageReader gif(chosen_);
+    QCOMPARE(gif.imageCount(), shown.size());
+    for (const QImage& want : shown) {
+      QCOMPARE(gif.read().convertToFormat(QImage::Format_RGB32), want);
+    }
+    std::vector<std::string> args;
+    for (const QString& word : F1()->RunCommand().split(' ').mid(1)) args.push_back(word.toStdString());
+    args.insert(args.end(), {"--picture", Path("cli.png").toStdString()});
+    testing::Child child = testing::StartCli(args);
+    QCOMPARE(testing::Finish(child).status, 0);
+    QCOMPARE(QImage(Path("cli.png")).convertToFormat(QImage::Format_RGB32), shown.back());
+    chosen_ = Path("run.avi");  // no such format: refused, nothing recorded
+    Trigger(F1()->ZeichenPanel, "RecordVideo");
+    QVERIFY(!F1()->Recording() && errors_.size() == 1 && errors_[0].contains("must end in"));
   }
 
   // Setup k of the session uses S + k: the one at start, the button's, the sweep's.

@@ -11,6 +11,7 @@
 
 #include "model/limits.h"
 #include "model/numeric.h"
+#include "picture/video.h"
 #include "ui/analyse.h"
 #include "ui/controls.h"
 #include "ui/draw_image.h"
@@ -76,6 +77,11 @@ void TForm1::StartRunLog(SetupParams used) {
 
 // The image, the panel and the model go with the window; the model draws nothing on the way.
 void TForm1::FormDestroy() {
+  // A video being recorded is written out with the frames it has.
+  try {
+    EndRecording();
+  } catch (const std::exception&) {
+  }
   sim_.Model().SetCanvas(nullptr);
   sim_.SetSink(nullptr);
 }
@@ -139,6 +145,7 @@ void TForm1::DoStep() {
   m.SetTimeStep(m.TimeStep() + 1);
   lbl_Steps->setText(QString::number(m.TimeStep()));
   sim_.UpdateStatistics();
+  RecordFrame();
   ShowFps();
   // Equality only: a run resumed past its stop step, or one whose stop step is not above the
   // present step, runs on until stopped by hand.
@@ -154,7 +161,7 @@ void TForm1::ShowFps() {
   const std::int64_t rate = Round(static_cast<Extended>(FpsFrameCount) / elapsed * 1000);
   FpsLastTick = TickCount();
   FpsFrameCount = 0;
-  setWindowTitle("Group seperation || fps= " + QString::number(rate));
+  setWindowTitle("Group seperation || fps= " + QString::number(rate) + RecordingCaption());
 }
 
 void TForm1::B_stopClick() {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "measures/run_changes.h"
@@ -23,6 +24,7 @@ namespace segsim {
 
 class ImageCanvas;
 class TForm2;
+class VideoWriter;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -66,6 +68,12 @@ public:
   void SavePicture();
   void SaveGridCsv();
   void CopyRunCommand();
+  // "Record video..." asks for a file (MP4, WebM or GIF) and records the drawing from now on, a
+  // frame after every step, until "Stop recording" (or the window closes) writes it out. The
+  // caption says that it records. Both do nothing without FFmpeg's libraries.
+  void RecordVideo();
+  void StopRecording();
+  bool Recording() const { return video_ != nullptr; }
 
   // --- handlers, named after their control and event --------------------------------------------
   void FormCreate();
@@ -152,6 +160,11 @@ private:
   void StartRunLog(SetupParams used);
   void ShowFps();
   void ShowSetupLabels();
+  // The drawing after a step into the video being recorded; a failure ends the recording.
+  void RecordFrame();
+  void StartRecording();  // RecordVideo's and StopRecording's work, raising what fails
+  void EndRecording();
+  QString RecordingCaption() const;
   // Writes v into a field when its limit replaces the value (the change handler runs again).
   static void WriteInt(QLineEdit* field, std::int64_t v);
   // Corrects the field to its limits, as each setup field's change handler does.
@@ -165,6 +178,8 @@ private:
   std::uint32_t setupsMade_ = 0;  // setups of this session so far
   RunLog runLog_;
   TForm2* analysisWindow_ = nullptr;
+  std::unique_ptr<VideoWriter> video_;  // while recording
+  QString videoPath_;
 };
 
 // The operating system's millisecond tick counter (time since system start), wrapping at 2^32.

@@ -1,15 +1,16 @@
 // The drawing image of the main window: an off-screen QImage that the model draws into through
-// the Canvas interface, shown by this widget on the drawing panel.
+// the Canvas interface, shown by this widget on the drawing panel. The shapes are written by
+// picture/'s ShapeWriter, which draws segsim-cli's and the Python module's pictures as well.
 #pragma once
 
 #include <QImage>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
-#include <vector>
 
 #include "charts/qt_color.h"
 #include "model/canvas.h"
+#include "picture/pixels.h"
 
 namespace segsim {
 
@@ -21,9 +22,9 @@ public:
   // and must not pay for a painter per call. Boxes cover x1 .. x2 - 1 and y1 .. y2 - 1; the
   // outline is pen-width pixels thick inside the box (widths 0 and 1 both give one pixel).
   void CreateImage(int width, int height) override;
-  void SetPenWidth(int width) override { penWidth_ = width < 1 ? 1 : width; }
-  void SetPenColor(Color color) override { pen_ = ToQRgb(color); }
-  void SetBrushColor(Color color) override { brush_ = ToQRgb(color); }
+  void SetPenWidth(int width) override { writer_.SetPenWidth(width); }
+  void SetPenColor(Color color) override { writer_.SetPenColor(color); }
+  void SetBrushColor(Color color) override { writer_.SetBrushColor(color); }
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void Ellipse(int x1, int y1, int x2, int y2) override;
 
@@ -33,21 +34,14 @@ protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
-  // Pixel spans of a shape, one per row of its box (first > last for an empty row).
-  struct Span {
-    int first;
-    int last;
-  };
-  void FillShape(int y1, const std::vector<Span>& rows, int inset);
+  PixelView View();
+  void MarkChanged(const PixelRect& rect);
   void MarkChanged(const QRect& rect);
 
   QImage image_;
-  int penWidth_ = 1;
-  QRgb pen_ = 0xFF000000;
-  QRgb brush_ = 0xFFFFFFFF;
-  QRect changed_;                    // drawn since the last refresh
-  QTimer refresh_;                   // shows the changes at most at display rate
-  std::vector<Span> spans_, inner_;  // scratch, kept to spare allocations
+  ShapeWriter writer_;
+  QRect changed_;   // drawn since the last refresh
+  QTimer refresh_;  // shows the changes at most at display rate
 };
 
 }  // namespace segsim

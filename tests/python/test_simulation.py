@@ -1,5 +1,7 @@
 """segsim.Simulation against segsim-cli run, and its views of the model."""
 import math
+import shutil
+import subprocess
 import threading
 import _thread
 
@@ -250,3 +252,39 @@ def test_settings_changed_between_steps_act_as_set(cli_trace, cli):
     _, _, err = cli("run", "--steps", 13, *cli_args(settings), "--set", "13:threshold=101")
     assert err.strip().endswith(": " + refused[0][3])
     assert (sim.threshold, sim.tile_size, sim.agent_count) == (10, 7, 1500)
+
+
+def decoded(path):
+    """Every frame of a picture or video as RGB bytes, decoded by ffmpeg."""
+    done = subprocess.run(["ffmpeg", "-v", "error", "-i", str(path), "-fps_mode", "passthrough",
+                           "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          capture_output=True, check=True)
+    return done.stdout
+
+
+def test_image_and_record_are_the_cli_drawing(cli, tmp_path):
+    if shutil.which("ffmpeg") is None:
+        pytest.skip("no ffmpeg to decode the pictures")
+    settings = dict(seed=9, cell_size=3, groups=5, panel=90)
+    sim = segsim.Simulation(**settings)
+    first = sim.image()
+    assert first.dtype == np.uint8 and first.shape == (90, 90, 3)
+    assert (sim.image(scale=2)[::2, ::2] == first).all()
+    sim.record(tmp_path / "run.gif", 3, frame_every=2, fps=10)
+    frames = np.frombuffer(decoded(tmp_path / "run.gif"), np.uint8).reshape(-1, 90, 90, 3)
+    assert len(frames) == 2 and (frames[0] == first).all() and (frames[1] != first).any()
+    # frame 1 is step 2; the picture after step 3 is segsim-cli's
+    status, _, err = cli("run", "--steps", 3, *cli_args(settings), "--picture", tmp_path / "3.png")
+    assert status == 0, err
+    assert decoded(tmp_path / "3.png") == sim.image().tobytes()
+
+    refused = [(dict(path=tmp_path / "x.avi"), ValueError, "path must end in .mp4, .webm or .gif"),
+               (dict(frame_every=0), ValueError, "frame_every must be at least 1, not 0"),
+               (dict(fps=121), ValueError, "fps must be from 1 to 120, not 121"),
+               (dict(scale=17), ValueError, "scale must be from 1 to 16, not 17"),
+               (dict(path=tmp_path / "no" / "x.mp4"), OSError, "No such file or directory")]
+    for arguments, kind, message in refused:
+        with pytest.raises(kind, match=message):
+            sim.record(**{"path": tmp_path / "x.mp4", "steps": 2, **arguments})
+    assert sim.measures()["step"] == 3 and sorted(p.name for p in tmp_path.iterdir()) == [
+        "3.png", "run.gif"]

@@ -1,0 +1,539 @@
+#include "picture/video.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/error.h"
+#include "model/model.h"
+
+namespace segsim {
+
+namespace {
+
+constexpr int kIoBuffer = 64 * 1024;
+// Frames drawn ahead of the encoder: the drawing of the next steps goes on while it encodes.
+constexpr std::size_t kQueuedFrames = 3;
+
+std::string AvText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+// FFmpeg's own lines on stderr (the encoder's settings and statistics) would mix with the
+// program's messages: only its errors are printed, the failures reach the caller as errors.
+void QuietLibraries() {
+  static const bool quiet = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+  }();
+  (void)quiet;
+}
+
+const AVCodec* FindEncoder(VideoFormat format) {
+  switch (format) {
+    case VideoFormat::kMp4:
+      if (const AVCodec* x264 = avcodec_find_encoder_by_name("libx264")) return x264;
+      return avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    case VideoFormat::kWebm:
+      return avcodec_find_encoder_by_name("libvpx-vp9");
+    case VideoFormat::kGif:
+      return avcodec_find_encoder(AV_CODEC_ID_GIF);
+  }
+  return nullptr;
+}
+
+const AVCodec* RequireEncoder(VideoFormat format) {
+  if (const AVCodec* codec = FindEncoder(format)) return codec;
+  switch (format) {
+    case VideoFormat::kMp4:
+      throw SegsimError("cannot write MP4: this FFmpeg has neither the H.264 encoder libx264 nor "
+                        "the MPEG-4 Part 2 encoder mpeg4");
+    case VideoFormat::kWebm:
+      throw SegsimError("cannot write WebM: this FFmpeg has no VP9 encoder (libvpx-vp9)");
+    case VideoFormat::kGif:
+      break;
+  }
+  throw SegsimError("cannot write GIF: this FFmpeg has no GIF encoder (gif)");
+}
+
+struct CodecContextFree {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SwsFree {
+  void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+
+FramePtr NewFrame(AVPixelFormat format, int width, int height) {
+  FramePtr frame(av_frame_alloc());
+  if (!frame) throw std::bad_alloc();
+  frame->format = format;
+  frame->width = width;
+  frame->height = height;
+  if (av_frame_get_buffer(frame.get(), 0) < 0) throw std::bad_alloc();
+  return frame;
+}
+
+}  // namespace
+
+WriteError::WriteError(const std::string& path, int error)
+    : std::runtime_error("cannot write to " + path + ": " + std::strerror(error)) {}
+
+struct VideoWriter::State {
+  std::string path;
+  std::string temporary;
+  int fd = -1;
+  int ioError = 0;  // errno of the first failed write or seek
+  VideoFormat format{};
+  int width = 0, height = 0;           // of the pixels given
+  int frameWidth = 0, frameHeight = 0;  // as encoded
+  int scale = 1;
+  bool finished = false;
+  bool headerWritten = false, trailerWritten = false;
+
+  AVFormatContext* container = nullptr;
+  AVIOContext* io = nullptr;
+  AVStream* stream = nullptr;
+  CodecContextPtr codec;
+  FramePtr frame;  // the encoder's input
+  PacketPtr packet;
+  std::unique_ptr<SwsContext, SwsFree> convert;
+  std::unordered_map<Pixel, std::uint8_t> paletteIndex;
+  std::vector<Pixel> palette;
+
+  // The encoding thread: frames wait in ready for it, and their buffers return to free.
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<std::vector<Pixel>> ready;
+  std::vector<std::vector<Pixel>> free;
+  bool ending = false;
+  std::exception_ptr failure;  // the encoding thread's
+  std::thread worker;
+  std::int64_t encoded = 0;
+
+  ~State() {
+    StopWorker();
+    Close();
+  }
+
+  void StartWorker() {
+    free.resize(kQueuedFrames);
+    worker = std::thread([this] { Work(); });
+  }
+
+  void StopWorker() {
+    {
+      const std::lock_guard lock(mutex);
+      ending = true;
+    }
+    changed.notify_all();
+    if (worker.joinable()) worker.join();
+  }
+
+  void Work() {
+    for (;;) {
+      std::vector<Pixel> pixels;
+      {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return !ready.empty() || ending; });
+        if (ready.empty()) return;
+        pixels = std::move(ready.front());
+        ready.pop_front();
+      }
+      try {
+        Encode(pixels);
+      } catch (...) {
+        const std::lock_guard lock(mutex);
+        failure = std::current_exception();
+        changed.notify_all();
+        return;
+      }
+      {
+        const std::lock_guard lock(mutex);
+        free.push_back(std::move(pixels));
+      }
+      changed.notify_all();
+    }
+  }
+
+  // The frame is copied (scaled, with its white edge) into a free buffer and handed to the
+  // encoding thread; the caller waits only while every buffer is taken.
+  void Add(const PixelView& pixels) {
+    std::vector<Pixel> buffer;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [this] { return !free.empty() || failure; });
+      if (failure) RaiseFailure(lock);
+      buffer = std::move(free.back());
+      free.pop_back();
+    }
+    ScalePixels(pixels, scale, frameWidth, frameHeight, buffer);
+    {
+      const std::lock_guard lock(mutex);
+      ready.push_back(std::move(buffer));
+    }
+    changed.notify_all();
+  }
+
+  [[noreturn]] void RaiseFailure(std::unique_lock<std::mutex>& lock) {
+    const std::exception_ptr e = failure;
+    lock.unlock();
+    StopWorker();
+    Close();
+    std::rethrow_exception(e);
+  }
+
+  void Close() {
+    // A muxer frees what it holds (the GIF muxer its last packet) only in its trailer: an
+    // abandoned file gets one too, its writes refused once a write has failed.
+    if (headerWritten && !trailerWritten) {
+      trailerWritten = true;
+      if (ioError == 0) ioError = ECANCELED;
+      av_write_trailer(container);
+    }
+    if (io) {
+      av_freep(&io->buffer);
+      avio_context_free(&io);
+    }
+    if (container) {
+      container->pb = nullptr;
+      avformat_free_context(container);
+      container = nullptr;
+    }
+    if (fd >= 0) close(fd);
+    fd = -1;
+    if (!finished && !temporary.empty()) unlink(temporary.c_str());
+  }
+
+  // Failures raise; the file goes when the state does (Close), once the encoding thread has
+  // ended.
+  [[noreturn]] void FailIo(int error) { throw WriteError(path, error); }
+  // A libav call that failed: a failed write named by its errno, anything else by FFmpeg's text.
+  [[noreturn]] void Fail(const char* what, int code) {
+    if (ioError != 0) FailIo(ioError);
+    throw SegsimError("cannot write " + path + ": " + what + ": " + AvText(code));
+  }
+
+  static int Write(void* opaque, std::uint8_t* data, int size) {
+    auto* s = static_cast<State*>(opaque);
+    if (s->ioError != 0) return AVERROR(s->ioError);
+    int done = 0;
+    while (done < size) {
+      const ssize_t n = write(s->fd, data + done, static_cast<std::size_t>(size - done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        s->ioError = errno;
+        return AVERROR(s->ioError);
+      }
+      done += static_cast<int>(n);
+    }
+    return size;
+  }
+
+  static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
+    auto* s = static_cast<State*>(opaque);
+    if (whence & AVSEEK_SIZE) {
+      struct stat info {};
+      return fstat(s->fd, &info) == 0 ? info.st_size : AVERROR(errno);
+    }
+    const off_t at = lseek(s->fd, offset, whence & ~AVSEEK_FORCE);
+    if (at < 0) {
+      s->ioError = errno;
+      return AVERROR(s->ioError);
+    }
+    return at;
+  }
+
+  void OpenFile() {
+    std::string pattern = path + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd = mkstemp(name.data());
+    if (fd < 0) throw WriteError(path, errno);
+    temporary = name.data();
+    // mkstemp makes the file for its owner alone; a video gets the mode a new file gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0) FailIo(errno);
+  }
+
+  void OpenEncoder(const AVCodec* encoder, const VideoSettings& settings) {
+    codec.reset(avcodec_alloc_context3(encoder));
+    if (!codec) throw std::bad_alloc();
+    AVCodecContext* c = codec.get();
+    c->width = frameWidth;
+    c->height = frameHeight;
+    c->time_base = AVRational{1, settings.fps};
+    c->framerate = AVRational{settings.fps, 1};
+    c->pix_fmt = format == VideoFormat::kGif ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_YUV420P;
+    c->gop_size = 10 * settings.fps;
+    const std::string name = encoder->name;
+    if (name == "libx264") {
+      av_opt_set(c->priv_data, "preset", "ultrafast", 0);
+      av_opt_set(c->priv_data, "crf", "23", 0);
+    } else if (name == "libvpx-vp9") {
+      av_opt_set(c->priv_data, "deadline", "realtime", 0);
+      av_opt_set(c->priv_data, "cpu-used", "8", 0);
+      av_opt_set(c->priv_data, "crf", "30", 0);
+      av_opt_set(c->priv_data, "row-mt", "1", 0);
+      c->bit_rate = 0;
+    } else if (name == "mpeg4") {
+      c->flags |= AV_CODEC_FLAG_QSCALE;
+      c->global_quality = FF_QP2LAMBDA * 3;
+    }
+    if (container->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(c, encoder, nullptr);
+    if (opened < 0) Fail("cannot open the encoder", opened);
+  }
+
+  void Open(const VideoSettings& settings, const std::vector<Color>& colors) {
+    QuietLibraries();
+    const AVCodec* encoder = RequireEncoder(format);
+    scale = settings.scale;
+    frameWidth = width * scale;
+    frameHeight = height * scale;
+    if (format != VideoFormat::kGif) {
+      frameWidth += frameWidth % 2;
+      frameHeight += frameHeight % 2;
+    }
+    const char* muxer = format == VideoFormat::kMp4 ? "mp4" : format == VideoFormat::kWebm ? "webm" : "gif";
+    OpenFile();
+    if (avformat_alloc_output_context2(&container, nullptr, muxer, path.c_str()) < 0 ||
+        !container) {
+      throw std::bad_alloc();
+    }
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBuffer));
+    io = avio_alloc_context(buffer, kIoBuffer, 1, this, nullptr, &State::Write, &State::Seek);
+    if (!io) {
+      av_free(buffer);
+      throw std::bad_alloc();
+    }
+    container->pb = io;
+    container->flags |= AVFMT_FLAG_CUSTOM_IO;
+    OpenEncoder(encoder, settings);
+    stream = avformat_new_stream(container, nullptr);
+    if (!stream) Fail("cannot add the stream", AVERROR(ENOMEM));
+    stream->time_base = codec->time_base;
+    stream->avg_frame_rate = codec->framerate;
+    stream->r_frame_rate = codec->framerate;
+    const int copied = avcodec_parameters_from_context(stream->codecpar, codec.get());
+    if (copied < 0) Fail("cannot set the stream", copied);
+    const int header = avformat_write_header(container, nullptr);
+    if (header < 0) Fail("cannot write the header", header);
+    headerWritten = true;
+
+    frame = NewFrame(codec->pix_fmt, frameWidth, frameHeight);
+    packet.reset(av_packet_alloc());
+    if (!packet) throw std::bad_alloc();
+    if (format == VideoFormat::kGif) {
+      palette.assign(256, 0xFF000000u);
+      for (std::size_t i = 0; i < colors.size() && i < 256; ++i) {
+        palette[i] = ToPixel(colors[i]);
+        paletteIndex.emplace(palette[i], static_cast<std::uint8_t>(i));
+      }
+    } else {
+      convert.reset(sws_getContext(frameWidth, frameHeight, AV_PIX_FMT_RGB32, frameWidth,
+                                   frameHeight, AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr,
+                                   nullptr));
+      if (!convert) throw std::bad_alloc();
+    }
+    StartWorker();
+  }
+
+  // Writes the packets the encoder has ready (all of them once it has been flushed).
+  void Drain() {
+    for (;;) {
+      const int got = avcodec_receive_packet(codec.get(), packet.get());
+      if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
+      if (got < 0) Fail("cannot encode a frame", got);
+      av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
+      packet->stream_index = stream->index;
+      const int written = av_interleaved_write_frame(container, packet.get());
+      if (written < 0) Fail("cannot write a frame", written);
+    }
+  }
+
+  void FillPalette(const Pixel* pixels, std::ptrdiff_t stride) {
+    std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
+    Pixel last = 0;
+    std::uint8_t lastIndex = 0;
+    bool known = false;
+    for (int y = 0; y < frameHeight; ++y) {
+      const Pixel* from = pixels + y * stride;
+      std::uint8_t* to = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+      for (int x = 0; x < frameWidth; ++x) {
+        const Pixel p = from[x];
+        if (!known || p != last) {
+          const auto found = paletteIndex.find(p);
+          if (found == paletteIndex.end()) {
+            throw SegsimError("cannot write " + path + ": a colour of the drawing is not in the "
+                              "GIF's palette");
+          }
+          last = p;
+          lastIndex = found->second;
+          known = true;
+        }
+        to[x] = lastIndex;
+      }
+    }
+  }
+
+  void Encode(const std::vector<Pixel>& pixels) {
+    const Pixel* from = pixels.data();
+    const std::ptrdiff_t stride = frameWidth;
+    const int writable = av_frame_make_writable(frame.get());
+    if (writable < 0) Fail("cannot make a frame", writable);
+    if (format == VideoFormat::kGif) {
+      FillPalette(from, stride);
+    } else {
+      const std::uint8_t* source[1] = {reinterpret_cast<const std::uint8_t*>(from)};
+      const int bytes[1] = {static_cast<int>(stride * static_cast<std::ptrdiff_t>(sizeof(Pixel)))};
+      sws_scale(convert.get(), source, bytes, 0, frameHeight, frame->data, frame->linesize);
+    }
+    frame->pts = encoded++;
+    const int sent = avcodec_send_frame(codec.get(), frame.get());
+    if (sent < 0) Fail("cannot encode a frame", sent);
+    Drain();
+  }
+
+  void End() {
+    StopWorker();
+    if (failure) {
+      Close();
+      std::rethrow_exception(failure);
+    }
+    const int sent = avcodec_send_frame(codec.get(), nullptr);
+    if (sent < 0) Fail("cannot encode the last frames", sent);
+    Drain();
+    trailerWritten = true;
+    const int trailer = av_write_trailer(container);
+    if (trailer < 0) Fail("cannot write the end", trailer);
+    avio_flush(io);
+    if (ioError != 0 || io->error < 0) FailIo(ioError != 0 ? ioError : EIO);
+    const int descriptor = fd;
+    fd = -1;
+    if (close(descriptor) != 0) FailIo(errno);
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) FailIo(errno);
+    finished = true;
+    Close();
+  }
+};
+
+VideoWriter::VideoWriter(const std::string& path, int width, int height,
+                         const VideoSettings& settings, const std::vector<Color>& palette)
+    : state_(std::make_unique<State>()) {
+  state_->path = path;
+  state_->format = CheckVideoPath("the video", path);
+  state_->width = width;
+  state_->height = height;
+  state_->Open(settings, palette);
+}
+
+VideoWriter::~VideoWriter() = default;
+
+void VideoWriter::AddFrame(const PixelView& pixels) {
+  if (state_->finished || state_->fd < 0) throw SegsimError("the video is closed");
+  if (pixels.width != state_->width || pixels.height != state_->height) {
+    throw SegsimError("a frame of " + std::to_string(pixels.width) + " x " +
+                      std::to_string(pixels.height) + " pixels in a video of " +
+                      std::to_string(state_->width) + " x " + std::to_string(state_->height));
+  }
+  state_->Add(pixels);
+}
+
+void VideoWriter::Finish() {
+  if (state_->finished || state_->fd < 0) return;
+  try {
+    state_->End();
+  } catch (...) {
+    state_->Close();
+    throw;
+  }
+}
+
+
+RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSettings& settings)
+    : model_(model), modelCanvas_(model.GetCanvas()), settings_(settings) {
+  if (CheckVideoPath("the video", path) == VideoFormat::kGif) {
+    CheckGifColors(model.Settings().GroupCount);
+  }
+  model.DrawOn(canvas_);
+  writer_ = std::make_unique<VideoWriter>(path, canvas_.Width(), canvas_.Height(), settings,
+                                          DrawingColors(model.GroupColors()));
+  writer_->AddFrame(canvas_.View());
+  model.SetCanvas(&canvas_);
+}
+
+RunRecorder::~RunRecorder() { model_.SetCanvas(modelCanvas_); }
+
+void RunRecorder::AfterStep(Model& model) {
+  if (++steps_ % settings_.frameEvery != 0) return;
+  if (!model.Settings().GraphicUpdate) model.DrawOn(canvas_);
+  writer_->AddFrame(canvas_.View());
+}
+
+std::string EncodePng(const PixelView& pixels, int scale) {
+  const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_PNG);
+  if (!encoder) throw SegsimError("cannot write PNG: this FFmpeg has no PNG encoder (png)");
+  CodecContextPtr codec(avcodec_alloc_context3(encoder));
+  if (!codec) throw std::bad_alloc();
+  codec->width = pixels.width * scale;
+  codec->height = pixels.height * scale;
+  codec->pix_fmt = AV_PIX_FMT_RGB24;
+  codec->time_base = AVRational{1, 1};
+  const int opened = avcodec_open2(codec.get(), encoder, nullptr);
+  if (opened < 0) throw SegsimError("cannot open the PNG encoder: " + AvText(opened));
+  FramePtr frame = NewFrame(AV_PIX_FMT_RGB24, codec->width, codec->height);
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(codec->width) * codec->height * 3);
+  ScaledRgb(pixels, scale, rgb.data());
+  for (int y = 0; y < codec->height; ++y) {
+    std::memcpy(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0],
+                rgb.data() + static_cast<std::ptrdiff_t>(y) * codec->width * 3,
+                static_cast<std::size_t>(codec->width) * 3);
+  }
+  PacketPtr packet(av_packet_alloc());
+  if (!packet) throw std::bad_alloc();
+  std::string bytes;
+  int status = avcodec_send_frame(codec.get(), frame.get());
+  if (status >= 0) status = avcodec_send_frame(codec.get(), nullptr);
+  while (status >= 0) {
+    status = avcodec_receive_packet(codec.get(), packet.get());
+    if (status < 0) break;
+    bytes.append(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size));
+    av_packet_unref(packet.get());
+  }
+  if (status != AVERROR_EOF) throw SegsimError("cannot encode the PNG: " + AvText(status));
+  return bytes;
+}
+
+}  // namespace segsim

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# segsim-cli run --video and --picture, decoded by FFmpeg's own programs: frame counts, sizes
+# and rates; a GIF's frame k is --picture of the same run after k steps, pixel for pixel; bad
+# values refused with status 2 before anything runs; failed writes with status 1, leaving no file.
+# usage: video_test.sh SEGSIM_CLI
+set -uo pipefail
+cli=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+probe() {  # codec,width,height,rate,frames of a video's stream
+  ffprobe -v error -count_frames -select_streams v:0 -of csv=p=0 \
+    -show_entries stream=codec_name,width,height,r_frame_rate,nb_read_frames "$1"
+}
+rgb() { ffmpeg -v error -i "$1" -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -; }  # every frame's RGB bytes
+run() { "$cli" run --seed 5 "$@"; }
+
+# Formats, frame counts (the setup, then every K-th step), sizes (a white edge to even sizes for
+# 4:2:0) and rates; the trace is the one printed without recording.
+while read -r want args; do
+  run --steps 12 $args >"$dir/trace.jsonl" || fail "run $args"
+  run --steps 12 $(sed -E 's/--(video|frame-every|fps|scale) [^ ]+//g' <<<"$args") >"$dir/plain.jsonl"
+  cmp -s "$dir/plain.jsonl" "$dir/trace.jsonl" || fail "$args changed the trace"
+  file=$(sed -E 's/.*--video ([^ ]+).*/\1/' <<<"$args")
+  got=$(probe "$file")
+  [ "$got" = "$want" ] || fail "$args: $got, not $want"
+done <<EOT
+h264,694,694,25/1,13 --video $dir/a.mp4
+h264,694,694,10/1,5 --video $dir/b.mp4 --frame-every 3 --fps 10
+vp9,694,694,25/1,3 --video $dir/c.webm --frame-every 5
+vp9,102,102,120/1,13 --video $dir/d.webm --cell-size 3 --panel 51 --agents 250 --scale 2 --fps 120
+h264,52,52,25/1,13 --video $dir/e.mp4 --cell-size 3 --panel 51 --agents 250
+gif,153,153,25/1,13 --video $dir/f.gif --cell-size 3 --panel 51 --agents 250 --scale 3
+EOT
+
+# A GIF is lossless: its frame k is the picture after k steps (one frame's bytes: 694 * 694 * 3).
+run --steps 4 --video "$dir/g.gif" --groups 7 >/dev/null || fail "gif"
+rgb "$dir/g.gif" >"$dir/g.rgb"
+size=$((694 * 694 * 3))
+for k in 0 1 2 3 4; do
+  run --steps $k --groups 7 --picture "$dir/p$k.png" >/dev/null || fail "picture $k"
+  rgb "$dir/p$k.png" >"$dir/p$k.rgb"
+  cmp -s <(tail -c +$((k * size + 1)) "$dir/g.rgb" | head -c $size) "$dir/p$k.rgb" ||
+    fail "frame $k of the GIF is not the picture after $k steps"
+done
+cmp -s "$dir/p3.rgb" "$dir/p4.rgb" && fail "steps 3 and 4 drew alike"
+# The scaled picture repeats each pixel: its first row is the unscaled one's pixels, each twice.
+run --steps 2 --groups 7 --picture "$dir/s.png" --scale 2 >/dev/null || fail "scaled picture"
+cmp -s <(rgb "$dir/s.png" 2>/dev/null | head -c $((694 * 6)) | xxd -p -c 6 | cut -c 1-6) \
+  <(head -c $((694 * 3)) "$dir/p2.rgb" | xxd -p -c 3) || fail "--scale 2 is no repetition"
+
+# Bad values: status 2, the reason, no output and no file.
+while read -r message args; do
+  out=$(run --steps 3 $args 2>"$dir/err")
+  status=$?
+  [ $status -eq 2 ] || fail "$args: status $status"
+  grep -q -- "$message" "$dir/err" || fail "$args: $(cat "$dir/err")"
+  [ -z "$out" ] || fail "$args printed a trace"
+done <<EOT
+must.end.in.*not.'$dir/x.avi' --video $dir/x.avi
+--frame-every.must.be.at.least.1 --video $dir/x.mp4 --frame-every 0
+--fps.must.be.from.1.to.120 --video $dir/x.mp4 --fps 121
+--fps.must.be.from.1.to.120 --video $dir/x.mp4 --fps 0
+--scale.must.be.from.1.to.16 --video $dir/x.mp4 --scale 17
+--picture.must.end.in..png --picture $dir/x.jpg
+too.few.for.300.groups --video $dir/x.gif --groups 300
+EOT
+ls "$dir" | grep -q '^x\.' && fail "a refused run left a file"
+
+# Writes that fail: status 1 with the usual message, nothing left under the name or beside it.
+err=$(run --steps 3 --video "$dir/none/v.mp4" 2>&1 >/dev/null)
+[ $? -eq 1 ] && [ "$err" = "segsim-cli: cannot write to $dir/none/v.mp4: No such file or directory" ] ||
+  fail "unwritable path: $err"
+for file in big.mp4 big.webm big.gif big.png; do
+  opt=--video
+  [ "$file" = big.png ] && opt=--picture
+  err=$( (ulimit -f 8; run --steps 2 "$opt" "$dir/$file" 2>&1 >/dev/null) )
+  [ $? -eq 1 ] && [ "$err" = "segsim-cli: cannot write to $dir/$file: File too large" ] ||
+    fail "$file past the file-size limit: $err"
+done
+ls "$dir" | grep -q '^big' && fail "a failed write left a file: $(ls "$dir" | grep '^big')"
+exit $failed
