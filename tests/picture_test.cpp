@@ -29,7 +29,9 @@ TEST(Picture, TheDrawingOfTheStepsIsTheWholeDrawingRedone) {
       const std::vector<Pixel> now(drawn.Pixels(), drawn.Pixels() + drawn.Width() * drawn.Height());
       EXPECT_TRUE(std::equal(now.begin(), now.end(), redone.Pixels()))
           << "cell size " << cellSize << ", step " << step;
-      if (step > 0 && cellSize > 1) EXPECT_NE(now, before) << cellSize << ", step " << step;
+      if (step > 0 && cellSize > 1) {
+        EXPECT_NE(now, before) << cellSize << ", step " << step;
+      }
       before = now;
     }
   }
