@@ -97,7 +97,8 @@ private slots:
       QCOMPARE(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
     QCOMPARE(Captions(F1()->ZeichenPanel),
-             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command"}));
+             (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command",
+                          "Group shares and tolerances..."}));
     QCOMPARE(Captions(F2()->DissimiGrid), QStringList{"Copy"});
   }
 

@@ -21,6 +21,7 @@ void TForm1::BuildPanelMenu() {
   add("SavePicture", "Save picture...", &TForm1::SavePicture);
   add("SaveGrid", "Save grid as CSV...", &TForm1::SaveGridCsv);
   add("CopyRunCommand", "Copy run as command", &TForm1::CopyRunCommand);
+  AddGroupVariantsAction(ZeichenPanel, groupVariants_, Edit_anzGr);
 }
 
 // The setup, its seed, the changes made while it ran and the steps made since.
