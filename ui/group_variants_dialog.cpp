@@ -23,8 +23,7 @@ QLabel* MessageLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(name);
   label->setStyleSheet("color: #b00000");
-  label->setWordWrap(true);
-  label->setMinimumWidth(260);
+  label->setMinimumWidth(200);
   return label;
 }
 
@@ -47,6 +46,7 @@ GroupVariantsDialog::GroupVariantsDialog(GroupVariants& variants, const QLineEdi
   auto* form = new QFormLayout;
   const auto row = [&](const char* caption, QLineEdit* field, QLabel* message) {
     auto* fields = new QHBoxLayout;
+    field->setMinimumWidth(190);
     fields->addWidget(field);
     fields->addWidget(message, 1);
     form->addRow(caption, fields);
@@ -97,7 +97,11 @@ bool GroupVariantsDialog::Apply() {
     if (q.GroupCount > 0) CheckGroupLists(q, kSharesName, kThresholdsName);
     p.Thresholds = q.Thresholds;
   });
-  if (!ok) return false;
+  if (!ok) {
+    layout()->activate();  // room for the messages
+    resize(sizeHint().expandedTo(size()));
+    return false;
+  }
   variants_.shares = p.Shares;
   variants_.thresholds = p.Thresholds;
   return true;
