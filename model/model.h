@@ -135,6 +135,7 @@ public:
     }
     settings_.Threshold = percent;
     settings_.GroupThresholds.clear();
+    KeepTestThresholds();
   }
   // One group's threshold (group 1..G), percent 0..100; the others keep theirs.
   void SetGroupThreshold(std::int32_t group, std::uint32_t percent);
@@ -188,6 +189,13 @@ private:
   // agent's StoredAbove. A fresh cell's count is skipped; its value is read only when `value` is
   // given, and then written there.
   void CountOwn(TAgent& agent, GridPos here, double* value);
+  // The threshold test's bound for an agent of the group (1..G): ThresholdOf, as a double read
+  // from a small table so that the default and per-group thresholds cost the same.
+  double TestThreshold(std::int32_t group) const {
+    return testThresholds_[static_cast<std::size_t>(group)];
+  }
+  // Renews the table after a setup or a change of threshold.
+  void KeepTestThresholds();
   // Every agent's StoredAbove from the value stored at its cell, when they may differ: after a
   // setup, a change of threshold, or a Satisfaction stored from outside the passes.
   void KeepStoredAbove();
@@ -220,6 +228,7 @@ private:
   // SatisfactionWrites is storedAboveWrites_.
   bool storedAboveKept_ = false;
   std::uint64_t storedAboveWrites_ = 0;
+  std::vector<double> testThresholds_;  // index group (0 unused): ThresholdOf(group)
   std::vector<double> percents_;  // [same * (maxTotal_ + 1) + total]; empty for large squares
   std::int32_t maxTotal_ = -1;
   CountMethod countMethod_ = CountMethod::kCheaper;

@@ -221,6 +221,7 @@ void Model::InitSetup(const SetupParams& params) {
   // Threshold and GraphicUpdate are taken after placement, which draws regardless.
   s.Threshold = params.Threshold;
   s.GroupThresholds = params.Thresholds;
+  KeepTestThresholds();
   s.GraphicUpdate = params.GraphicUpdate;
   lastPass_ = {};
   // Placement leaves them unset; the first pass sets them.
@@ -284,7 +285,7 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
   }
   TAgent& agent = agentList_.emplace_back();
   SettleAgent(agent, p, group);
-  agent.StoredAbove = grid_.At(p).Satisfaction() > ThresholdOf(group);
+  agent.StoredAbove = grid_.At(p).Satisfaction() > TestThreshold(group);
   return agent;
 }
 
@@ -330,6 +331,14 @@ void Model::SetGroupThreshold(std::int32_t group, std::uint32_t percent) {
   std::uint32_t& t = own[static_cast<std::size_t>(group - 1)];
   if (t != percent) storedAboveKept_ = false;
   t = percent;
+  KeepTestThresholds();
+}
+
+void Model::KeepTestThresholds() {
+  testThresholds_.resize(static_cast<std::size_t>(settings_.GroupCount) + 1);
+  for (std::int32_t g = 1; g <= settings_.GroupCount; ++g) {
+    testThresholds_[static_cast<std::size_t>(g)] = ThresholdOf(g);
+  }
 }
 
 }  // namespace segsim
