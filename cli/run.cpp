@@ -85,7 +85,7 @@ RunOutcome RunTrace(const RunOptions& options, std::FILE* file, const std::atomi
   // Every change is checked against the model before anything is written.
   for (const SettingChange& c : options.changes) {
     try {
-      CheckRunSetting(sim.Model(), c.setting, c.value);
+      CheckRunSetting(sim.Model(), c.setting, c.value, c.group);
     } catch (const SegsimError& e) {
       throw UsageError("--set " + SetArgument(c) + ": " + e.what());
     }

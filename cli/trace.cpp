@@ -1,6 +1,7 @@
 #include "cli/trace.h"
 
 #include "cli/json.h"
+#include "settings/group_lists.h"
 
 namespace segsim {
 
@@ -18,6 +19,15 @@ std::string SetupLine(const Model& model) {
   json::AppendIntArray(line, model.GroupSizes());
   json::AppendKey(line, "group_colors");
   json::AppendUIntArray(line, model.GroupColors());
+  // The variants only when in use, so that the default setup line keeps its bytes.
+  if (SharesInUse(model.GroupShares())) {
+    json::AppendKey(line, "shares");
+    json::AppendArray(line, model.GroupShares());
+  }
+  if (!model.Settings().GroupThresholds.empty()) {
+    json::AppendKey(line, "thresholds");
+    json::AppendUIntArray(line, model.Settings().GroupThresholds);
+  }
   line += '}';
   return line;
 }

@@ -7,7 +7,9 @@
 
 namespace segsim {
 
-// {"step":0,"cols":..,"rows":..,"agents":..,"group_sizes":[..],"group_colors":[..]}
+// {"step":0,"cols":..,"rows":..,"agents":..,"group_sizes":[..],"group_colors":[..]}, then
+// "shares":[..] (the weights, when not all equal) and "thresholds":[..] (per-group thresholds)
+// only where the setup has them.
 std::string SetupLine(const Model& model);
 // {"step":t,"moved":..,"unsatisfied":..,"satisfaction":[..],"segregation":[..],
 //  "dissimilarity":[[D(0,1)..],..,[]],"clusters":[[..],..]}; clusters only on cluster steps.

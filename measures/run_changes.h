@@ -22,17 +22,23 @@ enum class RunSetting {
   Threshold,  // "threshold": percent 0..100; satisfied means strictly above it
   TileSize,   // "tile-size": tile edge in cells, at least 1
   Agents,     // "agents": T, the number of agents the segregation index divides by, 2..cells
+  GroupThreshold,  // "threshold_g": group g's own threshold, percent 0..100 (g from 1)
 };
 
-// The setting of a name. Raises SegsimError for a name that is no run option, or one a setup
-// alone reads (a running model cannot change it).
-RunSetting RunSettingNamed(std::string_view name);
-std::string RunSettingName(RunSetting setting);
+// The setting of a name, and for "threshold_g" its group g in `group`. Raises SegsimError for a
+// name that is no run option, or one a setup alone reads (a running model cannot change it).
+RunSetting RunSettingNamed(std::string_view name, std::int32_t& group);
+RunSetting RunSettingNamed(std::string_view name);  // refuses "threshold_g"
+// "threshold_3" for RunSetting::GroupThreshold and group 3.
+std::string RunSettingName(RunSetting setting, std::int32_t group = 0);
 
-// Raises SegsimError, naming the setting and its range, for a value it refuses in this model.
-void CheckRunSetting(const Model& model, RunSetting setting, std::int32_t value);
+// Raises SegsimError, naming the setting and its range, for a value it refuses in this model
+// (and for a group outside 1..G).
+void CheckRunSetting(const Model& model, RunSetting setting, std::int32_t value,
+                     std::int32_t group = 0);
 // Checks the value, then makes the simulation use it from its next step on.
-void ApplyRunSetting(Simulation& simulation, RunSetting setting, std::int32_t value);
+void ApplyRunSetting(Simulation& simulation, RunSetting setting, std::int32_t value,
+                     std::int32_t group = 0);
 
 // A change that acts before the relocation pass of step `step` (1 for one made after the setup
 // and before the first step).
@@ -40,6 +46,7 @@ struct SettingChange {
   std::uint32_t step = 1;
   RunSetting setting = RunSetting::Threshold;
   std::int32_t value = 0;
+  std::int32_t group = 0;  // GroupThreshold: the group, 1..G; else 0
   bool operator==(const SettingChange&) const = default;
 };
 

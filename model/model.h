@@ -64,6 +64,12 @@ public:
   // environment variable SEGSIM_MEMORY_LIMIT_MB gives a smaller number of megabytes; raises
   // SegsimError when that variable holds anything but a number above 0.
   static double MemoryLimitBytes();
+  // The placement's cut points for group shares: group g (1..G) is drawn when the draw's state u
+  // is below cut g - 1 and not below cut g - 2 (0 for g = 1); cut G - 1 is 2^32. Raises
+  // SegsimError for weights no shares can be made of (their count other than G, one not positive
+  // and finite, a sum that underflows or overflows).
+  static std::vector<std::uint64_t> ShareCuts(const std::vector<double>& weights,
+                                              std::int32_t groups);
   static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.
   void InitSetup(const SetupParams& params);
@@ -127,9 +133,22 @@ public:
   // --- run state and settings that act at once ----------------------------------------------
   std::uint32_t TimeStep() const { return settings_.TimeStep; }
   void SetTimeStep(std::uint32_t step) { settings_.TimeStep = step; }
+  // Every group's threshold, percent 0..100 (per-group thresholds end).
   void SetThreshold(std::uint32_t percent) {
-    if (percent != settings_.Threshold) storedAboveKept_ = false;
+    if (percent != settings_.Threshold || !settings_.GroupThresholds.empty()) {
+      storedAboveKept_ = false;
+    }
     settings_.Threshold = percent;
+    settings_.GroupThresholds.clear();
+    KeepTestThresholds();
+  }
+  // One group's threshold (group 1..G), percent 0..100; the others keep theirs.
+  void SetGroupThreshold(std::int32_t group, std::uint32_t percent);
+  // The threshold an agent of the group (1..G) is tested against.
+  std::uint32_t ThresholdOf(std::int32_t group) const {
+    return settings_.GroupThresholds.empty()
+               ? settings_.Threshold
+               : settings_.GroupThresholds[static_cast<std::size_t>(group - 1)];
   }
   void SetTileSize(std::int32_t cells) { settings_.TileSize = cells; }
   void SetStopStep(std::int32_t step) { settings_.StopStep = step; }
@@ -145,13 +164,15 @@ public:
   std::span<const TAgent> AgentList() const { return agentList_; }
   std::span<const Color> GroupColors() const { return groupColors_; }
   std::span<const std::int32_t> GroupSizes() const { return groupSizes_; }
+  // The weights of the last placement's group shares; empty: equal chances.
+  const std::vector<double>& GroupShares() const { return groupShares_; }
 
 private:
   void CreateImage();
   void CreateCells();
   void ResetCells();
-  void CreateAgents(std::int32_t count);
-  void PlaceAgents();
+  void CreateAgents(std::int32_t count, const std::vector<double>& shares);
+  void PlaceAgents(const std::vector<double>& shares);
   GridPos FindFreeCell(TAgent& agent);
   void SettleAgent(TAgent& agent, GridPos p, std::int32_t group);
   void FreeModel();
@@ -173,6 +194,13 @@ private:
   // agent's StoredAbove. A fresh cell's count is skipped; its value is read only when `value` is
   // given, and then written there.
   void CountOwn(TAgent& agent, GridPos here, double* value);
+  // The threshold test's bound for an agent of the group (1..G): ThresholdOf, as a double read
+  // from a small table so that the default and per-group thresholds cost the same.
+  double TestThreshold(std::int32_t group) const {
+    return testThresholds_[static_cast<std::size_t>(group)];
+  }
+  // Renews the table after a setup or a change of threshold.
+  void KeepTestThresholds();
   // Every agent's StoredAbove from the value stored at its cell, when they may differ: after a
   // setup, a change of threshold, or a Satisfaction stored from outside the passes.
   void KeepStoredAbove();
@@ -193,6 +221,7 @@ private:
   std::vector<TAgent> agentList_;         // order of creation = order of placement, moves, redraws
   std::vector<Color> groupColors_;        // index group - 1
   std::vector<std::int32_t> groupSizes_;  // index group - 1: agents placed per group
+  std::vector<double> groupShares_;       // index group - 1: the placement's weights, or empty
   RandomGenerator random_;
   std::optional<std::uint32_t> fixedSeed_;
   std::uint32_t placementSeed_ = 0;
@@ -204,6 +233,7 @@ private:
   // SatisfactionWrites is storedAboveWrites_.
   bool storedAboveKept_ = false;
   std::uint64_t storedAboveWrites_ = 0;
+  std::vector<double> testThresholds_;  // index group (0 unused): ThresholdOf(group)
   std::vector<double> percents_;  // [same * (maxTotal_ + 1) + total]; empty for large squares
   std::int32_t maxTotal_ = -1;
   CountMethod countMethod_ = CountMethod::kCheaper;

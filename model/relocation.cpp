@@ -42,7 +42,8 @@ void Model::PrefetchTurn(std::size_t index) const {
 
 void Model::KeepStoredAbove() {
   for (TAgent& agent : agentList_) {
-    agent.StoredAbove = grid_.At({agent.GridX, agent.GridY}).Satisfaction() > settings_.Threshold;
+    agent.StoredAbove =
+        grid_.At({agent.GridX, agent.GridY}).Satisfaction() > TestThreshold(agent.Group);
   }
 }
 
@@ -87,7 +88,7 @@ void Model::AgentTurn(TAgent& agent) {
   // Strictly above: a satisfaction equal to the threshold is not enough. Later passes test the
   // value stored in the agent's own previous turn, which does not see moves made since; the
   // agent's StoredAbove says how it compares.
-  assert(agent.StoredAbove == (grid_.At(here).Satisfaction() > settings_.Threshold));
+  assert(agent.StoredAbove == (grid_.At(here).Satisfaction() > TestThreshold(agent.Group)));
   agent.Satisfied = agent.StoredAbove;
   if (agent.Satisfied) {
     if (!counted) CountOwn(agent, here, nullptr);
@@ -165,7 +166,7 @@ void Model::MoveAgentTo(GridPos from, GridPos to, TAgent& agent) {
   grid_.SetOccupied(to, true);
   grid_.SetState(to, agent.Group);
   // The agent now stands on the value stored there (in a turn, its evaluation's).
-  agent.StoredAbove = grid_.At(to).Satisfaction() > settings_.Threshold;
+  agent.StoredAbove = grid_.At(to).Satisfaction() > TestThreshold(agent.Group);
   // Into the sums at once: a pending change would cost every count of the turns to come a
   // correction.
   grid_.FlushNeighbourCounts();

@@ -166,7 +166,7 @@ void Model::CountOwn(TAgent& agent, GridPos here, double* value) {
   const NeighbourCount c = CountNeighboursAs(here, agent.Group);
   const double s = Percent(c.same, c.same + c.other);
   grid_.SetSatisfaction(here, s, true);
-  agent.StoredAbove = s > settings_.Threshold;
+  agent.StoredAbove = s > TestThreshold(agent.Group);
   if (value) *value = s;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace segsim {
 
@@ -31,6 +32,11 @@ struct SetupParams {
   std::int32_t TileSize = 20;            // tile edge in cells for the segregation measures
   std::int32_t StopStep = 500;           // step at which a run stops (by equality only)
   std::uint32_t Threshold = 20;          // percent 0..100; satisfied means strictly above it
+  // Group shares: G positive finite weights, group 1 first, normalised at placement; empty: every
+  // group has the same chance (as have equal weights, to the bit).
+  std::vector<double> Shares{};
+  // Per-group thresholds: G percents 0..100, group 1 first; empty: Threshold for every group.
+  std::vector<std::uint32_t> Thresholds{};
   bool GraphicUpdate = true;             // draw moves during a step
   std::int32_t PanelWidth = kPanelSize;  // drawing panel, pixels: fixes Cols and Rows
   std::int32_t PanelHeight = kPanelSize;
@@ -45,7 +51,8 @@ struct ModelSettings {
   std::int32_t MoveDistance = 0;
   std::int32_t TileSize = 0;
   std::int32_t StopStep = 0;
-  std::uint32_t Threshold = 0;
+  std::uint32_t Threshold = 0;  // every group's, unless GroupThresholds holds its own
+  std::vector<std::uint32_t> GroupThresholds;  // index group - 1; empty: Threshold for all
   bool GraphicUpdate = true;
   std::int32_t AgentRadius = 0;  // Floor(CellSize / 2), pixels
   std::int32_t CellOffset = 0;   // Round(CellSize / 2), pixels: a cell's half edge

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -132,6 +133,18 @@ void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
     throw SegsimError("The drawing panel is too small for one cell of size " +
                       std::to_string(params.CellSize));
   }
+  if (!params.Shares.empty()) ShareCuts(params.Shares, params.GroupCount);
+  if (!params.Thresholds.empty()) {
+    if (static_cast<std::int64_t>(params.Thresholds.size()) != params.GroupCount) {
+      throw SegsimError("The group thresholds must give " + std::to_string(params.GroupCount) +
+                        " percents, one per group, not " + std::to_string(params.Thresholds.size()));
+    }
+    for (const std::uint32_t t : params.Thresholds) {
+      if (t > 100) {
+        throw SegsimError("A group's threshold must be from 0 to 100, not " + std::to_string(t));
+      }
+    }
+  }
   const double need = SetupBytes(params);
   if (need > memoryLimitBytes) {
     throw MemoryLimitError(
@@ -139,6 +152,45 @@ void Model::CheckSetup(const SetupParams& params, double memoryLimitBytes) {
         std::to_string(CellsAcross(params.PanelWidth, params.CellSize)) + " cells needs about " +
         ByteText(need) + " of memory, more than the " + ByteText(memoryLimitBytes) + " available");
   }
+}
+
+// Group g (0-based) takes the draws u in [C(g - 1), C(g)), C(g) = Ceil(2^32 S(g) / S(G - 1)) for
+// the sums S(g) of the weights 0..g, computed in Extended. Equal weights w make these the cuts of
+// Below(G), which gives g exactly when g 2^32 / G <= u < (g + 1) 2^32 / G: each sum (g + 1) w has at
+// most 53 + 11 significant bits (G <= 2000 < 2^11), so the sums are exact, and the quotient is
+// (g + 1) / G correctly rounded to 64 bits. Where (g + 1) 2^32 / G is a whole number, (g + 1) / G is
+// a multiple of 2^-32 and exact; elsewhere that number lies at least 1 / G from a whole number,
+// far more than the quotient's error of at most 2^-32 after the scaling, so Ceil gives the same
+// cut either way.
+std::vector<std::uint64_t> Model::ShareCuts(const std::vector<double>& weights,
+                                            std::int32_t groups) {
+  if (static_cast<std::int64_t>(weights.size()) != groups) {
+    throw SegsimError("The group shares must give " + std::to_string(groups) +
+                      " weights, one per group, not " + std::to_string(weights.size()));
+  }
+  double sum = 0;
+  for (const double w : weights) {
+    if (!(w > 0) || !std::isfinite(w)) {
+      throw SegsimError("A group's weight must be a positive finite number, not " +
+                        FormatGeneral(w));
+    }
+    sum += w;
+  }
+  if (!(sum >= std::numeric_limits<double>::min()) || !std::isfinite(sum)) {
+    throw SegsimError(std::string("The group weights are too ") +
+                      (std::isfinite(sum) ? "small: their sum underflows"
+                                          : "large: their sum overflows"));
+  }
+  std::vector<Extended> sums(weights.size());
+  Extended running = 0;
+  for (std::size_t g = 0; g < weights.size(); ++g) sums[g] = running = running + weights[g];
+  const Extended twoTo32 = Extended(4294967296LL);
+  std::vector<std::uint64_t> cuts(weights.size());
+  for (std::size_t g = 0; g < weights.size(); ++g) {
+    cuts[g] = static_cast<std::uint64_t>(Ceil(sums[g] / running * twoTo32));
+  }
+  cuts.back() = std::uint64_t{1} << 32;  // every draw below it: no share rounds the last away
+  return cuts;
 }
 
 void Model::NewSetup(const SetupParams& params) {
@@ -171,7 +223,7 @@ void Model::InitSetup(const SetupParams& params) {
   grid_.Reset(s.Cols, s.Rows, {s.CellSize, s.CellOffset});
   CreateImage();
   CreateCells();
-  CreateAgents(params.AgentCount);
+  CreateAgents(params.AgentCount, params.Shares);
   ApplyCountMethod();
   BuildPercentTable();
   s.TimeStep = 0;
@@ -179,6 +231,8 @@ void Model::InitSetup(const SetupParams& params) {
   s.StopStep = params.StopStep;
   // Threshold and GraphicUpdate are taken after placement, which draws regardless.
   s.Threshold = params.Threshold;
+  s.GroupThresholds = params.Thresholds;
+  KeepTestThresholds();
   s.GraphicUpdate = params.GraphicUpdate;
   lastPass_ = {};
   // Placement leaves them unset; the first pass sets them.
@@ -201,25 +255,36 @@ void Model::ResetCells() {
   }
 }
 
-void Model::CreateAgents(std::int32_t count) {
+void Model::CreateAgents(std::int32_t count, const std::vector<double>& shares) {
   const std::int64_t cells = static_cast<std::int64_t>(settings_.Cols) * settings_.Rows;
   // Never more agents than cells: the same replacement as the agent-count field's limit.
   agentCountCapped_ = count > cells;
   if (agentCountCapped_) count = AgentLimitFor(cells);
   if (count > 0) agentList_.resize(static_cast<std::size_t>(count));
-  PlaceAgents();
+  PlaceAgents(shares);
 }
 
-void Model::PlaceAgents() {
+void Model::PlaceAgents(const std::vector<double>& shares) {
   placementSeed_ = fixedSeed_ ? *fixedSeed_ : ClockSeed();
   random_.Seed(placementSeed_);
   MakeGroupColors(settings_.GroupCount, groupColors_);
   groupSizes_.assign(static_cast<std::size_t>(settings_.GroupCount), 0);
+  groupShares_ = shares;
+  const auto groups = static_cast<std::uint32_t>(settings_.GroupCount);
+  const std::vector<std::uint64_t> cuts =
+      shares.empty() ? std::vector<std::uint64_t>{} : ShareCuts(shares, settings_.GroupCount);
   for (TAgent& agent : agentList_) {
     const GridPos p = FindFreeCell(agent);
-    // The group is drawn after the position.
-    const auto groups = static_cast<std::uint32_t>(settings_.GroupCount);
-    const auto group = static_cast<std::int32_t>(random_.Below(groups)) + 1;
+    // The group is drawn after the position: one draw, equal chances or through the cuts.
+    std::int32_t group = 0;
+    if (cuts.empty()) {
+      group = static_cast<std::int32_t>(random_.Below(groups)) + 1;
+    } else {
+      const std::uint64_t u = random_.NextState();
+      group = static_cast<std::int32_t>(std::upper_bound(cuts.begin(), cuts.end(), u) -
+                                        cuts.begin()) +
+              1;
+    }
     SettleAgent(agent, p, group);
   }
 }
@@ -231,7 +296,7 @@ TAgent& Model::AddAgent(GridPos p, std::int32_t group) {
   }
   TAgent& agent = agentList_.emplace_back();
   SettleAgent(agent, p, group);
-  agent.StoredAbove = grid_.At(p).Satisfaction() > settings_.Threshold;
+  agent.StoredAbove = grid_.At(p).Satisfaction() > TestThreshold(group);
   return agent;
 }
 
@@ -265,6 +330,26 @@ GridPos Model::FindFreeCell(TAgent& agent) {
     }
   }
   return {agent.GridX, agent.GridY};  // unreachable while agents <= cells
+}
+
+}  // namespace segsim
+
+namespace segsim {
+
+void Model::SetGroupThreshold(std::int32_t group, std::uint32_t percent) {
+  std::vector<std::uint32_t>& own = settings_.GroupThresholds;
+  if (own.empty()) own.assign(static_cast<std::size_t>(settings_.GroupCount), settings_.Threshold);
+  std::uint32_t& t = own[static_cast<std::size_t>(group - 1)];
+  if (t != percent) storedAboveKept_ = false;
+  t = percent;
+  KeepTestThresholds();
+}
+
+void Model::KeepTestThresholds() {
+  testThresholds_.resize(static_cast<std::size_t>(settings_.GroupCount) + 1);
+  for (std::int32_t g = 1; g <= settings_.GroupCount; ++g) {
+    testThresholds_[static_cast<std::size_t>(g)] = ThresholdOf(g);
+  }
 }
 
 }  // namespace segsim

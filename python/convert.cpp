@@ -11,6 +11,16 @@ std::string OptionText(py::handle value) {
   return py::str(py::reinterpret_steal<py::object>(index));
 }
 
+std::string ListText(py::handle value) {
+  if (py::isinstance<py::str>(value) || !py::hasattr(value, "__iter__")) return OptionText(value);
+  std::string text;
+  for (py::handle item : py::iter(value)) {
+    if (!text.empty()) text += ',';
+    text += OptionText(item);
+  }
+  return text;
+}
+
 std::string OptionName(std::string name) {
   for (char& c : name) {
     if (c == '_') c = '-';

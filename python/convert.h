@@ -20,6 +20,10 @@ namespace py = pybind11;
 // the command line's integer conversion then accepts or refuses with its own message.
 std::string OptionText(py::handle value);
 
+// A list setting's text (shares=[1, 3]: "1,3"): each item as OptionText gives it, separated by
+// commas; a text as it stands, a single number as itself.
+std::string ListText(py::handle value);
+
 // The command line's name of a keyword argument: move_distance -> --move-distance.
 std::string OptionName(std::string name);
 

@@ -40,7 +40,8 @@ private:
 // (cell_size: --cell-size), in the order of the arguments; None for seed leaves it to the clock.
 SetupParams ReadSetup(py::handle seed, py::handle agents, py::handle cellSize, py::handle groups,
                       py::handle radius, py::handle moveDistance, py::handle threshold,
-                      py::handle tileSize, py::handle panel);
+                      py::handle tileSize, py::handle panel, py::handle shares = py::none(),
+                      py::handle thresholds = py::none());
 
 // The number of steps asked for, checked as segsim-cli run checks --steps.
 std::int32_t StepCount(py::handle n);

@@ -1,6 +1,7 @@
 // segsim.Simulation's settings: the constructor's arguments, read by segsim-cli run's option
 // table, and the settings in force as attributes.
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <cctype>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "model/error.h"
 #include "python/bindings.h"
 #include "python/simulation.h"
+#include "settings/group_lists.h"
 #include "settings/run_settings.h"
 
 namespace segsim::python {
@@ -38,14 +40,17 @@ std::string Signature(bool typed) {
     text +=
         std::string(", ") + a.name + (typed ? ": int = " : "=") + std::to_string(a.defaultValue);
   }
+  text += typed ? ", shares: list[float] | None = None, thresholds: list[int] | None = None"
+                : ", shares=None, thresholds=None";
   return text;
 }
 
 // The class's docstring, its signature broken where the text has always broken it.
 std::string ClassDoc() {
   std::string signature = "Simulation(" + Signature(false) + ")";
-  const std::size_t cut = signature.find(" threshold=");
-  signature.replace(cut, 1, "\n           ");
+  for (const char* at : {" threshold=", " shares="}) {
+    signature.replace(signature.find(at), 1, "\n           ");
+  }
   return "A model of residential segregation with its measures.\n\n" + signature + R"(
 
 Builds the same setup as ``segsim-cli run`` with the same options: the grid is
@@ -67,6 +72,10 @@ move_distance longest jump per axis in cells, at least 0 (a jump reaches move_di
 threshold     tolerance threshold in percent, 0 to 100: satisfied means strictly above it
 tile_size     tile edge in cells for the dissimilarity and segregation index
 panel         the drawing panel's width and height in pixels
+shares        group shares: a positive weight per group (shares=[1, 3]), normalised; None:
+              every group has the same chance
+thresholds    a threshold per group in percent (thresholds=[30, 60]) in place of threshold;
+              the attribute ``thresholds`` gives and sets them between steps
 
 Groups are numbered from 0, as the positions in segsim-cli run's arrays. The long calls (the constructor, step,
 run) release the GIL, so several simulations can run at once in several Python threads; one
@@ -76,7 +85,7 @@ simulation used from several threads serves them one at a time.)";
 // A message of segsim-cli run's checks with the Python names for the options: "--cell-size
 // 0" of the command line is "cell_size 0" here.
 std::string PythonNames(std::string text) {
-  std::vector<std::string> names = {"seed", "steps"};
+  std::vector<std::string> names = {"seed", "steps", "shares", "thresholds"};
   for (const Argument& a : Arguments()) names.emplace_back(a.name);
   for (const std::string& name : names) {
     const std::string option = OptionName(name);
@@ -137,11 +146,52 @@ bool IsSetupArgument(const std::string& name) {
                             name + "=" + std::string(py::repr(value)) + ", ...)");
 }
 
+// shares (fixed at setup) and thresholds, set between steps as --set STEP:threshold_g=P sets each.
+void BindGroupLists(py::class_<PySimulation>& cls) {
+  cls.def_property(
+      "shares",
+      [](PySimulation& s) -> py::object {
+        const std::vector<double>& w = s.Params().Shares;
+        return w.empty() ? py::object(py::none()) : py::object(py::cast(w));
+      },
+      [](PySimulation&, py::handle value) { FixedAtSetup("shares", value); },
+      "The group weights of the setup, group 0 first; None: equal chances (fixed at setup).");
+  cls.def_property(
+      "thresholds",
+      [](PySimulation& s) {
+        return s.Locked([](Simulation& sim) {
+          std::vector<std::int64_t> t;
+          for (std::int32_t g = 1; g <= sim.Model().Settings().GroupCount; ++g) {
+            t.push_back(sim.Model().ThresholdOf(g));
+          }
+          return t;
+        });
+      },
+      [](PySimulation& s, py::handle value) {
+        const std::vector<std::uint32_t> percents =
+            WithPythonNames([&] { return ParseThresholds("--thresholds", ListText(value)); });
+        s.Locked([&](Simulation& sim) {
+          SetupParams p;
+          p.GroupCount = sim.Model().Settings().GroupCount;
+          p.Thresholds = percents;
+          WithPythonNames([&] { CheckGroupLists(p); });
+          for (std::size_t g = 0; g < percents.size(); ++g) {
+            ApplyRunSetting(sim, RunSetting::GroupThreshold, static_cast<std::int32_t>(percents[g]),
+                            static_cast<std::int32_t>(g + 1));
+          }
+        });
+      },
+      "Each group's threshold in percent, group 0 first (threshold for all unless given).\n\n"
+      "Setting it between steps acts from the next step on, as segsim-cli run --set "
+      "STEP:threshold_g=VALUE for each group g from 1 does; a list refused raises ValueError.");
+}
+
 }  // namespace
 
 SetupParams ReadSetup(py::handle seed, py::handle agents, py::handle cellSize, py::handle groups,
                       py::handle radius, py::handle moveDistance, py::handle threshold,
-                      py::handle tileSize, py::handle panel) {
+                      py::handle tileSize, py::handle panel, py::handle shares,
+                      py::handle thresholds) {
   const OptionTable<RunOptions>& table = RunOptionTable();
   RunOptions options;
   if (!seed.is_none()) WithPythonNames([&] { table.Set(options, "--seed", OptionText(seed)); });
@@ -152,6 +202,8 @@ SetupParams ReadSetup(py::handle seed, py::handle agents, py::handle cellSize, p
     for (std::size_t i = 0; i < arguments.size(); ++i) {
       table.Set(options, OptionName(arguments[i].name), OptionText(values[i]));
     }
+    if (!shares.is_none()) table.Set(options, "--shares", ListText(shares));
+    if (!thresholds.is_none()) table.Set(options, "--thresholds", ListText(thresholds));
     CheckRunOptions(options);
   });
   return options.params;
@@ -210,15 +262,18 @@ void BindSettings(py::class_<PySimulation>& cls) {
       "__init__(" + Signature(true) + ")\n\nBuilds a new setup; see help(segsim.Simulation).";
   cls.def(py::init([](py::object seed, py::object agents, py::object cellSize, py::object groups,
                       py::object radius, py::object moveDistance, py::object threshold,
-                      py::object tileSize, py::object panel) {
-            return std::make_unique<PySimulation>(ReadSetup(
-                seed, agents, cellSize, groups, radius, moveDistance, threshold, tileSize, panel));
+                      py::object tileSize, py::object panel, py::object shares,
+                      py::object thresholds) {
+            return std::make_unique<PySimulation>(ReadSetup(seed, agents, cellSize, groups, radius,
+                                                            moveDistance, threshold, tileSize,
+                                                            panel, shares, thresholds));
           }),
           py::arg("seed") = py::none(), py::arg("agents") = d.AgentCount,
           py::arg("cell_size") = d.CellSize, py::arg("groups") = d.GroupCount,
           py::arg("radius") = d.NeighbourRadius, py::arg("move_distance") = d.MoveDistance,
           py::arg("threshold") = d.Threshold, py::arg("tile_size") = d.TileSize,
-          py::arg("panel") = d.PanelWidth, initDoc.c_str());
+          py::arg("panel") = d.PanelWidth, py::arg("shares") = py::none(),
+          py::arg("thresholds") = py::none(), initDoc.c_str());
 
   // The settings in force; those a running model takes can be set between steps.
   struct Setting {
@@ -294,6 +349,7 @@ void BindSettings(py::class_<PySimulation>& cls) {
           setting.doc);
     }
   }
+  BindGroupLists(cls);
   cls.def_property(
       "panel", [](PySimulation& s) { return s.Params().PanelWidth; },
       [](PySimulation&, py::handle value) { FixedAtSetup("panel", value); },

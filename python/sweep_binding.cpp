@@ -149,7 +149,10 @@ SweepOptions ReadOptions(py::dict params, py::handle runs, py::handle steps, py:
     given.insert(name);
   };
   for (const auto& [name, values] : params) {
-    set("--param", OptionName(py::str(name)).substr(2) + "=" + AxisText(values));
+    // share_2 and threshold_2 are named as on the command line; move_distance is move-distance.
+    const std::string key = py::str(name);
+    const std::string param = ParamByName(key) ? key : OptionName(key).substr(2);
+    set("--param", param + "=" + AxisText(values));
   }
   set("--runs", OptionText(runs));
   set("--steps", OptionText(steps));
@@ -163,7 +166,7 @@ SweepOptions ReadOptions(py::dict params, py::handle runs, py::handle steps, py:
           "sweep() got an unexpected keyword argument 'format': the rows "
           "always come as a DataFrame");
     }
-    set(OptionName(key), OptionText(value));
+    set(OptionName(key), key == "shares" || key == "thresholds" ? ListText(value) : OptionText(value));
   }
   if (options.help) return options;
   table.RequireGiven(given);
@@ -197,7 +200,8 @@ Runs a sweep as ``segsim-cli sweep`` does and returns its rows.
 
 params    maps each swept parameter to its values: a range (range(10, 81, 10)), a list
           ([2, 4, 6]), one integer, or the command line's text ("10:80:10"). Names: groups,
-          radius, move_distance, threshold, agents, tile_size. The combinations run in the
+          radius, move_distance, threshold, agents, tile_size, minority, share_1, ...,
+          threshold_1, ... (as the command line names them). The combinations run in the
           order of the dict, the last parameter varying fastest.
 runs      runs per combination; run i of the sweep uses seed seed + i
 steps     steps per run

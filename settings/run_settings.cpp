@@ -7,6 +7,7 @@
 #include "model/error.h"
 #include "model/limits.h"
 #include "model/model.h"
+#include "settings/group_lists.h"
 #include "sweep/plan.h"
 
 namespace segsim {
@@ -125,6 +126,23 @@ std::vector<OptionDef<SetupParams>> ModelOptions() {
              static_cast<std::uint32_t>(ParseInRange("--threshold", v, 0, 100, "from 0 to 100"));
        },
        [](const P& p) { return One(p.Threshold); }},
+      {{"--shares", "W1,...,WG",
+        "group shares: positive weights, one per group, normalised; each agent's group is drawn "
+        "with these chances",
+        "equal"},
+       [](P& p, const std::string& v) { p.Shares = ParseShares("--shares", v); },
+       [](const P& p) {
+         return p.Shares.empty() ? std::vector<std::string>{}
+                                 : std::vector<std::string>{SharesText(p.Shares)};
+       }},
+      {{"--thresholds", "P1,...,PG",
+        "a tolerance threshold per group in percent, 0 to 100, in place of --threshold",
+        "--threshold"},
+       [](P& p, const std::string& v) { p.Thresholds = ParseThresholds("--thresholds", v); },
+       [](const P& p) {
+         return p.Thresholds.empty() ? std::vector<std::string>{}
+                                     : std::vector<std::string>{ThresholdsText(p.Thresholds)};
+       }},
       IntOption<P>({"--tile-size", "K",
                     "tile edge in cells for dissimilarity and segregation index, at least 1"},
                    &P::TileSize, 1, kIntMax, "at least 1"),
@@ -142,6 +160,7 @@ OptionDef<SetupParams> SeedOption(std::string meaning, std::string defaultText) 
 
 void CheckModelOptions(const SetupParams& p) {
   try {
+    CheckGroupLists(p);
     Model::CheckSetup(p);
     CheckGroupsFitGrid(p);
   } catch (const MemoryLimitError&) {
@@ -168,8 +187,9 @@ const OptionTable<RunOptions>& RunOptionTable() {
     AppendModelOptions(defs, &O::params);
     defs.push_back({{"--set", "STEP:NAME=VALUE",
                      "changes a setting before step STEP's relocation pass, as the window "
-                     "applies a change made while the model runs; NAME is threshold, tile-size "
-                     "or agents (T of the segregation index); repeatable",
+                     "applies a change made while the model runs; NAME is threshold, threshold_g "
+                     "(group g's own, g from 1), tile-size or agents (T of the segregation "
+                     "index); repeatable",
                      "none"},
                     [](O& o, const std::string& v) {
                       try {

@@ -32,7 +32,8 @@ struct RunOptions {
 };
 
 // The model options of every command, in this order: --agents, --cell-size, --groups, --radius,
-// --move-distance, --threshold, --tile-size, --panel. Each refuses a value no model can take.
+// --move-distance, --threshold, --shares, --thresholds, --tile-size, --panel. Each refuses a value
+// no model can take.
 std::vector<OptionDef<SetupParams>> ModelOptions();
 
 // --seed S into SetupParams::Seed; meaning says what the command does with it.

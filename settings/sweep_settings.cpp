@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 
-constexpr const char* kParamNames = "groups, radius, move-distance, threshold, agents or tile-size";
+constexpr const char* kParamNames =
+    "groups, radius, move-distance, threshold, agents, tile-size, minority, share_g or threshold_g";
 
 SweepParam ParseParam(const std::string& text) {
   if (const auto p = ParamByName(text)) return *p;
@@ -158,8 +159,11 @@ const OptionTable<SweepOptions>& SweepOptionTable() {
     const auto one = [](std::int64_t v) { return std::vector<std::string>{std::to_string(v)}; };
     std::vector<OptionDef<O>> defs;
     defs.push_back({{"--param", "P",
-                     "the parameter swept: groups, radius, move-distance, threshold, agents or "
-                     "tile-size, with --from, --to and --increment; or, repeatable, "
+                     "the parameter swept: groups, radius, move-distance, threshold, agents, "
+                     "tile-size, minority (group 1's share in percent, 1 to 99, the other groups "
+                     "equal), share_g (group g's share in percent, the others in the proportions "
+                     "of --shares) or threshold_g (group g's own threshold), with --from, --to "
+                     "and --increment; or, repeatable, "
                      "NAME=FROM:TO:STEP or NAME=V1,V2,... for each parameter of a sweep over "
                      "all their combinations (the last varies fastest)",
                      "", true},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
 
 #include "model/error.h"
 #include "model/model.h"
@@ -15,7 +16,45 @@ namespace {
 constexpr std::int64_t kMaxRuns = std::numeric_limits<std::int32_t>::max();
 
 constexpr std::array kParams = {SweepParam::Groups,    SweepParam::Radius, SweepParam::MoveDistance,
-                                SweepParam::Threshold, SweepParam::Agents, SweepParam::TileSize};
+                                SweepParam::Threshold, SweepParam::Agents, SweepParam::TileSize,
+                                SweepParam::Minority};
+
+// share_g and threshold_g follow the named parameters, g from 1 to kMaxGroupCount each.
+constexpr std::int32_t kShareBase = 1000;
+constexpr std::int32_t kThresholdBase = kShareBase + kMaxGroupCount;
+constexpr const char* kSharePrefix = "share_";
+constexpr const char* kThresholdPrefix = "threshold_";
+
+// The names of share_g and threshold_g, made once: ParamName hands out lasting pointers.
+const char* IndexedName(std::int32_t base, std::int32_t group) {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const char* prefix : {kSharePrefix, kThresholdPrefix}) {
+      for (std::int32_t g = 1; g <= kMaxGroupCount; ++g) all.push_back(prefix + std::to_string(g));
+    }
+    return all;
+  }();
+  const std::int32_t offset = base == kShareBase ? 0 : kMaxGroupCount;
+  return names[static_cast<std::size_t>(offset + group - 1)].c_str();
+}
+
+// g of "share_g" after the prefix: 1 to kMaxGroupCount, decimal without leading zeros.
+std::int32_t GroupAfter(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix)) return 0;
+  const std::string_view digits = name.substr(prefix.size());
+  if (digits.empty() || digits.size() > 4 || digits.front() == '0') return 0;
+  std::int32_t g = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    g = g * 10 + (c - '0');
+  }
+  return g <= kMaxGroupCount ? g : 0;
+}
+
+std::int32_t GroupOf(SweepParam param, std::int32_t base) {
+  const auto v = static_cast<std::int32_t>(param);
+  return v > base && v <= base + kMaxGroupCount ? v - base : 0;
+}
 
 [[noreturn]] void Refuse(const std::string& message) { throw SegsimError(message); }
 
@@ -23,7 +62,16 @@ std::string Str(std::int64_t v) { return std::to_string(v); }
 
 }  // namespace
 
+SweepParam ShareParam(std::int32_t group) { return static_cast<SweepParam>(kShareBase + group); }
+SweepParam GroupThresholdParam(std::int32_t group) {
+  return static_cast<SweepParam>(kThresholdBase + group);
+}
+std::int32_t ShareGroup(SweepParam param) { return GroupOf(param, kShareBase); }
+std::int32_t ThresholdGroup(SweepParam param) { return GroupOf(param, kThresholdBase); }
+
 const char* ParamName(SweepParam param) {
+  if (const std::int32_t g = ShareGroup(param)) return IndexedName(kShareBase, g);
+  if (const std::int32_t g = ThresholdGroup(param)) return IndexedName(kThresholdBase, g);
   switch (param) {
     case SweepParam::Groups: return "groups";
     case SweepParam::Radius: return "radius";
@@ -31,6 +79,7 @@ const char* ParamName(SweepParam param) {
     case SweepParam::Threshold: return "threshold";
     case SweepParam::Agents: return "agents";
     case SweepParam::TileSize: return "tile-size";
+    case SweepParam::Minority: return "minority";
   }
   return "";
 }
@@ -39,6 +88,8 @@ std::optional<SweepParam> ParamByName(std::string_view name) {
   for (SweepParam p : kParams) {
     if (name == ParamName(p)) return p;
   }
+  if (const std::int32_t g = GroupAfter(name, kSharePrefix)) return ShareParam(g);
+  if (const std::int32_t g = GroupAfter(name, kThresholdPrefix)) return GroupThresholdParam(g);
   return std::nullopt;
 }
 
@@ -118,6 +169,80 @@ SweepPlan::SweepPlan(const SweepDesign& design) : design_(design), limits_(GridO
   combinations_ = combinations;
   maxGroups_ = design_.params.GroupCount;
   for (const SweepAxis& axis : design_.axes) CheckValues(axis);
+  CheckVariants();
+}
+
+void SweepPlan::CheckVariants() const {
+  const SetupParams& base = design_.params;
+  const SweepAxis* groups = nullptr;
+  const SweepAxis* shares = nullptr;
+  for (const SweepAxis& axis : design_.axes) {
+    if (axis.param == SweepParam::Groups) groups = &axis;
+    if (axis.param == SweepParam::Minority || ShareGroup(axis.param) > 0) {
+      if (shares) {
+        Refuse(std::string("--param ") + ParamName(axis.param) + " and --param " +
+               ParamName(shares->param) + " both set the shares: sweep one of them");
+      }
+      shares = &axis;
+    }
+  }
+  if (groups && !base.Shares.empty()) {
+    Refuse("--shares gives a weight per group: it cannot be combined with --param groups");
+  }
+  if (groups && !base.Thresholds.empty()) {
+    Refuse("--thresholds gives a threshold per group: it cannot be combined with --param groups");
+  }
+  // The fewest groups of any run: a range's applied values are monotonic, so its ends bound them.
+  std::int32_t fewest = base.GroupCount;
+  if (groups) {
+    fewest = std::numeric_limits<std::int32_t>::max();
+    const std::int64_t n = groups->ValueCount();
+    for (std::int64_t k : {std::int64_t{0}, n - 1}) {
+      fewest = std::min(fewest, Applied(SweepParam::Groups, groups->ValueAt(k)));
+    }
+    for (std::int32_t v : groups->list) fewest = std::min(fewest, Applied(SweepParam::Groups, v));
+  }
+  for (const SweepAxis& axis : design_.axes) {
+    std::int32_t needs = std::max(ShareGroup(axis.param), ThresholdGroup(axis.param));
+    if (axis.param == SweepParam::Minority) needs = 2;
+    if (needs > fewest) {
+      Refuse(std::string("--param ") + ParamName(axis.param) + ": every run needs at least " +
+             Str(needs) + " groups, and one has " + Str(fewest));
+    }
+  }
+}
+
+void SweepPlan::ApplyVariants(SetupParams& p, std::int64_t combination) const {
+  for (std::size_t a = 0; a < design_.axes.size(); ++a) {
+    const SweepParam param = design_.axes[a].param;
+    const std::int32_t applied = AppliedAt(combination, a);
+    const auto groups = static_cast<std::size_t>(p.GroupCount);
+    if (param == SweepParam::Minority) {
+      // Group 1 has the percent, every other group (100 - percent) / (G - 1): whole weights.
+      p.Shares.assign(groups, 100.0 - applied);
+      p.Shares.front() = static_cast<double>(applied) * static_cast<double>(groups - 1);
+    } else if (const std::int32_t g = ShareGroup(param)) {
+      // The others keep their proportions among themselves and share the rest.
+      std::vector<double> w = p.Shares.empty() ? std::vector<double>(groups, 1.0) : p.Shares;
+      Extended others = 0;
+      for (std::size_t j = 0; j < groups; ++j) others += j + 1 == static_cast<std::size_t>(g) ? 0 : w[j];
+      for (std::size_t j = 0; j < groups; ++j) {
+        w[j] = j + 1 == static_cast<std::size_t>(g)
+                   ? static_cast<double>(applied)
+                   : static_cast<double>(w[j] * Extended(100 - applied) / others);
+      }
+      p.Shares = std::move(w);
+    }
+  }
+  for (std::size_t a = 0; a < design_.axes.size(); ++a) {
+    if (const std::int32_t g = ThresholdGroup(design_.axes[a].param)) {
+      if (p.Thresholds.empty()) {
+        p.Thresholds.assign(static_cast<std::size_t>(p.GroupCount), p.Threshold);
+      }
+      p.Thresholds[static_cast<std::size_t>(g - 1)] =
+          static_cast<std::uint32_t>(AppliedAt(combination, a));
+    }
+  }
 }
 
 // The applied values of an axis that the model cannot take. A range's applied values are
@@ -131,6 +256,11 @@ void SweepPlan::CheckValues(const SweepAxis& axis) {
   }
   const std::string option = std::string("--param ") + ParamName(axis.param);
   const std::string name = option + ": ";
+  if (axis.param == SweepParam::Minority || ShareGroup(axis.param) > 0) {
+    for (std::int32_t v : ends) {
+      if (v < 1 || v > 99) Refuse(name + "a share must be from 1 to 99 percent, not " + Str(v));
+    }
+  }
   if (axis.param == SweepParam::Groups) {
     // The group field's limit only raises values below 1.
     std::int32_t most = 1;
@@ -157,6 +287,7 @@ std::int32_t SweepPlan::ValueAt(std::int64_t combination, std::size_t axis) cons
 }
 
 std::int32_t SweepPlan::Applied(SweepParam param, std::int32_t v) const {
+  if (ThresholdGroup(param) > 0) return ClampThreshold(v);
   switch (param) {
     case SweepParam::Groups: return ApplyFieldLimits(LimitedField::GroupCount, v, limits_);
     case SweepParam::Radius: return ApplyFieldLimits(LimitedField::NeighbourRadius, v, limits_);
@@ -164,6 +295,7 @@ std::int32_t SweepPlan::Applied(SweepParam param, std::int32_t v) const {
     case SweepParam::Threshold: return ClampThreshold(v);
     case SweepParam::Agents: return ApplyFieldLimits(LimitedField::AgentCount, v, limits_);
     case SweepParam::TileSize: return v;  // the tile size field has no limits
+    case SweepParam::Minority: return v;  // refused outside 1 to 99
   }
   return v;
 }
@@ -181,11 +313,17 @@ SetupParams SweepPlan::RunSetup(std::int64_t run, std::uint32_t seed) const {
       case SweepParam::Groups: p.GroupCount = applied; break;
       case SweepParam::Radius: p.NeighbourRadius = applied; break;
       case SweepParam::MoveDistance: p.MoveDistance = applied; break;
-      case SweepParam::Threshold: p.Threshold = static_cast<std::uint32_t>(applied); break;
+      case SweepParam::Threshold:
+        // Every group's threshold, as --set threshold=P sets it.
+        p.Threshold = static_cast<std::uint32_t>(applied);
+        p.Thresholds.clear();
+        break;
       case SweepParam::Agents: p.AgentCount = applied; break;
       case SweepParam::TileSize: p.TileSize = applied; break;
+      case SweepParam::Minority: break;  // ApplyVariants, once G is known
     }
   }
+  ApplyVariants(p, combination);
   p.Seed = seed + static_cast<std::uint32_t>(run);
   return p;
 }

@@ -14,11 +14,21 @@
 namespace segsim {
 
 // The parameters a sweep can run over: the four of the sweep window, the agent count (the
-// density) and the tile size of the segregation measures.
-enum class SweepParam { Groups, Radius, MoveDistance, Threshold, Agents, TileSize };
+// density), the tile size of the segregation measures, and the group variants: Minority, group
+// 1's share in percent (1 to 99) with the other groups' equal; share_g, group g's share in percent
+// with the others in the proportions of --shares (equal without it); threshold_g, group g's own
+// threshold (ShareParam and GroupThresholdParam make these two, for g from 1 to kMaxGroupCount).
+enum class SweepParam : std::int32_t {
+  Groups, Radius, MoveDistance, Threshold, Agents, TileSize, Minority,
+};
+SweepParam ShareParam(std::int32_t group);
+SweepParam GroupThresholdParam(std::int32_t group);
+// g of share_g and of threshold_g; 0 for every other parameter.
+std::int32_t ShareGroup(SweepParam param);
+std::int32_t ThresholdGroup(SweepParam param);
 
 // The command line's word: "groups", "radius", "move-distance", "threshold", "agents",
-// "tile-size".
+// "tile-size", "minority", "share_g", "threshold_g".
 const char* ParamName(SweepParam param);
 std::optional<SweepParam> ParamByName(std::string_view name);
 
@@ -85,6 +95,10 @@ public:
 private:
   std::int32_t Applied(SweepParam param, std::int32_t value) const;
   void CheckValues(const SweepAxis& axis);
+  // The group variants against the groups of every run and the lists of the base settings.
+  void CheckVariants() const;
+  // The shares and thresholds of a run whose other settings p holds.
+  void ApplyVariants(SetupParams& p, std::int64_t combination) const;
 
   SweepDesign design_;
   std::int64_t combinations_ = 1;

@@ -53,6 +53,21 @@ TEST(RunSet, ChangesActBeforeTheirStepsRelocationPass) {
   EXPECT_NE(Trace({"--set", "3:threshold=70"})[5], replayed[5]);
 }
 
+// Thresholds given at setup act as the same thresholds set before the first pass; equal weights
+// print what no weights print, the setup line included.
+TEST(RunSet, GroupVariantsActAsTheirEquivalents) {
+  const std::vector<std::string> own = Trace({"--thresholds", "30,60,45"});
+  const std::vector<std::string> set =
+      Trace({"--threshold", "30", "--set", "1:threshold_2=60", "--set", "1:threshold_3=45"});
+  ASSERT_EQ(own.size(), set.size());
+  EXPECT_NE(own[0].find(R"(,"thresholds":[30,60,45]})"), std::string::npos) << own[0];
+  EXPECT_EQ(std::vector<std::string>(own.begin() + 1, own.end()),
+            std::vector<std::string>(set.begin() + 1, set.end()));
+  EXPECT_NE(own, Trace({"--threshold", "30"}));
+  EXPECT_EQ(Trace({"--shares", "0.3,0.3,0.3"}), Trace({}));
+  EXPECT_NE(Trace({"--shares", "1,2,1"})[0].find(R"(,"shares":[1,2,1]})"), std::string::npos);
+}
+
 TEST(RunSet, TheRepeatCommandWritesEveryChangeInOrder) {
   const RunOptions o = Parse({"--steps", "9", "--set", "4:agents=300", "--set", "2:threshold=5"});
   ASSERT_EQ(o.changes.size(), 2u);
@@ -66,7 +81,11 @@ TEST(RunSet, TheRepeatCommandWritesEveryChangeInOrder) {
 TEST(RunSet, BadChangesAreRefusedWithAReason) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
       {{"--set", "3:colour=4"},
-       "unknown setting 'colour'; a run can change threshold, tile-size and agents"},
+       "unknown setting 'colour'; a run can change threshold, threshold_g (group g from 1), "
+       "tile-size and agents"},
+      {{"--set", "3:threshold_0=4"},
+       "unknown setting 'threshold_0'; a run can change threshold, threshold_g (group g from 1), "
+       "tile-size and agents"},
       {{"--set", "3:groups=4"}, "groups is read only at a setup: a running model cannot change it"},
       {{"--set", "0:threshold=4"},
        "the step of --set 0:threshold=4 must be from 1 to 500 (--steps)"},
@@ -101,6 +120,8 @@ TEST(RunSet, ARefusedValueWritesNothingAndExitsWith2) {
       {"2:tile-size=0", "tile-size must be at least 1, not 0"},
       {"2:agents=401", "agents must be from 2 to the number of cells, 400, not 401"},
       {"9:threshold=1", "must be from 1 to 6 (--steps)"},
+      {"2:threshold_4=5", "threshold_4: there is no group 4 among the 3 groups"},
+      {"2:threshold_1=101", "threshold_1 must be from 0 to 100, not 101"},
   };
   for (const auto& [set, message] : rows) {
     std::vector<std::string> args = {"run"};

@@ -80,6 +80,21 @@ TEST(RunOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--seed", "0x100000000"}, "the value of --seed is no 32-bit integer: '0x100000000'"},
       {{"--seed", "4294967296"}, "the value of --seed is no 32-bit integer: '4294967296'"},
       {{"--seed", "-2147483649"}, "the value of --seed is no 32-bit integer: '-2147483649'"},
+      {{"--shares", "1,2,3"}, "--shares 1,2,3: 3 weights for 6 groups; give one per group"},
+      {{"--groups", "2", "--shares", "1,0"},
+       "--shares 1,0: the weight '0' is not a positive finite number"},
+      {{"--groups", "2", "--shares", "1,inf"},
+       "--shares 1,inf: the weight 'inf' is not a positive finite number"},
+      {{"--groups", "2", "--shares", "1,,2"},
+       "--shares 1,,2: the weight '' is not a positive finite number"},
+      {{"--groups", "2", "--shares", "1e-310,1e-310"},
+       "--shares 1e-310,1e-310: the weights are too small: their sum underflows"},
+      {{"--groups", "2", "--shares", "1e308,1e308"},
+       "--shares 1e308,1e308: the weights are too large: their sum overflows"},
+      {{"--groups", "2", "--thresholds", "30,101"},
+       "--thresholds 30,101: the threshold '101' is not an integer from 0 to 100"},
+      {{"--groups", "3", "--thresholds", "30,60"},
+       "--thresholds 30,60: 2 thresholds for 3 groups; give one per group"},
   };
   for (const auto& [args, message] : rows) {
     try {
@@ -241,7 +256,8 @@ TEST(OptionTable, TheReadmeShowsTheOptionsAsTheyAreDefined) {
   const std::string run = MarkdownTable(RunOptionTable(), {"--help"});
   const std::string sweep = MarkdownTable(
       SweepOptionTable(), {"--agents", "--cell-size", "--groups", "--radius", "--move-distance",
-                           "--threshold", "--tile-size", "--panel", "--help"});
+                           "--threshold", "--shares", "--thresholds", "--tile-size", "--panel",
+                           "--help"});
   for (const std::string& table : {run, sweep, MarkdownTable(PlotOptionTable(), {"--help"})}) {
     EXPECT_NE(readme.str().find(table), std::string::npos) << "README.md should hold:\n" << table;
   }

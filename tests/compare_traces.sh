@@ -23,6 +23,8 @@ configurations=(
   "run --seed 11 --steps 120 --summary"
   "sweep --param threshold --from 20 --to 60 --increment 20 --runs 2 --steps 20 --seed 5"
   "sweep --param groups=2:4:1 --param radius=1,3 --runs 1 --steps 10 --seed 7"
+  "run --seed 12 --steps 40 --groups 3 --shares 1,2.5,0.3 --thresholds 30,50,20 --set 20:threshold_2=70"
+  "sweep --param minority=10,40 --param threshold_2=30,60 --groups 2 --runs 1 --steps 10 --seed 8"
 )
 passed=0 failed=0
 for c in "${configurations[@]}"; do

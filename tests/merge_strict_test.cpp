@@ -88,6 +88,24 @@ TEST_F(MergeStrictTest, ACorruptedColumnIsNamedByFileLineAndColumn) {
   }
 }
 
+// The group variants' columns are checked against the plan as every swept column is.
+TEST_F(MergeStrictTest, TheGroupVariantsColumnsAreChecked) {
+  const std::string csv =
+      SweepText({"--param", "minority=10,40", "--param", "threshold_2=30", "--groups", "2",
+                 "--runs", "1", "--steps", "2", "--cell-size", "20", "--seed", "3"});
+  EXPECT_EQ(Refusal({Write("whole", csv)}), "(merged)");
+  const std::pair<std::string, std::string> cases[] = {
+      {Replace(csv, "run,10,10,30,30,", "run,10,11,30,30,"),
+       ":3: column minority_applied: is 11 where the field limits give 10"},
+      {Replace(csv, "run,40,40,30,30,", "run,40,40,30,3.5,"),
+       ":4: column threshold_2_applied: is no integer"},
+  };
+  for (const auto& [text, message] : cases) {
+    const std::string path = Write("variant", text);
+    EXPECT_NE(Refusal({path}).find(path + message), std::string::npos) << Refusal({path});
+  }
+}
+
 // A JSON note may use any escape JSON allows.
 TEST_F(MergeStrictTest, JsonEscapesReadAsJson) {
   const std::string json = SweepText(SmallSweep({"--format", "jsonl"}));

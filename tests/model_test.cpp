@@ -533,6 +533,63 @@ TEST(Relocation, PassesKeepTheModelConsistentAndRunTheSameFromTheSameSeed) {
   }
 }
 
+// Equal weights of any size give the cuts of Below(G) exactly, so the same groups as no weights.
+TEST(Shares, EqualWeightsCutWhereBelowDoes) {
+  for (const std::int32_t g : {1, 2, 3, 6, 7, 10, 641, 1999, 2000}) {
+    for (const double w : {1.0, 0.1, 3.0, 1e-300, 7e300 / 2000}) {
+      const std::vector<std::uint64_t> cuts = Model::ShareCuts(std::vector<double>(g, w), g);
+      for (std::int32_t k = 0; k < g; ++k) {
+        // Below(G) gives k exactly for u from Ceil(k 2^32 / G) on.
+        const std::uint64_t first = ((std::uint64_t{1} << 32) * (k + 1) + g - 1) / g;
+        ASSERT_EQ(cuts[k], first) << "G " << g << " w " << w << " k " << k;
+      }
+    }
+  }
+  const std::vector<std::uint64_t> quarter = Model::ShareCuts({1, 3}, 2);
+  EXPECT_EQ(quarter, (std::vector<std::uint64_t>{std::uint64_t{1} << 30, std::uint64_t{1} << 32}));
+}
+
+TEST(Shares, PlacementDrawsTheSameGroupsAsBeforeOrInTheGivenShares) {
+  const auto setup = [](std::vector<double> shares, std::int32_t groups) {
+    Model m;
+    m.InitSetup({.GroupCount = groups, .Shares = std::move(shares), .Seed = 5});
+    return m;
+  };
+  const Model plain = setup({}, 6);
+  for (const double w : {1.0, 0.25, 1e300}) {
+    const Model equal = setup(std::vector<double>(6, w), 6);
+    ASSERT_EQ(std::vector<std::int32_t>(equal.GroupSizes().begin(), equal.GroupSizes().end()),
+              std::vector<std::int32_t>(plain.GroupSizes().begin(), plain.GroupSizes().end()));
+    for (std::size_t i = 0; i < plain.AgentList().size(); ++i) {
+      ASSERT_EQ(equal.AgentList()[i].Group, plain.AgentList()[i].Group) << i;
+      ASSERT_EQ(equal.AgentList()[i].GridX, plain.AgentList()[i].GridX) << i;
+    }
+  }
+  // 12783 agents a tenth in group 1: 1278 expected, sigma 34.
+  const Model tenth = setup({1, 9}, 2);
+  EXPECT_NEAR(tenth.GroupSizes()[0], 1278, 170);
+  EXPECT_EQ(tenth.GroupSizes()[0] + tenth.GroupSizes()[1], 12783);
+}
+
+// Group 1 never moves at threshold 0, group 2 is never satisfied at 100; a change of one group's
+// threshold takes effect at the next pass.
+TEST(GroupThresholds, EachAgentIsTestedAgainstItsGroupsThreshold) {
+  Model m;
+  m.InitSetup({.CellSize = 20, .GroupCount = 2, .Thresholds = {0, 100}, .Seed = 3});
+  for (int step = 0; step < 4; ++step) {
+    if (step == 2) m.SetGroupThreshold(2, 0);
+    m.MoveAgents();
+    m.SetTimeStep(m.TimeStep() + 1);
+    EXPECT_EQ(m.LastPass().unsatisfied, step < 2 ? m.GroupSizes()[1] : 0) << step;
+    for (const TAgent& a : m.AgentList()) ASSERT_EQ(a.Satisfied, a.Group == 1 || step >= 2);
+  }
+  m.SetThreshold(100);
+  EXPECT_EQ(m.ThresholdOf(1), 100u);
+  EXPECT_TRUE(m.Settings().GroupThresholds.empty());
+  EXPECT_THROW(Model::CheckSetup({.GroupCount = 2, .Thresholds = {1, 2, 3}}), SegsimError);
+  EXPECT_THROW(Model::CheckSetup({.GroupCount = 2, .Shares = {1, -1}}), SegsimError);
+}
+
 TEST(Relocation, DrawsUnsatisfiedAgentsAndVacatedCellsOnlyWithGraphics) {
   RecordingCanvas canvas;
   Model m = MakeRunningModel(40, 2, &canvas, true);

@@ -89,6 +89,32 @@ TEST(SweepParams, EachRunIsTheRunCommandWithItsSeedAndAppliedValues) {
   }
 }
 
+// What each run of the group variants gets: minority gives group 1 its percent and the others
+// equal shares, share_g keeps the others' proportions of --shares, threshold_g sets one group's.
+TEST(SweepParams, TheGroupVariantsGiveEachRunItsSharesAndThresholds) {
+  const auto setup = [](std::vector<std::string> args) {
+    args.insert(args.end(), {"--runs", "1", "--steps", "1", "--seed", "1"});
+    return PlanOf(ParseSweepOptions(args)).RunSetup(0, 1);
+  };
+  const SetupParams minority = setup({"--param", "minority=10", "--groups", "3"});
+  EXPECT_EQ(minority.Shares, (std::vector<double>{20, 90, 90}));
+  const SetupParams share =
+      setup({"--param", "share_2=40", "--groups", "3", "--shares", "1,5,3"});
+  EXPECT_EQ(share.Shares, (std::vector<double>{15, 40, 45}));
+  const SetupParams own = setup({"--param", "threshold_2=70", "--threshold", "30", "--groups", "3"});
+  EXPECT_EQ(own.Thresholds, (std::vector<std::uint32_t>{30, 70, 30}));
+  const SetupParams all =
+      setup({"--param", "threshold=50", "--groups", "2", "--thresholds", "10,20"});
+  EXPECT_TRUE(all.Thresholds.empty());
+  EXPECT_EQ(all.Threshold, 50u);
+  // The columns name the parameters; merge checks them against the plan.
+  const std::string text = SweepText({"--param", "minority=20,30", "--param", "threshold_2=40",
+                                      "--groups", "2", "--runs", "1", "--steps", "2",
+                                      "--cell-size", "20", "--seed", "5"});
+  EXPECT_EQ(Lines(text)[0].rfind("kind,minority,minority_applied,threshold_2,threshold_2_applied,", 0),
+            0u);
+}
+
 TEST(SweepParams, SameBytesOnOneAndFourThreadsAndFromMergedShards) {
   const fs::path dir = fs::temp_directory_path() / ("segsim_params_" + std::to_string(getpid()));
   fs::create_directories(dir);
@@ -198,6 +224,14 @@ TEST(SweepParams, BadParametersAreRefusedWithAMessage) {
       {{"--param", "tile-size=0"}, "a tile size must be at least 1"},
       {{"--param", "radius=1,2", "--cell-size", "1000"},
        "--cell-size 1000 leaves a grid of 1 x 1 cells on the 694-pixel panel, too small for 6"},
+      {{"--param", "minority=0,50", "--groups", "2"}, "a share must be from 1 to 99 percent, not 0"},
+      {{"--param", "share_3=10", "--param", "groups=2:4:1"},
+       "--param share_3: every run needs at least 3 groups, and one has 2"},
+      {{"--param", "minority=10", "--groups", "1"}, "every run needs at least 2 groups"},
+      {{"--param", "minority=10", "--param", "share_2=20"}, "both set the shares"},
+      {{"--param", "groups=2,3", "--groups", "2", "--thresholds", "1,2"}, "cannot be combined with --param groups"},
+      {{"--param", "share_0=10"}, "--param must be groups"},
+      {{"--param", "threshold_2001=10"}, "--param must be groups"},
   };
   for (const auto& [args, message] : cases) {
     std::vector<std::string> all = args;

@@ -90,7 +90,8 @@ TEST(SweepOptions, RefusedCommandLinesSayWhy) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
       {{"--from", "1"}, "sweep needs --param"},
       {Args("size", 1, 2, 1, 1),
-       "--param must be groups, radius, move-distance, threshold, agents or tile-size"},
+       "--param must be groups, radius, move-distance, threshold, agents, tile-size, minority, "
+       "share_g or threshold_g"},
       {Args("groups", 2, 4, 0, 3), "the values from 2 by 0 never exceed 4: the sweep would not"},
       {Args("groups", 2, 4, -1, 3), "never exceed 4"},
       {Args("groups", 4, 2, -2, 3), "the values from 4 by -2 never exceed 2"},

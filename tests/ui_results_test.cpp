@@ -101,7 +101,8 @@ private slots:
     }
     QCOMPARE(Captions(F1()->ZeichenPanel),
              (QStringList{"Save picture...", "Save grid as CSV...", "Copy run as command",
-                          "Record video...", "Stop recording", "About segsim"}));
+                          "Group shares and tolerances...", "Record video...", "Stop recording",
+                          "About segsim"}));
     QCOMPARE(Captions(F2()->DissimiGrid), QStringList{"Copy"});
   }
 

@@ -98,6 +98,7 @@ SetupParams TForm1::ReadSetupParams() const {
   p.StopStep = ReadInt(E_stopT);
   p.Threshold = static_cast<std::uint32_t>(TrB_thresh->value());
   p.GraphicUpdate = CB_graphicUpd->isChecked();
+  groupVariants_.ApplyTo(p);
   p.PanelWidth = ZeichenPanel->width();
   p.PanelHeight = ZeichenPanel->height();
   return p;

@@ -10,6 +10,7 @@
 #include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "model/limits.h"
+#include "ui/group_variants_dialog.h"
 
 class QCheckBox;
 class QFrame;
@@ -177,6 +178,7 @@ private:
   std::optional<std::uint32_t> sessionSeed_;
   std::uint32_t setupsMade_ = 0;  // setups of this session so far
   RunLog runLog_;
+  GroupVariants groupVariants_;  // "Group shares and tolerances...": taken at every setup
   TForm2* analysisWindow_ = nullptr;
   std::unique_ptr<VideoWriter> video_;  // while recording
   QString videoPath_;

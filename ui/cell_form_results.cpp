@@ -22,6 +22,7 @@ void TForm1::BuildPanelMenu() {
   add("SavePicture", "Save picture...", &TForm1::SavePicture);
   add("SaveGrid", "Save grid as CSV...", &TForm1::SaveGridCsv);
   add("CopyRunCommand", "Copy run as command", &TForm1::CopyRunCommand);
+  AddGroupVariantsAction(ZeichenPanel, groupVariants_, Edit_anzGr);
   add("RecordVideo", "Record video...", &TForm1::RecordVideo);
   add("StopRecording", "Stop recording", &TForm1::StopRecording);
   AddAboutAction(ZeichenPanel);

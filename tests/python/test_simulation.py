@@ -288,3 +288,23 @@ def test_image_and_record_are_the_cli_drawing(cli, tmp_path):
             sim.record(**{"path": tmp_path / "x.mp4", "steps": 2, **arguments})
     assert sim.measures()["step"] == 3 and sorted(p.name for p in tmp_path.iterdir()) == [
         "3.png", "run.gif"]
+
+
+def test_group_variants_equal_the_cli_and_thresholds_set_as_set(cli_trace):
+    setup, lines = cli_trace("--steps", 6, "--seed", 2, "--groups", 2, "--cell-size", 20,
+                             "--shares", "1,3", "--thresholds", "30,60",
+                             "--set", "4:threshold_1=80")
+    sim = segsim.Simulation(seed=2, groups=2, cell_size=20, shares=[1, 3], thresholds=(30, 60))
+    assert sim.group_sizes.tolist() == setup["group_sizes"]
+    assert (sim.shares, sim.thresholds) == ([1.0, 3.0], [30, 60])
+    parts = [sim.run(3)]
+    sim.thresholds = [80, 60]
+    frame = pd.concat([*parts, sim.run(3)])
+    for line in lines:
+        rows = frame[frame["step"] == line["step"]]
+        assert (rows["unsatisfied"] == line["unsatisfied"]).all()
+        assert [same(a, b) for a, b in zip(rows["satisfaction"], line["satisfaction"])] == [True] * 2
+    with pytest.raises(ValueError) as error:
+        sim.thresholds = [80]
+    assert str(error.value) == "thresholds 80: 1 thresholds for 2 groups; give one per group"
+    assert sim.thresholds == [80, 60]

@@ -31,6 +31,10 @@ def cli_frame(cli, *args, integers=()):
     ({"tile_size": "2:6:2", "move_distance": 3},
      ["--param", "tile-size=2:6:2", "--param", "move-distance=3"], 3,
      ["tile-size", "tile-size_applied", "move-distance", "move-distance_applied"]),
+    # The group variants, named as on the command line.
+    ({"minority": [10, 30], "threshold_2": range(30, 61, 30)},
+     ["--param", "minority=10,30", "--param", "threshold_2=30:60:30"], 4,
+     ["minority", "minority_applied", "threshold_2", "threshold_2_applied"]),
 ])
 def test_sweep_equals_the_cli_csv(params, cli_params, combinations, integers, cli):
     expected, _ = cli_frame(cli, *cli_params, "--runs", 2, "--steps", 6, "--seed", 5,
