@@ -1,12 +1,12 @@
 #include "settings/group_lists.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "model/model.h"
 #include "model/numeric.h"
+#include "model/shortest_double.h"
 #include "settings/option_table.h"
 
 namespace segsim {
@@ -24,22 +24,14 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   }
 }
 
-std::string ShortestText(double v) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 
 std::vector<double> ParseShares(const std::string& name, const std::string& text) {
   std::vector<double> weights;
   for (const std::string& item : SplitCommas(text)) {
-    double w = 0;
-    const char* end = item.data() + item.size();
-    const auto result = std::from_chars(item.data(), end, w, std::chars_format::general);
-    if (item.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(w) ||
-        !(w > 0)) {
+    const std::optional<double> read = ParseGeneral(item);
+    const double w = read.value_or(0);
+    if (!read || !std::isfinite(w) || !(w > 0)) {
       throw UsageError(name + " " + text + ": the weight '" + item +
                        "' is not a positive finite number");
     }
