@@ -19,7 +19,7 @@
 #include "settings/run_settings.h"
 #include "settings/sweep_settings.h"
 #include "sweep/engine.h"
-#include "web/pixel_canvas.h"
+#include "picture/pixels.h"
 
 namespace segsim::web {
 
@@ -27,9 +27,12 @@ namespace {
 
 using emscripten::val;
 
-// The options of segsim-cli run the page neither shows nor takes from an address.
+// The options of segsim-cli run the page neither shows nor takes from an address: the output's
+// and the files a run writes (the page saves pictures and records videos itself).
 bool PageOption(const std::string& name) {
-  return name != "--summary" && name != "--help" && name != "--set";
+  static const std::set<std::string> kNotOnThePage = {
+      "--summary", "--help", "--set", "--video", "--frame-every", "--fps", "--scale", "--picture"};
+  return !kNotOnThePage.contains(name);
 }
 
 // The window's fields whose text is corrected as it changes, by the option they set.
@@ -244,7 +247,7 @@ public:
   }
 
   // "new Setup": every setting read from its field (the first that is refused gives its
-  // message, naming the field, and the model in force stays); the seed is the page's seed plus
+  // message, naming the field, and the running model is kept); the seed is the page's seed plus
   // the setups made since the address was read.
   std::string NewSetup() {
     RunOptions options;
@@ -383,7 +386,18 @@ public:
 
   int Width() const { return canvas_.Width(); }
   int Height() const { return canvas_.Height(); }
-  std::uintptr_t Pixels() const { return reinterpret_cast<std::uintptr_t>(canvas_.Pixels()); }
+  // The drawing as bytes R, G, B, A per pixel, as the page's ImageData takes them: the window's
+  // pixels (0xFFRRGGBB) with red and blue swapped, renewed when the page asks for a frame.
+  std::uintptr_t Pixels() {
+    const std::size_t count = static_cast<std::size_t>(canvas_.Width()) * canvas_.Height();
+    rgba_.resize(count);
+    const Pixel* from = canvas_.Pixels();
+    for (std::size_t i = 0; i < count; ++i) {
+      const Pixel p = from[i];
+      rgba_[i] = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
+    }
+    return reinterpret_cast<std::uintptr_t>(rgba_.data());
+  }
 
 private:
   std::int32_t PanelWidth() const {
@@ -395,6 +409,7 @@ private:
   }
 
   PixelCanvas canvas_;
+  std::vector<Pixel> rgba_;
   Measures measures_;
   Simulation sim_;
   RunLog runLog_;
