@@ -31,9 +31,11 @@ namespace segsim {
 namespace {
 
 constexpr int kIoBuffer = 64 * 1024;
-// Changed frames drawn ahead of the encoder: the drawing of the next steps goes on while it
-// encodes.
-constexpr std::size_t kQueuedFrames = 3;
+// The changed pixels drawn ahead of the encoder (at least one frame's): the drawing of the next
+// steps goes on while it encodes, through the busy first steps of a run too. Of the buffers that
+// come back, a few are kept.
+constexpr std::size_t kQueuedBytes = 16u << 20;
+constexpr std::size_t kKeptJobs = 3;
 
 // A frame for the encoding thread: what changed since the one before, shown from pts on.
 struct Job {
@@ -149,6 +151,7 @@ struct VideoWriter::State {
   std::mutex mutex;
   std::condition_variable changed;
   std::deque<Job> ready;
+  std::size_t readyPixels = 0;
   std::vector<Job> free;
   bool ending = false;
   std::exception_ptr failure;  // the encoding thread's
@@ -159,9 +162,20 @@ struct VideoWriter::State {
     Close();
   }
 
-  void StartWorker() {
-    free.resize(kQueuedFrames);
-    worker = std::thread([this] { Work(); });
+  // The encoder is opened by the encoding thread, while the run goes on; what fails there
+  // reaches the caller with the next frame or at the end.
+  void StartWorker(const AVCodec* encoder, const VideoSettings& settings) {
+    worker = std::thread([this, encoder, settings] {
+      try {
+        Begin(encoder, settings);
+      } catch (...) {
+        const std::lock_guard lock(mutex);
+        failure = std::current_exception();
+        changed.notify_all();
+        return;
+      }
+      Work();
+    });
   }
 
   void StopWorker() {
@@ -182,6 +196,7 @@ struct VideoWriter::State {
         if (ready.empty()) return;
         job = std::move(ready.front());
         ready.pop_front();
+        readyPixels -= job.change.pixels.size();
       }
       try {
         Encode(job);
@@ -193,29 +208,36 @@ struct VideoWriter::State {
       }
       {
         const std::lock_guard lock(mutex);
-        free.push_back(std::move(job));
+        if (free.size() < kKeptJobs) free.push_back(std::move(job));
       }
       changed.notify_all();
     }
   }
 
   // The tiles that changed since the last frame are copied and handed to the encoding thread; a
-  // frame that changes nothing only counts. The caller waits only while every buffer is taken.
+  // frame that changes nothing only counts. The caller waits only while the encoder is
+  // kQueuedBytes behind.
   void Add(const PixelView& pixels, const Tiles* drawn) {
     const std::int64_t pts = frames++;
     if (!diff.Next(pixels, drawn, next)) return;
+    const std::size_t budget = kQueuedBytes / sizeof(Pixel);
     Job job;
     {
       std::unique_lock lock(mutex);
-      changed.wait(lock, [this] { return !free.empty() || failure; });
+      changed.wait(lock, [&] {
+        return ready.empty() || readyPixels + next.pixels.size() <= budget || failure;
+      });
       if (failure) RaiseFailure(lock);
-      job = std::move(free.back());
-      free.pop_back();
+      if (!free.empty()) {
+        job = std::move(free.back());
+        free.pop_back();
+      }
     }
     job.pts = pts;
     std::swap(job.change, next);
     {
       const std::lock_guard lock(mutex);
+      readyPixels += job.change.pixels.size();
       ready.push_back(std::move(job));
     }
     changed.notify_all();
@@ -315,8 +337,13 @@ struct VideoWriter::State {
     c->gop_size = 10 * settings.fps;
     const std::string name = encoder->name;
     if (name == "libx264") {
+      // A constant quantizer spares x264 the analysis for its rate control (20 looks as crf 23
+      // does on the drawing's sharp edges); no frame held back (zerolatency) and one thread,
+      // beside the run's own.
       av_opt_set(c->priv_data, "preset", "ultrafast", 0);
-      av_opt_set(c->priv_data, "crf", "23", 0);
+      av_opt_set(c->priv_data, "tune", "zerolatency", 0);
+      av_opt_set(c->priv_data, "qp", "20", 0);
+      c->thread_count = 1;
     } else if (name == "libvpx-vp9") {
       av_opt_set(c->priv_data, "deadline", "realtime", 0);
       av_opt_set(c->priv_data, "cpu-used", "8", 0);
@@ -356,6 +383,18 @@ struct VideoWriter::State {
     }
     container->pb = io;
     container->flags |= AVFMT_FLAG_CUSTOM_IO;
+    if (format == VideoFormat::kGif) {
+      palette.assign(256, 0xFF000000u);
+      for (std::size_t i = 0; i < colors.size() && i < 256; ++i) {
+        palette[i] = ToPixel(colors[i]);
+        paletteIndex.emplace(palette[i], static_cast<std::uint8_t>(i));
+      }
+    }
+    StartWorker(encoder, settings);
+  }
+
+  // The encoder, the stream and the file's header.
+  void Begin(const AVCodec* encoder, const VideoSettings& settings) {
     OpenEncoder(encoder, settings);
     stream = avformat_new_stream(container, nullptr);
     if (!stream) Fail("cannot add the stream", AVERROR(ENOMEM));
@@ -371,17 +410,9 @@ struct VideoWriter::State {
     frame = NewFrame(codec->pix_fmt, frameWidth, frameHeight);
     packet.reset(av_packet_alloc());
     if (!packet) throw std::bad_alloc();
-    if (format == VideoFormat::kGif) {
-      palette.assign(256, 0xFF000000u);
-      for (std::size_t i = 0; i < colors.size() && i < 256; ++i) {
-        palette[i] = ToPixel(colors[i]);
-        paletteIndex.emplace(palette[i], static_cast<std::uint8_t>(i));
-      }
-      std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
-    }
+    if (format == VideoFormat::kGif) std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
     pending.reset(av_packet_alloc());
     if (!pending) throw std::bad_alloc();
-    StartWorker();
   }
 
   // Takes the packets the encoder has ready (all of them once it has been flushed), each written
