@@ -25,6 +25,9 @@ extern "C" {
 #include "model/error.h"
 #include "model/model.h"
 #include "picture/frames.h"
+#ifdef SEGSIM_HAVE_X264
+#include "picture/x264_encoder.h"
+#endif
 
 namespace segsim {
 
@@ -36,6 +39,8 @@ constexpr int kIoBuffer = 64 * 1024;
 // come back, a few are kept.
 constexpr std::size_t kQueuedBytes = 16u << 20;
 constexpr std::size_t kKeptJobs = 3;
+
+constexpr int Even(int n) { return n + n % 2; }
 
 // A frame for the encoding thread: what changed since the one before, shown from pts on.
 struct Job {
@@ -130,7 +135,12 @@ struct VideoWriter::State {
   AVFormatContext* container = nullptr;
   AVIOContext* io = nullptr;
   AVStream* stream = nullptr;
-  CodecContextPtr codec;
+  CodecContextPtr codec;  // FFmpeg's encoder, or
+#ifdef SEGSIM_HAVE_X264
+  std::unique_ptr<X264Encoder> x264;  // x264's own for MP4, told which macroblocks stay
+  std::vector<std::uint8_t> constant;  // per macroblock
+#endif
+  AVRational timeBase{};  // the encoder's: 1 / fps
   // The encoder's input, kept from frame to frame: each frame writes into it what changed.
   FramePtr frame;
   PacketPtr packet;
@@ -361,7 +371,7 @@ struct VideoWriter::State {
 
   void Open(const VideoSettings& settings, const std::vector<Color>& colors) {
     QuietLibraries();
-    const AVCodec* encoder = RequireEncoder(format);
+    const AVCodec* encoder = UsesX264() ? nullptr : RequireEncoder(format);
     scale = settings.scale;
     frameWidth = width * scale;
     frameHeight = height * scale;
@@ -393,26 +403,62 @@ struct VideoWriter::State {
     StartWorker(encoder, settings);
   }
 
+  bool UsesX264() const {
+#ifdef SEGSIM_HAVE_X264
+    return format == VideoFormat::kMp4;
+#else
+    return false;
+#endif
+  }
+
   // The encoder, the stream and the file's header.
   void Begin(const AVCodec* encoder, const VideoSettings& settings) {
-    OpenEncoder(encoder, settings);
+    timeBase = AVRational{1, settings.fps};
+    if (!UsesX264()) OpenEncoder(encoder, settings);
     stream = avformat_new_stream(container, nullptr);
     if (!stream) Fail("cannot add the stream", AVERROR(ENOMEM));
-    stream->time_base = codec->time_base;
-    stream->avg_frame_rate = codec->framerate;
-    stream->r_frame_rate = codec->framerate;
-    const int copied = avcodec_parameters_from_context(stream->codecpar, codec.get());
-    if (copied < 0) Fail("cannot set the stream", copied);
+    stream->time_base = timeBase;
+    stream->avg_frame_rate = AVRational{settings.fps, 1};
+    stream->r_frame_rate = stream->avg_frame_rate;
+    if (codec) {
+      const int copied = avcodec_parameters_from_context(stream->codecpar, codec.get());
+      if (copied < 0) Fail("cannot set the stream", copied);
+    } else {
+      OpenX264(settings);
+    }
     const int header = avformat_write_header(container, nullptr);
     if (header < 0) Fail("cannot write the header", header);
     headerWritten = true;
 
-    frame = NewFrame(codec->pix_fmt, frameWidth, frameHeight);
+    frame = NewFrame(format == VideoFormat::kGif ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_YUV420P,
+                     frameWidth, frameHeight);
     packet.reset(av_packet_alloc());
     if (!packet) throw std::bad_alloc();
     if (format == VideoFormat::kGif) std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
     pending.reset(av_packet_alloc());
     if (!pending) throw std::bad_alloc();
+  }
+
+  // x264's stream: H.264 with its parameter sets as the extradata (the MP4 muxer writes them as
+  // its avcC box, and the pictures' NAL units with their lengths).
+  void OpenX264(const VideoSettings& settings) {
+#ifdef SEGSIM_HAVE_X264
+    x264 = std::make_unique<X264Encoder>(frameWidth, frameHeight, settings.fps);
+    AVCodecParameters* par = stream->codecpar;
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_H264;
+    par->format = AV_PIX_FMT_YUV420P;
+    par->width = frameWidth;
+    par->height = frameHeight;
+    const std::string& headers = x264->Headers();
+    par->extradata = static_cast<std::uint8_t*>(
+        av_mallocz(headers.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!par->extradata) throw std::bad_alloc();
+    std::memcpy(par->extradata, headers.data(), headers.size());
+    par->extradata_size = static_cast<int>(headers.size());
+#else
+    (void)settings;
+#endif
   }
 
   // Takes the packets the encoder has ready (all of them once it has been flushed), each written
@@ -422,15 +468,51 @@ struct VideoWriter::State {
       const int got = avcodec_receive_packet(codec.get(), packet.get());
       if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
       if (got < 0) Fail("cannot encode a frame", got);
-      if (hasPending) WritePending();
-      av_packet_move_ref(pending.get(), packet.get());
-      hasPending = true;
+      Take();
     }
   }
 
+  void Take() {
+    if (hasPending) WritePending();
+    av_packet_move_ref(pending.get(), packet.get());
+    hasPending = true;
+  }
+
+#ifdef SEGSIM_HAVE_X264
+  // Encodes frame (nullptr: what x264 holds back) and takes its packet.
+  bool EncodeX264(const YuvView* yuv, std::int64_t pts) {
+    X264Encoder::Packet coded;
+    if (!x264->Encode(yuv, pts, constant, coded)) return false;
+    const int made = av_new_packet(packet.get(), coded.size);
+    if (made < 0) Fail("cannot encode a frame", made);
+    std::memcpy(packet->data, coded.data, static_cast<std::size_t>(coded.size));
+    packet->pts = coded.pts;
+    packet->dts = coded.dts;
+    if (coded.key) packet->flags |= AV_PKT_FLAG_KEY;
+    Take();
+    return true;
+  }
+
+  // The macroblocks no part of the change touches (a part's frame pixels with the white edge
+  // beyond the last column or row), for every frame but the first.
+  void MarkConstant(const Job& job) {
+    if (job.pts == 0) return;
+    constant.assign(static_cast<std::size_t>(x264->Columns() * x264->Rows()), 1);
+    for (const FrameChange::Part& part : job.change.parts) {
+      const int right = std::min(Even((part.rect.right + 1) * scale), frameWidth) - 1;
+      const int bottom = std::min(Even((part.rect.bottom + 1) * scale), frameHeight) - 1;
+      for (int row = part.rect.top * scale / 16; row <= bottom / 16; ++row) {
+        for (int column = part.rect.left * scale / 16; column <= right / 16; ++column) {
+          constant[static_cast<std::size_t>(row * x264->Columns() + column)] = 0;
+        }
+      }
+    }
+  }
+#endif
+
   void WritePending() {
     hasPending = false;
-    av_packet_rescale_ts(pending.get(), codec->time_base, stream->time_base);
+    av_packet_rescale_ts(pending.get(), timeBase, stream->time_base);
     pending->stream_index = stream->index;
     const int written = av_interleaved_write_frame(container, pending.get());
     if (written < 0) Fail("cannot write a frame", written);
@@ -442,7 +524,7 @@ struct VideoWriter::State {
     if (!hasPending) return;
     pending->duration = frames - pending->pts;
     if (format == VideoFormat::kGif) {
-      const std::int64_t delay = av_rescale_q(pending->duration, codec->time_base, {1, 100});
+      const std::int64_t delay = av_rescale_q(pending->duration, timeBase, {1, 100});
       av_opt_set_int(container->priv_data, "final_delay", delay, 0);
     }
     WritePending();
@@ -494,6 +576,13 @@ struct VideoWriter::State {
         ToYuv420(pixels, scale, left, top, yuv, scratch);
       }
     }
+#ifdef SEGSIM_HAVE_X264
+    if (x264) {
+      MarkConstant(job);
+      EncodeX264(&yuv, job.pts);
+      return;
+    }
+#endif
     frame->pts = job.pts;
     const int sent = avcodec_send_frame(codec.get(), frame.get());
     if (sent < 0) Fail("cannot encode a frame", sent);
@@ -506,9 +595,15 @@ struct VideoWriter::State {
       Close();
       std::rethrow_exception(failure);
     }
-    const int sent = avcodec_send_frame(codec.get(), nullptr);
-    if (sent < 0) Fail("cannot encode the last frames", sent);
-    Drain();
+#ifdef SEGSIM_HAVE_X264
+    while (x264 && EncodeX264(nullptr, 0)) {
+    }
+#endif
+    if (codec) {
+      const int sent = avcodec_send_frame(codec.get(), nullptr);
+      if (sent < 0) Fail("cannot encode the last frames", sent);
+      Drain();
+    }
     WriteLast();
     trailerWritten = true;
     const int trailer = av_write_trailer(container);
