@@ -67,7 +67,7 @@ struct Recorder {
   Recorder(const std::string&, Model&, const VideoSettings&) { NoVideo(); }
   [[noreturn]] static void NoVideo() {
     throw SegsimError("this segsim-cli was built without FFmpeg's libraries (libavcodec, "
-                      "libavformat, libswscale): no --video or --picture");
+                      "libavformat): no --video or --picture");
   }
   void AfterStep(Model&) {}
   void Finish() {}

@@ -155,6 +155,28 @@ void PixelCanvas::CreateImage(int width, int height) {
   height_ = std::max(height, 1);
   pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
                  0xFFFFFFFFu);
+  drawn_.Resize(width_, height_);
+}
+
+void Tiles::Resize(int width, int height) {
+  columns = (std::max(width, 0) + kTile - 1) / kTile;
+  rows = (std::max(height, 0) + kTile - 1) / kTile;
+  marked.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 1);
+}
+
+void Tiles::Mark(const PixelRect& drawn) {
+  if (drawn.Empty() || columns == 0) return;
+  const int right = std::min(drawn.right / kTile, columns - 1);
+  const int bottom = std::min(drawn.bottom / kTile, rows - 1);
+  for (int row = std::max(drawn.top / kTile, 0); row <= bottom; ++row) {
+    std::uint8_t* line = marked.data() + static_cast<std::ptrdiff_t>(row) * columns;
+    for (int column = std::max(drawn.left / kTile, 0); column <= right; ++column) line[column] = 1;
+  }
+}
+
+PixelRect Tiles::Rect(int t, int width, int height) const {
+  const int left = t % columns * kTile, top = t / columns * kTile;
+  return {left, top, std::min(left + kTile, width) - 1, std::min(top + kTile, height) - 1};
 }
 
 void ScalePixels(const PixelView& from, int scale, int width, int height,

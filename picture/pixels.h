@@ -3,6 +3,7 @@
 // window, segsim-cli and the Python module give the same pixels.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -85,6 +86,21 @@ void ScalePixels(const PixelView& from, int scale, int width, int height, std::v
 // height x width x 3 bytes from out on.
 void ScaledRgb(const PixelView& from, int scale, std::uint8_t* out);
 
+// An image cut into squares of kTile x kTile pixels (the last column and row narrower where the
+// size is no multiple), row after row from the top left, each marked once something was drawn in
+// it: what a video's next frame needs to look at.
+struct Tiles {
+  static constexpr int kTile = 16;
+  int columns = 0, rows = 0;
+  std::vector<std::uint8_t> marked;  // columns * rows, 1 where drawn
+
+  void Resize(int width, int height);  // every tile marked
+  void Mark(const PixelRect& drawn);
+  void Clear() { std::fill(marked.begin(), marked.end(), std::uint8_t{0}); }
+  // Tile t's pixels within an image of width x height.
+  PixelRect Rect(int t, int width, int height) const;
+};
+
 // A Canvas on an image of its own: what the window shows, for segsim-cli and the Python module.
 class PixelCanvas : public Canvas {
 public:
@@ -92,17 +108,25 @@ public:
   void SetPenWidth(int width) override { writer_.SetPenWidth(width); }
   void SetPenColor(Color color) override { writer_.SetPenColor(color); }
   void SetBrushColor(Color color) override { writer_.SetBrushColor(color); }
-  void Rectangle(int x1, int y1, int x2, int y2) override { writer_.Rectangle(View(), x1, y1, x2, y2); }
-  void Ellipse(int x1, int y1, int x2, int y2) override { writer_.Ellipse(View(), x1, y1, x2, y2); }
+  void Rectangle(int x1, int y1, int x2, int y2) override {
+    drawn_.Mark(writer_.Rectangle(View(), x1, y1, x2, y2));
+  }
+  void Ellipse(int x1, int y1, int x2, int y2) override {
+    drawn_.Mark(writer_.Ellipse(View(), x1, y1, x2, y2));
+  }
 
   // Empty (0 x 0) until the first CreateImage.
   PixelView View() { return {pixels_.data(), width_, height_, width_}; }
   const Pixel* Pixels() const { return pixels_.data(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // The tiles drawn in since the image was made or ClearDrawn was called.
+  const Tiles& Drawn() const { return drawn_; }
+  void ClearDrawn() { drawn_.Clear(); }
 
 private:
   std::vector<Pixel> pixels_;
+  Tiles drawn_;
   int width_ = 0, height_ = 0;
   ShapeWriter writer_;
 };

@@ -5,7 +5,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -25,14 +24,29 @@ extern "C" {
 
 #include "model/error.h"
 #include "model/model.h"
+#include "picture/frames.h"
+#ifdef SEGSIM_HAVE_X264
+#include "picture/x264_encoder.h"
+#endif
 
 namespace segsim {
 
 namespace {
 
 constexpr int kIoBuffer = 64 * 1024;
-// Frames drawn ahead of the encoder: the drawing of the next steps goes on while it encodes.
-constexpr std::size_t kQueuedFrames = 3;
+// The changed pixels drawn ahead of the encoder (at least one frame's): the drawing of the next
+// steps goes on while it encodes, through the busy first steps of a run too. Of the buffers that
+// come back, a few are kept.
+constexpr std::size_t kQueuedBytes = 16u << 20;
+constexpr std::size_t kKeptJobs = 3;
+
+constexpr int Even(int n) { return n + n % 2; }
+
+// A frame for the encoding thread: what changed since the one before, shown from pts on.
+struct Job {
+  std::int64_t pts = 0;
+  FrameChange change;
+};
 
 std::string AvText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -86,9 +100,6 @@ struct FrameFree {
 struct PacketFree {
   void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
-struct SwsFree {
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
 
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
@@ -124,31 +135,57 @@ struct VideoWriter::State {
   AVFormatContext* container = nullptr;
   AVIOContext* io = nullptr;
   AVStream* stream = nullptr;
-  CodecContextPtr codec;
-  FramePtr frame;  // the encoder's input
+  CodecContextPtr codec;  // FFmpeg's encoder, or
+#ifdef SEGSIM_HAVE_X264
+  std::unique_ptr<X264Encoder> x264;  // x264's own for MP4, told which macroblocks stay
+  std::vector<std::uint8_t> constant;  // per macroblock
+#endif
+  AVRational timeBase{};  // the encoder's: 1 / fps
+  // The encoder's input, kept from frame to frame: each frame writes into it what changed.
+  FramePtr frame;
   PacketPtr packet;
-  std::unique_ptr<SwsContext, SwsFree> convert;
+  // The last packet out of the encoder, written once the next one is there or, at the end, with
+  // the duration of its frame: a frame that changes nothing is no packet, the one before lasts.
+  PacketPtr pending;
+  bool hasPending = false;
   std::unordered_map<Pixel, std::uint8_t> paletteIndex;
   std::vector<Pixel> palette;
+  std::vector<Pixel> scratch;  // the encoding thread's scaled pixels
 
-  // The encoding thread: frames wait in ready for it, and their buffers return to free.
+  // The caller's: the frames given (the next one's pts), and what the next one changes.
+  std::int64_t frames = 0;
+  FrameDiff diff;
+  FrameChange next;
+
+  // The encoding thread: changed frames wait in ready for it, and their buffers return to free.
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<std::vector<Pixel>> ready;
-  std::vector<std::vector<Pixel>> free;
+  std::deque<Job> ready;
+  std::size_t readyPixels = 0;
+  std::vector<Job> free;
   bool ending = false;
   std::exception_ptr failure;  // the encoding thread's
   std::thread worker;
-  std::int64_t encoded = 0;
 
   ~State() {
     StopWorker();
     Close();
   }
 
-  void StartWorker() {
-    free.resize(kQueuedFrames);
-    worker = std::thread([this] { Work(); });
+  // The encoder is opened by the encoding thread, while the run goes on; what fails there
+  // reaches the caller with the next frame or at the end.
+  void StartWorker(const AVCodec* encoder, const VideoSettings& settings) {
+    worker = std::thread([this, encoder, settings] {
+      try {
+        Begin(encoder, settings);
+      } catch (...) {
+        const std::lock_guard lock(mutex);
+        failure = std::current_exception();
+        changed.notify_all();
+        return;
+      }
+      Work();
+    });
   }
 
   void StopWorker() {
@@ -162,16 +199,17 @@ struct VideoWriter::State {
 
   void Work() {
     for (;;) {
-      std::vector<Pixel> pixels;
+      Job job;
       {
         std::unique_lock lock(mutex);
         changed.wait(lock, [this] { return !ready.empty() || ending; });
         if (ready.empty()) return;
-        pixels = std::move(ready.front());
+        job = std::move(ready.front());
         ready.pop_front();
+        readyPixels -= job.change.pixels.size();
       }
       try {
-        Encode(pixels);
+        Encode(job);
       } catch (...) {
         const std::lock_guard lock(mutex);
         failure = std::current_exception();
@@ -180,27 +218,37 @@ struct VideoWriter::State {
       }
       {
         const std::lock_guard lock(mutex);
-        free.push_back(std::move(pixels));
+        if (free.size() < kKeptJobs) free.push_back(std::move(job));
       }
       changed.notify_all();
     }
   }
 
-  // The frame is copied (scaled, with its white edge) into a free buffer and handed to the
-  // encoding thread; the caller waits only while every buffer is taken.
-  void Add(const PixelView& pixels) {
-    std::vector<Pixel> buffer;
+  // The tiles that changed since the last frame are copied and handed to the encoding thread; a
+  // frame that changes nothing only counts. The caller waits only while the encoder is
+  // kQueuedBytes behind.
+  void Add(const PixelView& pixels, const Tiles* drawn) {
+    const std::int64_t pts = frames++;
+    if (!diff.Next(pixels, drawn, next)) return;
+    const std::size_t budget = kQueuedBytes / sizeof(Pixel);
+    Job job;
     {
       std::unique_lock lock(mutex);
-      changed.wait(lock, [this] { return !free.empty() || failure; });
+      changed.wait(lock, [&] {
+        return ready.empty() || readyPixels + next.pixels.size() <= budget || failure;
+      });
       if (failure) RaiseFailure(lock);
-      buffer = std::move(free.back());
-      free.pop_back();
+      if (!free.empty()) {
+        job = std::move(free.back());
+        free.pop_back();
+      }
     }
-    ScalePixels(pixels, scale, frameWidth, frameHeight, buffer);
+    job.pts = pts;
+    std::swap(job.change, next);
     {
       const std::lock_guard lock(mutex);
-      ready.push_back(std::move(buffer));
+      readyPixels += job.change.pixels.size();
+      ready.push_back(std::move(job));
     }
     changed.notify_all();
   }
@@ -299,8 +347,13 @@ struct VideoWriter::State {
     c->gop_size = 10 * settings.fps;
     const std::string name = encoder->name;
     if (name == "libx264") {
+      // A constant quantizer spares x264 the analysis for its rate control (20 looks as crf 23
+      // does on the drawing's sharp edges); no frame held back (zerolatency) and one thread,
+      // beside the run's own.
       av_opt_set(c->priv_data, "preset", "ultrafast", 0);
-      av_opt_set(c->priv_data, "crf", "23", 0);
+      av_opt_set(c->priv_data, "tune", "zerolatency", 0);
+      av_opt_set(c->priv_data, "qp", "20", 0);
+      c->thread_count = 1;
     } else if (name == "libvpx-vp9") {
       av_opt_set(c->priv_data, "deadline", "realtime", 0);
       av_opt_set(c->priv_data, "cpu-used", "8", 0);
@@ -318,7 +371,7 @@ struct VideoWriter::State {
 
   void Open(const VideoSettings& settings, const std::vector<Color>& colors) {
     QuietLibraries();
-    const AVCodec* encoder = RequireEncoder(format);
+    const AVCodec* encoder = UsesX264() ? nullptr : RequireEncoder(format);
     scale = settings.scale;
     frameWidth = width * scale;
     frameHeight = height * scale;
@@ -340,58 +393,155 @@ struct VideoWriter::State {
     }
     container->pb = io;
     container->flags |= AVFMT_FLAG_CUSTOM_IO;
-    OpenEncoder(encoder, settings);
-    stream = avformat_new_stream(container, nullptr);
-    if (!stream) Fail("cannot add the stream", AVERROR(ENOMEM));
-    stream->time_base = codec->time_base;
-    stream->avg_frame_rate = codec->framerate;
-    stream->r_frame_rate = codec->framerate;
-    const int copied = avcodec_parameters_from_context(stream->codecpar, codec.get());
-    if (copied < 0) Fail("cannot set the stream", copied);
-    const int header = avformat_write_header(container, nullptr);
-    if (header < 0) Fail("cannot write the header", header);
-    headerWritten = true;
-
-    frame = NewFrame(codec->pix_fmt, frameWidth, frameHeight);
-    packet.reset(av_packet_alloc());
-    if (!packet) throw std::bad_alloc();
     if (format == VideoFormat::kGif) {
       palette.assign(256, 0xFF000000u);
       for (std::size_t i = 0; i < colors.size() && i < 256; ++i) {
         palette[i] = ToPixel(colors[i]);
         paletteIndex.emplace(palette[i], static_cast<std::uint8_t>(i));
       }
-    } else {
-      convert.reset(sws_getContext(frameWidth, frameHeight, AV_PIX_FMT_RGB32, frameWidth,
-                                   frameHeight, AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr,
-                                   nullptr));
-      if (!convert) throw std::bad_alloc();
     }
-    StartWorker();
+    StartWorker(encoder, settings);
   }
 
-  // Writes the packets the encoder has ready (all of them once it has been flushed).
+  bool UsesX264() const {
+#ifdef SEGSIM_HAVE_X264
+    return format == VideoFormat::kMp4;
+#else
+    return false;
+#endif
+  }
+
+  // The encoder, the stream and the file's header.
+  void Begin(const AVCodec* encoder, const VideoSettings& settings) {
+    timeBase = AVRational{1, settings.fps};
+    if (!UsesX264()) OpenEncoder(encoder, settings);
+    stream = avformat_new_stream(container, nullptr);
+    if (!stream) Fail("cannot add the stream", AVERROR(ENOMEM));
+    stream->time_base = timeBase;
+    stream->avg_frame_rate = AVRational{settings.fps, 1};
+    stream->r_frame_rate = stream->avg_frame_rate;
+    if (codec) {
+      const int copied = avcodec_parameters_from_context(stream->codecpar, codec.get());
+      if (copied < 0) Fail("cannot set the stream", copied);
+    } else {
+      OpenX264(settings);
+    }
+    const int header = avformat_write_header(container, nullptr);
+    if (header < 0) Fail("cannot write the header", header);
+    headerWritten = true;
+
+    frame = NewFrame(format == VideoFormat::kGif ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_YUV420P,
+                     frameWidth, frameHeight);
+    packet.reset(av_packet_alloc());
+    if (!packet) throw std::bad_alloc();
+    if (format == VideoFormat::kGif) std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
+    pending.reset(av_packet_alloc());
+    if (!pending) throw std::bad_alloc();
+  }
+
+  // x264's stream: H.264 with its parameter sets as the extradata (the MP4 muxer writes them as
+  // its avcC box, and the pictures' NAL units with their lengths).
+  void OpenX264(const VideoSettings& settings) {
+#ifdef SEGSIM_HAVE_X264
+    x264 = std::make_unique<X264Encoder>(frameWidth, frameHeight, settings.fps);
+    AVCodecParameters* par = stream->codecpar;
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_H264;
+    par->format = AV_PIX_FMT_YUV420P;
+    par->width = frameWidth;
+    par->height = frameHeight;
+    const std::string& headers = x264->Headers();
+    par->extradata = static_cast<std::uint8_t*>(
+        av_mallocz(headers.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!par->extradata) throw std::bad_alloc();
+    std::memcpy(par->extradata, headers.data(), headers.size());
+    par->extradata_size = static_cast<int>(headers.size());
+#else
+    (void)settings;
+#endif
+  }
+
+  // Takes the packets the encoder has ready (all of them once it has been flushed), each written
+  // when the next one comes.
   void Drain() {
     for (;;) {
       const int got = avcodec_receive_packet(codec.get(), packet.get());
       if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
       if (got < 0) Fail("cannot encode a frame", got);
-      av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
-      packet->stream_index = stream->index;
-      const int written = av_interleaved_write_frame(container, packet.get());
-      if (written < 0) Fail("cannot write a frame", written);
+      Take();
     }
   }
 
-  void FillPalette(const Pixel* pixels, std::ptrdiff_t stride) {
-    std::memcpy(frame->data[1], palette.data(), 256 * sizeof(Pixel));
+  void Take() {
+    if (hasPending) WritePending();
+    av_packet_move_ref(pending.get(), packet.get());
+    hasPending = true;
+  }
+
+#ifdef SEGSIM_HAVE_X264
+  // Encodes frame (nullptr: what x264 holds back) and takes its packet.
+  bool EncodeX264(const YuvView* yuv, std::int64_t pts) {
+    X264Encoder::Packet coded;
+    if (!x264->Encode(yuv, pts, constant, coded)) return false;
+    const int made = av_new_packet(packet.get(), coded.size);
+    if (made < 0) Fail("cannot encode a frame", made);
+    std::memcpy(packet->data, coded.data, static_cast<std::size_t>(coded.size));
+    packet->pts = coded.pts;
+    packet->dts = coded.dts;
+    if (coded.key) packet->flags |= AV_PKT_FLAG_KEY;
+    Take();
+    return true;
+  }
+
+  // The macroblocks no part of the change touches (a part's frame pixels with the white edge
+  // beyond the last column or row), for every frame but the first.
+  void MarkConstant(const Job& job) {
+    if (job.pts == 0) return;
+    constant.assign(static_cast<std::size_t>(x264->Columns() * x264->Rows()), 1);
+    for (const FrameChange::Part& part : job.change.parts) {
+      const int right = std::min(Even((part.rect.right + 1) * scale), frameWidth) - 1;
+      const int bottom = std::min(Even((part.rect.bottom + 1) * scale), frameHeight) - 1;
+      for (int row = part.rect.top * scale / 16; row <= bottom / 16; ++row) {
+        for (int column = part.rect.left * scale / 16; column <= right / 16; ++column) {
+          constant[static_cast<std::size_t>(row * x264->Columns() + column)] = 0;
+        }
+      }
+    }
+  }
+#endif
+
+  void WritePending() {
+    hasPending = false;
+    av_packet_rescale_ts(pending.get(), timeBase, stream->time_base);
+    pending->stream_index = stream->index;
+    const int written = av_interleaved_write_frame(container, pending.get());
+    if (written < 0) Fail("cannot write a frame", written);
+  }
+
+  // The last packet, shown until the video's end: frames / fps. A GIF's muxer takes the last
+  // frame's delay (in hundredths of a second) from its option alone.
+  void WriteLast() {
+    if (!hasPending) return;
+    pending->duration = frames - pending->pts;
+    if (format == VideoFormat::kGif) {
+      const std::int64_t delay = av_rescale_q(pending->duration, timeBase, {1, 100});
+      av_opt_set_int(container->priv_data, "final_delay", delay, 0);
+    }
+    WritePending();
+  }
+
+  // The palette indices of a part of the frame from (left, top) on.
+  void ToPalette(const PixelView& part, int left, int top) {
+    const int partWidth = part.width * scale, partHeight = part.height * scale;
+    ScalePixels(part, scale, partWidth, partHeight, scratch);
     Pixel last = 0;
     std::uint8_t lastIndex = 0;
     bool known = false;
-    for (int y = 0; y < frameHeight; ++y) {
-      const Pixel* from = pixels + y * stride;
-      std::uint8_t* to = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
-      for (int x = 0; x < frameWidth; ++x) {
+    for (int y = 0; y < partHeight; ++y) {
+      const Pixel* from = scratch.data() + static_cast<std::ptrdiff_t>(y) * partWidth;
+      std::uint8_t* to =
+          frame->data[0] + static_cast<std::ptrdiff_t>(top + y) * frame->linesize[0] + left;
+      for (int x = 0; x < partWidth; ++x) {
         const Pixel p = from[x];
         if (!known || p != last) {
           const auto found = paletteIndex.find(p);
@@ -408,19 +558,32 @@ struct VideoWriter::State {
     }
   }
 
-  void Encode(const std::vector<Pixel>& pixels) {
-    const Pixel* from = pixels.data();
-    const std::ptrdiff_t stride = frameWidth;
+  // The changed parts written into the kept frame (a copy of it first where the encoder still
+  // holds it), then the frame to the encoder.
+  void Encode(Job& job) {
     const int writable = av_frame_make_writable(frame.get());
     if (writable < 0) Fail("cannot make a frame", writable);
-    if (format == VideoFormat::kGif) {
-      FillPalette(from, stride);
-    } else {
-      const std::uint8_t* source[1] = {reinterpret_cast<const std::uint8_t*>(from)};
-      const int bytes[1] = {static_cast<int>(stride * static_cast<std::ptrdiff_t>(sizeof(Pixel)))};
-      sws_scale(convert.get(), source, bytes, 0, frameHeight, frame->data, frame->linesize);
+    const YuvView yuv{{frame->data[0], frame->data[1], frame->data[2]},
+                      {frame->linesize[0], frame->linesize[1], frame->linesize[2]},
+                      frameWidth,
+                      frameHeight};
+    for (const FrameChange::Part& part : job.change.parts) {
+      const PixelView pixels = job.change.View(part);
+      const int left = part.rect.left * scale, top = part.rect.top * scale;
+      if (format == VideoFormat::kGif) {
+        ToPalette(pixels, left, top);
+      } else {
+        ToYuv420(pixels, scale, left, top, yuv, scratch);
+      }
     }
-    frame->pts = encoded++;
+#ifdef SEGSIM_HAVE_X264
+    if (x264) {
+      MarkConstant(job);
+      EncodeX264(&yuv, job.pts);
+      return;
+    }
+#endif
+    frame->pts = job.pts;
     const int sent = avcodec_send_frame(codec.get(), frame.get());
     if (sent < 0) Fail("cannot encode a frame", sent);
     Drain();
@@ -432,9 +595,16 @@ struct VideoWriter::State {
       Close();
       std::rethrow_exception(failure);
     }
-    const int sent = avcodec_send_frame(codec.get(), nullptr);
-    if (sent < 0) Fail("cannot encode the last frames", sent);
-    Drain();
+#ifdef SEGSIM_HAVE_X264
+    while (x264 && EncodeX264(nullptr, 0)) {
+    }
+#endif
+    if (codec) {
+      const int sent = avcodec_send_frame(codec.get(), nullptr);
+      if (sent < 0) Fail("cannot encode the last frames", sent);
+      Drain();
+    }
+    WriteLast();
     trailerWritten = true;
     const int trailer = av_write_trailer(container);
     if (trailer < 0) Fail("cannot write the end", trailer);
@@ -461,14 +631,14 @@ VideoWriter::VideoWriter(const std::string& path, int width, int height,
 
 VideoWriter::~VideoWriter() = default;
 
-void VideoWriter::AddFrame(const PixelView& pixels) {
+void VideoWriter::AddFrame(const PixelView& pixels, const Tiles* drawn) {
   if (state_->finished || state_->fd < 0) throw SegsimError("the video is closed");
   if (pixels.width != state_->width || pixels.height != state_->height) {
     throw SegsimError("a frame of " + std::to_string(pixels.width) + " x " +
                       std::to_string(pixels.height) + " pixels in a video of " +
                       std::to_string(state_->width) + " x " + std::to_string(state_->height));
   }
-  state_->Add(pixels);
+  state_->Add(pixels, drawn);
 }
 
 void VideoWriter::Finish() {
@@ -491,6 +661,7 @@ RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSetti
   writer_ = std::make_unique<VideoWriter>(path, canvas_.Width(), canvas_.Height(), settings,
                                           DrawingColors(model.GroupColors()));
   writer_->AddFrame(canvas_.View());
+  canvas_.ClearDrawn();
   model.SetCanvas(&canvas_);
 }
 
@@ -499,7 +670,8 @@ RunRecorder::~RunRecorder() { model_.SetCanvas(modelCanvas_); }
 void RunRecorder::AfterStep(Model& model) {
   if (++steps_ % settings_.frameEvery != 0) return;
   if (!model.Settings().GraphicUpdate) model.DrawOn(canvas_);
-  writer_->AddFrame(canvas_.View());
+  writer_->AddFrame(canvas_.View(), &canvas_.Drawn());
+  canvas_.ClearDrawn();
 }
 
 std::string EncodePng(const PixelView& pixels, int scale) {

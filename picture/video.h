@@ -1,6 +1,7 @@
 // Videos and PNG pictures of the drawing, encoded with FFmpeg's libraries: MP4 (H.264 where
 // libx264 is there, else MPEG-4 Part 2), WebM (VP9) and GIF (the drawing's own colours as its
-// palette, so no pixel changes). Frames are encoded as they come; none is kept.
+// palette, so no pixel changes). Frames are encoded as they come; only the last one is kept, to
+// find what the next one changes.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +38,11 @@ public:
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
 
-  // One frame of width x height pixels. WriteError when the file cannot take it.
-  void AddFrame(const PixelView& pixels);
+  // One frame of width x height pixels, shown from the last frame's time on for 1 / fps. Only
+  // what differs from the last frame is encoded, and a frame that changes nothing is no packet:
+  // the last one lasts longer. drawn: the tiles drawn in since the last frame, where it can
+  // differ (nullptr: anywhere). WriteError when the file cannot take it.
+  void AddFrame(const PixelView& pixels, const Tiles* drawn = nullptr);
   // The encoder's last frames, the file's end, then the rename. WriteError on failure, and the
   // temporary is gone.
   void Finish();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/simulation.h"
+#include "picture/frames.h"
 #include "picture/pixels.h"
 
 using namespace segsim;
@@ -53,6 +54,45 @@ TEST(Picture, ScalingRepeatsEveryPixel) {
       EXPECT_EQ(p[0], 255) << x << "," << y;
       EXPECT_EQ(p[1], red ? 0 : 255) << x << "," << y;
       EXPECT_EQ(p[2], red ? 0 : 255) << x << "," << y;
+    }
+  }
+}
+
+// A video's frame kept from the tiles that changed equals the whole drawing converted, on odd
+// sizes (a white edge) and scaled; a step that moves nobody changes nothing (step 9 here).
+TEST(Picture, AFrameKeptFromItsChangesIsTheWholeDrawingConverted) {
+  for (const int scale : {1, 3}) {
+    SetupParams p;
+    p.CellSize = 3;
+    p.PanelWidth = p.PanelHeight = 51;
+    p.AgentCount = 250;
+    p.Seed = 5;
+    Simulation sim;
+    PixelCanvas canvas;
+    sim.Model().SetCanvas(&canvas);
+    sim.InitSetup(p);
+    const int w = (51 * scale + 1) / 2 * 2, h = w;  // 51 * scale, made even
+    std::vector<std::uint8_t> kept(static_cast<std::size_t>(w * h * 3 / 2), 0), whole = kept;
+    const auto View = [&](std::vector<std::uint8_t>& yuv) {
+      std::uint8_t* y = yuv.data();
+      return YuvView{{y, y + w * h, y + w * h * 5 / 4}, {w, w / 2, w / 2}, w, h};
+    };
+    FrameDiff diff;
+    FrameChange change;
+    std::vector<Pixel> scratch;
+    for (int step = 0; step <= 9; ++step) {
+      if (step > 0) sim.Step();
+      EXPECT_EQ(diff.Next(canvas.View(), &canvas.Drawn(), change), step != 9) << step;
+      canvas.ClearDrawn();
+      for (const FrameChange::Part& part : change.parts) {
+        const int left = part.rect.left * scale, top = part.rect.top * scale;
+        ToYuv420(change.View(part), scale, left, top, View(kept), scratch);
+      }
+      ToYuv420(canvas.View(), scale, 0, 0, View(whole), scratch);
+      EXPECT_EQ(kept, whole) << "scale " << scale << ", step " << step;
+      if (step >= 4) {
+        EXPECT_LT(change.parts.size(), 16u) << step;  // of 4 x 4 tiles: only some converted
+      }
     }
   }
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# segsim-cli run --video and --picture, decoded by FFmpeg's own programs: frame counts, sizes
-# and rates; a GIF's frame k is --picture of the same run after k steps, pixel for pixel; bad
+# segsim-cli run --video and --picture, decoded by FFmpeg's own programs: durations, sizes and
+# rates; the GIF's frame shown at time k / fps is --picture of the same run after k steps; bad
 # values refused with status 2 before anything runs; failed writes with status 1, leaving no file.
 # usage: video_test.sh SEGSIM_CLI
 set -uo pipefail
@@ -9,14 +9,15 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 failed=0
 fail() { echo "FAIL: $*" >&2; failed=1; }
-probe() {  # codec,width,height,rate,frames of a video's stream
-  ffprobe -v error -count_frames -select_streams v:0 -of csv=p=0 \
-    -show_entries stream=codec_name,width,height,r_frame_rate,nb_read_frames "$1"
+probe() {  # codec,width,height,rate of a video's stream, and its duration
+  ffprobe -v error -select_streams v:0 -of csv=p=0 \
+    -show_entries stream=codec_name,width,height,r_frame_rate:format=duration "$1" | paste -sd,
 }
-rgb() { ffmpeg -v error -i "$1" -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -; }  # every frame's RGB bytes
+rgb() { ffmpeg -v error -i "$1" -fps_mode cfr -f rawvideo -pix_fmt rgb24 -; }  # RGB at every 1 / fps
 run() { "$cli" run --seed 5 "$@"; }
 
-# Formats, frame counts (the setup, then every K-th step), sizes (a white edge to even sizes for
+# Formats, durations (frames / fps: the setup, then every K-th step, the frames that change
+# nothing held; step 9 of the small world moves nobody), sizes (a white edge to even sizes for
 # 4:2:0) and rates; the trace is the one printed without recording.
 while read -r want args; do
   run --steps 12 $args >"$dir/trace.jsonl" || fail "run $args"
@@ -26,29 +27,39 @@ while read -r want args; do
   got=$(probe "$file")
   [ "$got" = "$want" ] || fail "$args: $got, not $want"
 done <<EOT
-h264,694,694,25/1,13 --video $dir/a.mp4
-h264,694,694,10/1,5 --video $dir/b.mp4 --frame-every 3 --fps 10
-vp9,694,694,25/1,3 --video $dir/c.webm --frame-every 5
-vp9,102,102,120/1,13 --video $dir/d.webm --cell-size 3 --panel 51 --agents 250 --scale 2 --fps 120
-h264,52,52,25/1,13 --video $dir/e.mp4 --cell-size 3 --panel 51 --agents 250
-gif,153,153,25/1,13 --video $dir/f.gif --cell-size 3 --panel 51 --agents 250 --scale 3
+h264,694,694,25/1,0.520000 --video $dir/a.mp4
+h264,694,694,10/1,0.500000 --video $dir/b.mp4 --frame-every 3 --fps 10
+vp9,694,694,25/1,0.120000 --video $dir/c.webm --frame-every 5
+vp9,102,102,120/1,0.108000 --video $dir/d.webm --cell-size 3 --panel 51 --agents 250 --scale 2 --fps 120
+h264,52,52,25/1,0.520000 --video $dir/e.mp4 --cell-size 3 --panel 51 --agents 250
+gif,153,153,25/1,0.520000 --video $dir/f.gif --cell-size 3 --panel 51 --agents 250 --scale 3
 EOT
 
-# A GIF is lossless: its frame k is the picture after k steps (one frame's bytes: 694 * 694 * 3).
-run --steps 4 --video "$dir/g.gif" --groups 7 >/dev/null || fail "gif"
+# A GIF is lossless: what it shows at time k / fps is the picture after k steps (one frame's
+# bytes: 51 * 51 * 3). The last step, 8, moves nobody: step 7's frame lasts to the end, in every
+# format.
+small="--cell-size 3 --panel 51 --agents 60 --groups 7"
+for f in g.gif g.mp4 g.webm; do
+  run --steps 8 --video "$dir/$f" $small >/dev/null || fail "$f"
+  [ "$(probe "$dir/$f" | cut -d, -f5)" = 0.360000 ] || fail "$f: $(probe "$dir/$f"), not 9 frames long"
+done
 rgb "$dir/g.gif" >"$dir/g.rgb"
-size=$((694 * 694 * 3))
-for k in 0 1 2 3 4; do
-  run --steps $k --groups 7 --picture "$dir/p$k.png" >/dev/null || fail "picture $k"
+size=$((51 * 51 * 3))
+[ "$(stat -c %s "$dir/g.rgb")" -eq $((9 * size)) ] || fail "the GIF does not show 9 frames"
+for k in 0 1 2 3 4 5 6 7 8; do
+  run --steps $k $small --picture "$dir/p$k.png" >/dev/null || fail "picture $k"
   rgb "$dir/p$k.png" >"$dir/p$k.rgb"
   cmp -s <(tail -c +$((k * size + 1)) "$dir/g.rgb" | head -c $size) "$dir/p$k.rgb" ||
-    fail "frame $k of the GIF is not the picture after $k steps"
+    fail "the GIF at frame $k is not the picture after $k steps"
 done
-cmp -s "$dir/p3.rgb" "$dir/p4.rgb" && fail "steps 3 and 4 drew alike"
+cmp -s "$dir/p6.rgb" "$dir/p7.rgb" && fail "steps 6 and 7 drew alike"
+cmp -s "$dir/p7.rgb" "$dir/p8.rgb" || fail "step 8 moved an agent"
+[ "$(ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$dir/g.gif")" -eq 8 ] ||
+  fail "the GIF's frame 8 is no held frame"
 # The scaled picture repeats each pixel: its first row is the unscaled one's pixels, each twice.
-run --steps 2 --groups 7 --picture "$dir/s.png" --scale 2 >/dev/null || fail "scaled picture"
-cmp -s <(rgb "$dir/s.png" 2>/dev/null | head -c $((694 * 6)) | xxd -p -c 6 | cut -c 1-6) \
-  <(head -c $((694 * 3)) "$dir/p2.rgb" | xxd -p -c 3) || fail "--scale 2 is no repetition"
+run --steps 2 $small --picture "$dir/s.png" --scale 2 >/dev/null || fail "scaled picture"
+cmp -s <(rgb "$dir/s.png" 2>/dev/null | head -c $((51 * 6)) | xxd -p -c 6 | cut -c 1-6) \
+  <(head -c $((51 * 3)) "$dir/p2.rgb" | xxd -p -c 3) || fail "--scale 2 is no repetition"
 
 # Bad values: status 2, the reason, no output and no file.
 while read -r message args; do
