@@ -27,6 +27,7 @@ public:
   }
   // Every count, tile column outer, then tile row, then group.
   const std::vector<std::int32_t>& Counts() const { return counts_; }
+  bool operator==(const TileCounts&) const = default;
 
 private:
   std::size_t Index(std::int32_t b, std::int32_t a, std::int32_t k) const {

@@ -1,5 +1,7 @@
 #include "measures/simulation.h"
 
+#include <algorithm>
+
 #include "measures/statistics.h"
 
 namespace segsim {
@@ -19,7 +21,13 @@ void Simulation::UpdateStatistics() {
   const std::uint32_t t = model_.TimeStep();
   if (t == 1 && sink_) sink_->ResetCharts(model_);
   last_.clustersRan = false;
-  last_.satisfaction = GroupSatisfaction(model_.Grid(), model_.Settings().GroupCount);
+  const std::uint64_t changes = model_.Grid().Changes();
+  const std::int32_t groups = model_.Settings().GroupCount;
+  if (!lastSatisfaction_ || lastSatisfaction_->changes != changes ||
+      lastSatisfaction_->groups != groups) {
+    lastSatisfaction_ = SatisfactionFrom{changes, groups, GroupSatisfaction(model_.Grid(), groups)};
+  }
+  last_.satisfaction = lastSatisfaction_->result;
   if (sink_) {
     for (std::size_t g = 0; g < last_.satisfaction.size(); ++g) {
       sink_->AddSatisfactionPoint(static_cast<std::int32_t>(g), t, last_.satisfaction[g]);
@@ -63,10 +71,18 @@ StepMeasures Simulation::CurrentMeasures() const {
 
 void Simulation::CountTiles() {
   const ModelSettings& s = model_.Settings();
-  const TileCounts counts = CountTileGroups(model_.Grid(), s.TileSize, s.GroupCount);
+  TileCounts counts = CountTileGroups(model_.Grid(), s.TileSize, s.GroupCount);
   ResetClusterMarks();
   const std::int32_t total = PopulationTotal();
-  last_.dissimilarity = ComputeDissimilarity(counts, model_.GroupSizes(), total);
+  const std::span<const std::int32_t> sizes = model_.GroupSizes();
+  const DissimilarityFrom* const kept = lastDissimilarity_ ? &*lastDissimilarity_ : nullptr;
+  if (!kept || kept->total != total || kept->counts != counts ||
+      !std::equal(kept->groupSizes.begin(), kept->groupSizes.end(), sizes.begin(), sizes.end())) {
+    Dissimilarity result = ComputeDissimilarity(counts, sizes, total);
+    lastDissimilarity_ = DissimilarityFrom{std::move(counts), {sizes.begin(), sizes.end()}, total,
+                                           std::move(result)};
+  }
+  last_.dissimilarity = lastDissimilarity_->result;
   WriteDissimilarity(last_.dissimilarity);
 }
 

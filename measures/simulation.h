@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,23 @@ private:
   ClusterSizes clusterSizes_;
   StepMeasures last_;
   bool marksSet_ = false;  // cluster marks or links may be set on the grid
+  // A settled run makes many steps that change nothing: their measures are those of the last
+  // computation, kept with what it was computed from. The indices depend on the tiles' counts,
+  // the group sizes and the total alone; the satisfaction on the cells alone.
+  struct DissimilarityFrom {
+    TileCounts counts{0, 0};
+    std::vector<std::int32_t> groupSizes;
+    std::int32_t total = 0;
+    Dissimilarity result;
+  };
+  std::optional<DissimilarityFrom> lastDissimilarity_;
+  // Each group's average satisfaction, and the grid's Changes when it was taken.
+  struct SatisfactionFrom {
+    std::uint64_t changes = 0;
+    std::int32_t groups = 0;
+    std::vector<double> result;
+  };
+  std::optional<SatisfactionFrom> lastSatisfaction_;
 };
 
 // Steps on which the cluster analysis runs: 1, 31, 61, ...

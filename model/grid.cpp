@@ -22,6 +22,7 @@ void Grid::Reset(std::int32_t cols, std::int32_t rows, CellGeometry geometry) {
   occupiedBits_.assign((count + 63) / 64, 0);
   satisfaction_.assign(count, 0.0);
   visited_.assign(count, false);
+  ++changes_;
 }
 
 void Grid::ClearVisited() { std::fill(visited_.begin(), visited_.end(), false); }
@@ -72,6 +73,7 @@ void Grid::SetState(GridPos p, std::int32_t state) {
   }
   // States are 0..G with G at most kMaxGroupCount (Model::CheckSetup).
   states_[i] = static_cast<std::uint16_t>(state);
+  ++changes_;
 }
 
 void Grid::SetOccupied(GridPos p, bool occupied) {
@@ -80,6 +82,7 @@ void Grid::SetOccupied(GridPos p, bool occupied) {
   if (!fresh_.empty() && was != occupied) ClearFreshAround(p);
   if (counts_.Active()) counts_.Change(p, {states_[i], was}, {states_[i], occupied});
   occupied_[i] = occupied ? 1 : 0;
+  ++changes_;
   const std::uint64_t bit = std::uint64_t{1} << (i % 64);
   if (occupied) {
     occupiedBits_[i / 64] |= bit;

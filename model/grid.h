@@ -73,6 +73,7 @@ public:
     const std::size_t i = IndexOf(p.column, p.row);
     satisfaction_[i] = s;
     ++satisfactionWrites_;
+    ++changes_;
     if (!fresh_.empty()) {
       const std::uint64_t bit = std::uint64_t{1} << (i % 64);
       fresh_[i / 64] = fresh ? fresh_[i / 64] | bit : fresh_[i / 64] & ~bit;
@@ -81,6 +82,9 @@ public:
   // How many Satisfaction values have been stored since the grid was made: a reader that keeps
   // something derived from them sees whether any were stored since.
   std::uint64_t SatisfactionWrites() const { return satisfactionWrites_; }
+  // How many times a State, an Occupied flag or a Satisfaction has been stored, or the grid
+  // reset, since it was made: while this stays, every cell is as it was.
+  std::uint64_t Changes() const { return changes_; }
   void SetVisited(GridPos p, bool visited) { visited_[IndexOf(p.column, p.row)] = visited; }
   // Clears every cell's cluster mark.
   void ClearVisited();
@@ -178,6 +182,7 @@ private:
   std::vector<std::uint64_t> fresh_;
   std::int32_t freshRadius_ = 0;
   std::uint64_t satisfactionWrites_ = 0;
+  std::uint64_t changes_ = 0;
   NeighbourCounts counts_;
 };
 

@@ -13,4 +13,12 @@ inline void PrefetchLine(const void* p) {
 #endif
 }
 
+// Whether PrefetchLine fetches anything. WebAssembly has no such instruction, and there callers
+// skip the work of finding the lines they would fetch.
+#if defined(__wasm__)
+inline constexpr bool kPrefetches = false;
+#else
+inline constexpr bool kPrefetches = true;
+#endif
+
 }  // namespace segsim

@@ -19,6 +19,7 @@ constexpr std::size_t kCountAhead = 8;
 
 // Both are inlined into MoveAgents, whose loop is the hot path of every step.
 [[gnu::always_inline]] inline void Model::PrefetchTurn(std::size_t index) const {
+  if constexpr (!kPrefetches) return;
   const std::size_t count = agentList_.size();
   const bool marks = grid_.KeepsFreshMarks();
   if (!marks && index + kPrefetchAhead < count) {
@@ -92,12 +93,13 @@ void Model::MoveAgents() {
   assert(agent.StoredAbove == (grid_.At(here).Satisfaction() > TestThreshold(agent.Group)));
   agent.Satisfied = agent.StoredAbove;
   if (agent.Satisfied) {
-    if (!counted) CountOwn(agent, here, nullptr);
+    // A settled run's turns end here: most cells are fresh, and their count is not made.
+    if (!counted && !grid_.IsFresh(here)) CountOwn(agent, here, nullptr);
     return;
   }
   ++lastPass_.unsatisfied;
   const std::optional<GridPos> target = SearchFreeCell(agent, here);
-  if (target) {
+  if (kPrefetches && target) {
     grid_.Prefetch(here);
     grid_.Prefetch(*target);
     grid_.Counts().Prefetch(*target, agent.Group);

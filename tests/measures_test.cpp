@@ -430,6 +430,33 @@ TEST(Schedule, CurrentMeasuresOfTheSetupTouchNothing) {
   EXPECT_TRUE(sim.CurrentMeasures().clustersRan);
 }
 
+// A settled run's steps reuse the measures of the last step that changed something: a change
+// of the cells made by hand is seen at the next step.
+TEST(Schedule, SettledMeasuresFollowEveryChangeOfTheCells) {
+  Simulation sim;
+  sim.InitSetup({.AgentCount = 800, .CellSize = 20, .GroupCount = 3, .Seed = 8});
+  for (int t = 0; t < 200; ++t) sim.Step();
+  ASSERT_EQ(sim.Model().LastPass().moved, 0);
+  Grid& grid = sim.Model().Grid();
+  const auto check = [&](const char* what) {
+    sim.Step();
+    const ModelSettings& s = sim.Model().Settings();
+    EXPECT_EQ(sim.LastMeasures().satisfaction, GroupSatisfaction(grid, s.GroupCount)) << what;
+    const Dissimilarity d = ComputeDissimilarity(CountTileGroups(grid, s.TileSize, s.GroupCount),
+                                                 sim.Model().GroupSizes(), sim.PopulationTotal());
+    EXPECT_EQ(sim.LastMeasures().dissimilarity.segregation, d.segregation) << what;
+  };
+  check("a step that moved nobody");
+  for (std::int32_t g = 1; g <= 3; ++g) {
+    for (std::int32_t c = 0; c < grid.Cols(); ++c) {
+      if (grid.At({c, g}).Occupied()) continue;
+      sim.Model().AddAgent({c, g}, g);
+      break;
+    }
+    check("an agent added by hand");
+  }
+}
+
 // The log of a run keeps one change per setting and step, drops changes back to the value in
 // force, and places each before the next relocation pass.
 TEST(RunLog, KeepsTheLastChangeOfEachSettingBeforeEachStep) {

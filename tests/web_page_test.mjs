@@ -29,7 +29,7 @@ const browser = await chromium.launchPersistentContext(profile, {
     '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
 const failures = [];
 const expect = (ok, what) => { if (!ok) failures.push(what); };
-const native = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+const native = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'], maxBuffer: 1 << 28 });
 const lastLine = (text) => JSON.parse(text.trim().split('\n').pop());
 
 async function open(address) {
@@ -68,7 +68,7 @@ for (const [address, args] of [
 // Field texts as the window takes them, a setting changed while the model runs.
 {
   const page = await open('seed=5&steps=1000');
-  await page.click('#startstop');
+  await page.waitForFunction(() => !window.segsim.running, null, { timeout: 60000 });
   const cases = [
     ['agents', 'abc', 'abc', "'abc' ist kein gültiger Integerwert"],
     ['radius', '99999', '37', ''],

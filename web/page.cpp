@@ -5,12 +5,15 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "charts/log_thinning.h"
 #include "measures/run_changes.h"
 #include "measures/simulation.h"
 #include "model/error.h"
@@ -64,49 +67,72 @@ std::string ValueOf(const OptionDef<RunOptions>& d, const RunOptions& o) {
   return values.empty() ? std::string() : values.front();
 }
 
-// Collects the measures as the analysis window receives them, for the page to take.
+// A copy of the values as a JavaScript Float64Array.
+val Float64s(std::span<const double> values) {
+  return val(emscripten::typed_memory_view(values.size(), values.data())).call<val>("slice");
+}
+
+// Collects the measures as the analysis window receives them, for the page to take. The lines
+// over log time are thinned as the window's are, so that a long run's charts hold a few thousand
+// points however many steps it makes.
 class Measures : public MeasureSink {
 public:
-  void ResetCharts(const Model&) override {
-    x_.clear();
-    satisfaction_.clear();
-    segregation_.clear();
+  void ResetCharts(const Model& model) override {
+    const auto groups = static_cast<std::size_t>(std::max(model.Settings().GroupCount, 0));
+    satisfaction_.assign(groups, LogThinnedSeries());
+    segregation_.assign(groups, LogThinnedSeries());
     reset_ = true;
   }
   void AddSatisfactionPoint(std::int32_t g, double x, double y) override {
-    if (g == 0) x_.push_back(x);
-    Add(satisfaction_, g, y);
+    Line(satisfaction_, g).Add(x, y);
   }
-  void AddSegregationPoint(std::int32_t g, double, double y) override { Add(segregation_, g, y); }
+  void AddSegregationPoint(std::int32_t g, double x, double y) override {
+    Line(segregation_, g).Add(x, y);
+  }
   void ShowDissimilarity(const Dissimilarity&) override {}
   void ShowClusterSizes(const Model&, const ClusterSizes&) override {}
 
-  // The points since the last take: {reset, x, satisfaction[g][], segregation[g][]}.
+  // The lines as they stand, and whether they were reset since the last take:
+  // {reset, satisfaction: {x, y: [per group]}, segregation: the same}.
   val Take() {
     val out = val::object();
     out.set("reset", reset_);
-    out.set("x", Doubles(x_));
-    val sat = val::array(), seg = val::array();
-    for (const auto& s : satisfaction_) sat.call<void>("push", Doubles(s));
-    for (const auto& s : segregation_) seg.call<void>("push", Doubles(s));
-    out.set("satisfaction", sat);
-    out.set("segregation", seg);
-    x_.clear();
-    for (auto& s : satisfaction_) s.clear();
-    for (auto& s : segregation_) s.clear();
+    out.set("satisfaction", Aligned(satisfaction_));
+    out.set("segregation", Aligned(segregation_));
     reset_ = false;
     return out;
   }
 
 private:
-  static void Add(std::vector<std::vector<double>>& lines, std::int32_t g, double y) {
+  static LogThinnedSeries& Line(std::vector<LogThinnedSeries>& lines, std::int32_t g) {
     if (static_cast<std::size_t>(g) >= lines.size()) lines.resize(static_cast<std::size_t>(g) + 1);
-    lines[static_cast<std::size_t>(g)].push_back(y);
+    return lines[static_cast<std::size_t>(g)];
+  }
+  // One chart's lines over one x, the steps any of them keeps: each line's y at those steps, NaN
+  // for no value (a gap) and +Infinity where its thinning left the step out (the line passes).
+  static val Aligned(const std::vector<LogThinnedSeries>& lines) {
+    std::vector<double> x;
+    for (const LogThinnedSeries& line : lines) {
+      for (const ThinPoint& p : line.Kept()) x.push_back(p.x);
+    }
+    std::sort(x.begin(), x.end());
+    x.erase(std::unique(x.begin(), x.end()), x.end());
+    val ys = val::array();
+    for (const LogThinnedSeries& line : lines) {
+      std::vector<double> y(x.size(), std::numeric_limits<double>::infinity());
+      for (const ThinPoint& p : line.Kept()) {
+        y[static_cast<std::size_t>(std::lower_bound(x.begin(), x.end(), p.x) - x.begin())] = p.y;
+      }
+      ys.call<void>("push", Float64s(y));
+    }
+    val out = val::object();
+    out.set("x", Float64s(x));
+    out.set("y", ys);
+    return out;
   }
 
   bool reset_ = true;
-  std::vector<double> x_;
-  std::vector<std::vector<double>> satisfaction_, segregation_;
+  std::vector<LogThinnedSeries> satisfaction_, segregation_;
 };
 
 }  // namespace

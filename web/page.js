@@ -75,7 +75,6 @@ createSegsim().then((M) => {
       if (state.charts[id]) state.charts[id].destroy();
       $(id).textContent = '';
     }
-    state.series = { x: [], satisfaction: a.colors.map(() => []), segregation: a.colors.map(() => []) };
     state.charts.satisfaction = timeChart($('satisfaction'), 'average satisfaction', a.colors);
     state.charts.segregation = timeChart($('segregation'), 'segregation index', a.colors);
     state.charts.clusters = barChart($('clusters'), 'cluster size');
@@ -85,11 +84,8 @@ createSegsim().then((M) => {
   function takePoints() {
     const p = page.takePoints();
     const a = page.analysis();
-    if (p.reset || !state.series || state.series.satisfaction.length !== a.colors.length) resetCharts(a);
-    const s = state.series;
-    s.x.push(...p.x);
-    p.satisfaction.forEach((ys, g) => s.satisfaction[g].push(...ys));
-    p.segregation.forEach((ys, g) => s.segregation[g].push(...ys));
+    if (p.reset || !state.series || state.series.satisfaction.y.length !== a.colors.length) resetCharts(a);
+    state.series = { satisfaction: p.satisfaction, segregation: p.segregation };
     return a;
   }
 
@@ -98,9 +94,10 @@ createSegsim().then((M) => {
     state.last = a;
     shownStep = a.timeStep;
     const s = state.series;
-    const nan = (ys) => ys.map((y) => (Number.isNaN(y) ? null : y));
-    state.charts.satisfaction.setData([s.x, ...s.satisfaction.map(nan)]);
-    state.charts.segregation.setData([s.x, ...s.segregation.map(nan)]);
+    // NaN is a gap in the line; a step the line's thinning left out (Infinity) is passed over.
+    const shown = (ys) => Array.from(ys, (y) => (Number.isNaN(y) ? null : y === Infinity ? undefined : y));
+    state.charts.satisfaction.setData([s.satisfaction.x, ...s.satisfaction.y.map(shown)]);
+    state.charts.segregation.setData([s.segregation.x, ...s.segregation.y.map(shown)]);
     const sizes = a.clusters.flat().sort((u, v) => v - u);
     state.charts.clusters.setData([sizes.map((_, i) => i + 1), sizes, sizes.map(() => a.clusterThreshold)]);
     state.charts.groups.setData([a.groupSizes.map((_, i) => i + 1), a.groupSizes, a.groupSizes.map(() => null)]);
@@ -124,11 +121,28 @@ createSegsim().then((M) => {
     if (refused) { $('notice').textContent = refused; setRunning(false); }
     if (page.takeAtStop()) setRunning(false);
   }
+  // As fast as possible, the steps run in tasks of their own, slices of about 30 ms posted one
+  // after another, and the browser draws between them. Stepping inside the frames instead left
+  // the steps what the drawing did not take of each 16 ms frame, and a frame that ran over
+  // waited for the next one.
+  const slices = new MessageChannel();
+  let slicing = false;
+  slices.port1.onmessage = () => {
+    slicing = false;
+    if (!state.running || state.stepsPerSecond !== Infinity) return;
+    const end = performance.now() + 30;
+    do runSteps(1); while (state.running && performance.now() < end);
+    if (state.running) startSlices();
+  };
+  function startSlices() {
+    if (slicing) return;
+    slicing = true;
+    slices.port2.postMessage(null);
+  }
   function frame(now) {
     if (state.running) {
       if (state.stepsPerSecond === Infinity) {
-        const end = performance.now() + 14;
-        do runSteps(1); while (state.running && performance.now() < end);
+        startSlices();
       } else {
         owed += (now - last) / 1000 * state.stepsPerSecond;
         const n = Math.floor(owed);
@@ -185,7 +199,10 @@ createSegsim().then((M) => {
   }
   function csvOf(id) {
     const s = state.series, a = state.last;
-    const groups = (lines) => lines.map((y, g) => ({ name: 'group ' + (g + 1), x: s.x, y }));
+    const groups = (lines) => lines.y.map((ys, g) => {
+      const kept = [...ys.keys()].filter((k) => ys[k] !== Infinity);
+      return { name: 'group ' + (g + 1), x: kept.map((k) => lines.x[k]), y: kept.map((k) => ys[k]) };
+    });
     if (id === 'satisfaction' || id === 'segregation') return seriesCsv('step', groups(s[id]));
     if (id === 'clusters') {
       const sizes = a.clusters.flat().sort((u, v) => v - u);
