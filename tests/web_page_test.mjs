@@ -4,29 +4,10 @@
 // a sweep in the worker gives segsim-cli sweep's runs; the console stays free of errors.
 // usage: node tests/web_page_test.mjs BUILD_WEB NATIVE_SEGSIM_CLI
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, readFileSync, existsSync } from 'node:fs';
-import { createServer } from 'node:http';
-import { createRequire } from 'node:module';
-import { tmpdir } from 'node:os';
-import { extname, join, dirname } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { openBrowser } from './web_browser.mjs';
 
 const [web, cli] = process.argv.slice(2);
-const require = createRequire(join(dirname(fileURLToPath(import.meta.url)), '../web/package.json'));
-const { chromium } = require('playwright-core');
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
-const server = createServer((req, res) => {
-  const file = join(web, new URL(req.url, 'http://x').pathname.replace(/\/$/, '/index.html'));
-  if (!existsSync(file)) { res.writeHead(404); res.end(); return; }
-  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
-  res.end(readFileSync(file));
-});
-await new Promise((r) => server.listen(0, '127.0.0.1', r));
-const base = `http://127.0.0.1:${server.address().port}/`;
-const profile = mkdtempSync(join(tmpdir(), 'segsim-'));
-const browser = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
-    '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
+const { base, browser, close } = await openBrowser(web);
 const failures = [];
 const expect = (ok, what) => { if (!ok) failures.push(what); };
 const native = (...args) => execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'], maxBuffer: 1 << 28 });
@@ -130,9 +111,7 @@ for (const [address, args] of [
   await page.close();
 }
 
-await browser.close();
-server.close();
-rmSync(profile, { recursive: true, force: true });
+await close();
 for (const f of failures) console.error('FAIL ' + f);
 console.log(`web_page_test: ${failures.length} failures`);
 process.exit(failures.length ? 1 : 0);
