@@ -26,6 +26,7 @@ async function open(address) {
 for (const [address, args] of [
   ['seed=3&steps=31&groups=3&cluster-threshold=0', ['--seed', '3', '--steps', '31', '--groups', '3']],
   ['seed=7&steps=40&radius=2&threshold=45&tile-size=9', ['--seed', '7', '--steps', '40', '--radius', '2', '--threshold', '45', '--tile-size', '9']],
+  ['seed=4&steps=50&set=20:threshold=45&set=30:tile-size=9&set=30:agents=9000', ['--seed', '4', '--steps', '50', '--set', '20:threshold=45', '--set', '30:tile-size=9', '--set', '30:agents=9000']],
 ]) {
   const page = await open(address);
   await page.waitForFunction(() => !window.segsim.running, null, { timeout: 60000 });
@@ -82,11 +83,11 @@ for (const [address, args] of [
 
 // A bad address: the defaults for what it refuses, and which it ignored.
 {
-  const page = await open('seed=2&bogus=3&threshold=300&groups=2&cell-size=1&panel=90000');
+  const page = await open('seed=2&bogus=3&threshold=300&groups=2&cell-size=1&panel=90000&set=5:groups=3');
   const state = await page.evaluate(() => ({ ignored: window.segsim.ignored, threshold: window.segsim.page.field('threshold'),
     groups: window.segsim.page.field('groups'), notice: document.getElementById('notice').textContent }));
-  expect(state.ignored.length === 3 && state.ignored[0].includes('bogus') && state.ignored[1].includes('threshold=300') &&
-    state.ignored[2].includes('needs about'), `ignored: ${JSON.stringify(state.ignored)}`);
+  expect(state.ignored.length === 4 && state.ignored[0].includes('bogus') && state.ignored[1].includes('threshold=300') &&
+    state.ignored[2].includes('needs about') && state.ignored[3].includes('set=5:groups=3'), `ignored: ${JSON.stringify(state.ignored)}`);
   expect(state.threshold === '20' && state.groups === '2' && state.notice.includes('bogus'), `kept: ${JSON.stringify(state)}`);
   await page.close();
 }

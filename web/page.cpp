@@ -173,6 +173,7 @@ public:
   val ReadAddress(const std::string& address) {
     RunOptions options;
     std::vector<std::string> given;
+    std::vector<std::string> sets;
     val ignored = val::array();
     std::size_t start = 0;
     while (start <= address.size()) {
@@ -184,6 +185,10 @@ public:
       const std::size_t eq = pair.find('=');
       const std::string name = pair.substr(0, eq);
       const std::string value = eq == std::string::npos ? "" : pair.substr(eq + 1);
+      if (name == "set") {
+        sets.push_back(value);
+        continue;
+      }
       try {
         if (!PageOption("--" + name) || name == "cluster-threshold") {
           if (name == "cluster-threshold") {
@@ -224,6 +229,20 @@ public:
     setupsMade_ = 0;
     const std::string failed = NewSetup();
     if (!failed.empty()) ignored.call<void>("push", failed);
+    // The changes made while the linked run ran ("set=STEP:NAME=VALUE", as --set has them), made
+    // again as the steps reach them; only those the page's own controls make.
+    const auto last = options.steps > 0 ? static_cast<std::uint32_t>(options.steps) : UINT32_MAX;
+    for (const std::string& text : sets) {
+      try {
+        const SettingChange change = ParseSetArgument(text, last);
+        if (change.setting == RunSetting::GroupThreshold) {
+          throw SegsimError("the page changes no group's own threshold while the model runs");
+        }
+        scheduled_.push_back(change);
+      } catch (const std::exception& e) {
+        ignored.call<void>("push", "ignored set=" + text + ": " + e.what());
+      }
+    }
     return ignored;
   }
 
@@ -296,6 +315,7 @@ public:
       return e.what();
     }
     ++setupsMade_;
+    scheduled_.clear();
     SetupParams used = options.params;
     used.AgentCount = sim_.Model().AgentCountUsed();
     // More agents were asked for than the grid holds: the field shows the count created.
@@ -310,6 +330,7 @@ public:
     try {
       Model& m = sim_.Model();
       for (int i = 0; i < n; ++i) {
+        ApplyScheduled(m.TimeStep() + 1);
         sim_.Step();
         runLog_.CountStep();
         if (static_cast<std::int64_t>(m.TimeStep()) == m.Settings().StopStep) {
@@ -321,6 +342,13 @@ public:
       return e.what();
     }
     return {};
+  }
+  // A change the address scheduled was made since the last call, and the fields show it
+  // (read once).
+  bool TakeScheduledMade() {
+    const bool made = scheduledMade_;
+    scheduledMade_ = false;
+    return made;
   }
   // The last Steps ended at the stop step (read once).
   bool TakeAtStop() {
@@ -348,6 +376,7 @@ public:
       if (!address.empty()) address += '&';
       address += d.text.name.substr(2) + "=" + value;
     }
+    for (const SettingChange& change : runLog_.Changes()) address += "&set=" + SetArgument(change);
     return address + "&cluster-threshold=" + Field("cluster-threshold");
   }
 
@@ -434,6 +463,21 @@ private:
     }
   }
 
+  // The address's changes that act before this step, made as the page's controls make them, so
+  // that the run log, the fields and the model take them as they take a change by hand. A value
+  // the run cannot take ends the steps with segsim-cli's message for it.
+  void ApplyScheduled(std::uint32_t step) {
+    for (const SettingChange& change : scheduled_) {
+      if (change.step != step) continue;
+      CheckRunSetting(sim_.Model(), change.setting, change.value);
+      const std::string refused =
+          SetField(RunSettingName(change.setting), std::to_string(change.value));
+      if (!refused.empty()) throw SegsimError(refused);
+      scheduledMade_ = true;
+    }
+    std::erase_if(scheduled_, [&](const SettingChange& c) { return c.step <= step; });
+  }
+
   PixelCanvas canvas_;
   std::vector<Pixel> rgba_;
   Measures measures_;
@@ -442,6 +486,8 @@ private:
   std::map<std::string, std::string> fields_;
   std::uint32_t setupsMade_ = 0;
   bool atStop_ = false;
+  std::vector<SettingChange> scheduled_;  // from the address, for the setup it made
+  bool scheduledMade_ = false;
 };
 
 namespace {
@@ -543,6 +589,7 @@ EMSCRIPTEN_BINDINGS(segsim) {
       .function("newSetup", &Page::NewSetup)
       .function("steps", &Page::Steps)
       .function("takeAtStop", &Page::TakeAtStop)
+      .function("takeScheduledMade", &Page::TakeScheduledMade)
       .function("timeStep", &Page::TimeStep)
       .function("command", &Page::Command)
       .function("address", &Page::Address)

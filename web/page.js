@@ -119,6 +119,7 @@ createSegsim().then((M) => {
     const refused = page.steps(n);
     rateSteps += page.timeStep() - before;
     if (refused) { $('notice').textContent = refused; setRunning(false); }
+    if (page.takeScheduledMade()) { showFields(); showAddress(); }
     if (page.takeAtStop()) setRunning(false);
   }
   // As fast as possible, the steps run in tasks of their own, slices of about 30 ms posted one
