@@ -94,19 +94,14 @@ PixelRect ShapeWriter::SolidEllipse(const PixelView& image, int x1, int y1, int 
     ComputeSpans(Box{x1, 0, x2, y2 - y1}, true, *spans);
   }
   const int w = image.width, h = image.height;
-  int left = w, right = -1, top = -1, bottom = -1;
   for (int r = 0; r < static_cast<int>(spans->size()); ++r) {
     const int y = y1 + r;
     const Span s{std::max((*spans)[r].first, 0), std::min((*spans)[r].last, w - 1)};
     if (y < 0 || y >= h || s.first > s.last) continue;
     Pixel* line = image.Row(y);
     std::fill(line + s.first, line + s.last + 1, pen_);
-    left = std::min(left, s.first);
-    right = std::max(right, s.last);
-    if (top < 0) top = y;
-    bottom = y;
+    changed.Add(y, s.first, s.last);
   }
-  if (right >= left && top >= 0) changed = {left, top, right, bottom};
   return changed;
 }
 
@@ -128,7 +123,6 @@ PixelRect ShapeWriter::FillShape(const PixelView& image, int y1, int inset) {
   const int innerRows = static_cast<int>(inner_.size());
   const auto inner = [&](int r) { return r >= 0 && r < innerRows ? inner_[r] : Span{1, 0}; };
   const int w = image.width, h = image.height;
-  int left = w, right = -1, top = -1, bottom = -1;
   for (int r = 0; r < static_cast<int>(spans_.size()); ++r) {
     const int y = y1 + r;
     const Span s{std::max(spans_[r].first, 0), std::min(spans_[r].last, w - 1)};
@@ -140,12 +134,8 @@ PixelRect ShapeWriter::FillShape(const PixelView& image, int y1, int inset) {
     const int first = std::max({in.first + 1, up.first, down.first, s.first});
     const int last = std::min({in.last - 1, up.last, down.last, s.last});
     if (first <= last) std::fill(line + first, line + last + 1, brush_);
-    left = std::min(left, s.first);
-    right = std::max(right, s.last);
-    if (top < 0) top = y;
-    bottom = y;
+    changed.Add(y, s.first, s.last);
   }
-  if (right >= left && top >= 0) changed = {left, top, right, bottom};
   return changed;
 }
 

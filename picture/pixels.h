@@ -33,6 +33,17 @@ struct PixelView {
 struct PixelRect {
   int left = 0, top = 0, right = -1, bottom = -1;
   bool Empty() const { return right < left || bottom < top; }
+  // Grows to hold the pixels first .. last of row y.
+  void Add(int y, int first, int last) {
+    if (Empty()) {
+      *this = {first, y, last, y};
+      return;
+    }
+    left = std::min(left, first);
+    right = std::max(right, last);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+  }
 };
 
 // Writes Canvas shapes into a PixelView. Boxes cover x1 .. x2 - 1 and y1 .. y2 - 1; the outline

@@ -291,8 +291,8 @@ public:
     return {};
   }
 
-  // "new Setup": every setting read from its field (the first that is refused gives its
-  // message, naming the field, and the running model is kept); the seed is the page's seed plus
+  // "new Setup": every setting read from its field; the first that is refused gives its message,
+  // naming the field, and the model that runs goes on unchanged. The seed is the page's seed plus
   // the setups made since the address was read.
   std::string NewSetup() {
     RunOptions options;
