@@ -73,7 +73,7 @@ public:
   static constexpr double kDefaultMemoryLimit = 4.0 * 1024 * 1024 * 1024;
   // Builds the model from nothing: geometry, image, cells, agents, placement, step 0.
   void InitSetup(const SetupParams& params);
-  // Frees the present model and builds a new one; the model in force stays whole when the
+  // Frees the present model and builds a new one; the present model stays whole when the
   // settings are refused.
   void NewSetup(const SetupParams& params);
   // Agents created by the last setup: the asked count, capped so that a cell stays free for

@@ -1,5 +1,5 @@
 // The main window and a setup that does not fit in memory: the error box with the estimate, and
-// the model in force kept whole and running.
+// the running model kept whole.
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>

@@ -142,7 +142,7 @@ private slots:
     QCOMPARE(errors_, QStringList{"'' ist kein gültiger Integerwert"});
     QCOMPARE(stop->text(), "");
     QCOMPARE(F1()->simulation().Model().Settings().StopStep, 500);
-    // A new setup reads every field first: the model in force stays whole.
+    // A new setup reads every field first: the running model stays whole.
     Field("Edit_cellSiz")->setText("10");
     F1()->DoStep();
     const auto agents = F1()->simulation().Model().AgentList().size();

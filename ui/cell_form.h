@@ -44,7 +44,7 @@ public:
   // Each may raise SegsimError; the connected handlers below run them inside the error guard.
   void DoStep();  // MoveAgents, TimeStep + 1, lbl_Steps, UpdateStatistics, ShowFps, stop test
   // Reads and checks every setting first: a field that is no integer raises before anything
-  // changes, so the model in force stays whole. Then the new model, the labels and the charts.
+  // changes, so the running model stays whole. Then the new model, the labels and the charts.
   void NewSetup();
   void ClusterAnalysis() { sim_.ClusterAnalysis(); }
   void RepaintAll() { sim_.Model().RepaintAll(); }
