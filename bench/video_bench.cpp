@@ -24,6 +24,9 @@ void Run(segsim::Simulation& sim, int steps, int frameEvery, const char* ext) {
   segsim::SetupParams p;
   p.Seed = 1;
   sim.InitSetup(p);
+  // A new file each time, as a video is usually made: one written over an old file is flushed to
+  // the disk at its rename (ext4 does so for a replacing rename), which times the disk.
+  std::remove(VideoPath(ext).c_str());
   std::unique_ptr<segsim::RunRecorder> video;
   segsim::VideoSettings settings;
   settings.frameEvery = frameEvery;

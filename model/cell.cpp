@@ -4,11 +4,10 @@
 
 namespace segsim {
 
-void TCell::DrawCell(Canvas& canvas) const {
-  const Color g = static_cast<Color>(Gray()) & 0xFFu;
-  const std::int32_t x = PositionX();
-  const std::int32_t y = PositionY();
-  const std::int32_t size = Size();
+void TCell::DrawCell(Canvas& canvas) const { DrawSquare(canvas, PositionX(), PositionY(), Size()); }
+
+void TCell::DrawSquare(Canvas& canvas, std::int32_t x, std::int32_t y, std::int32_t size) {
+  const Color g = static_cast<Color>(kCellGray) & 0xFFu;
   canvas.SetPenWidth(0);
   canvas.SetPenColor(0x808080u);
   canvas.SetBrushColor(g + 256u * g + 65536u * g);

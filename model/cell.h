@@ -40,6 +40,8 @@ public:
 
   // Grey square with a 0x808080 one-pixel outline.
   void DrawCell(Canvas& canvas) const;
+  // That square about (x, y), size pixels on either side.
+  static void DrawSquare(Canvas& canvas, std::int32_t x, std::int32_t y, std::int32_t size);
 
 private:
   friend class Grid;

@@ -36,6 +36,22 @@ struct PassCounts {
   std::int32_t unsatisfied = 0;  // agents whose threshold test failed
 };
 
+// The drawing of one cell as RepaintAll leaves it, from the group of the agent on it: a copy of
+// the setup's geometry and colours, which a video's drawing thread uses while the model steps.
+struct CellPainter {
+  std::int32_t cellSize = 0, cellOffset = 0, radius = 0;
+  std::vector<Color> colors;  // by group - 1
+
+  // Whether every cell's square and disc lie within the cell's own cellSize x cellSize pixels,
+  // so that no shape reaches a neighbour's: then the drawing is each cell's alone (the grey
+  // square, and the disc of the agent there), whatever order the cells were drawn in.
+  bool Apart() const {
+    return 2 * cellOffset <= cellSize && radius <= cellOffset && cellOffset + radius <= cellSize;
+  }
+  // The cell's square, then the disc of an agent of the group (0: none). Apart must hold.
+  void Draw(Canvas& canvas, GridPos cell, std::int32_t group) const;
+};
+
 class Model {
 public:
   // The canvas may be null (nothing is drawn); it is not owned.
@@ -129,6 +145,10 @@ public:
   // RepaintAll. The pixels are those that the drawing during the steps leaves on the model's own
   // canvas (a step draws each agent after its turn and each cell it left).
   void DrawOn(Canvas& canvas);
+  // How the cells are drawn, for drawing them elsewhere (CellPainter).
+  CellPainter Painter() const;
+  std::int32_t PanelWidth() const { return panelWidth_; }
+  std::int32_t PanelHeight() const { return panelHeight_; }
 
   // --- run state and settings that act at once ----------------------------------------------
   std::uint32_t TimeStep() const { return settings_.TimeStep; }

@@ -193,6 +193,18 @@ void Model::RepaintAll() {
   for (const TAgent& agent : agentList_) DrawAgent(agent);
 }
 
+CellPainter Model::Painter() const {
+  return {settings_.CellSize, settings_.CellOffset, settings_.AgentRadius, groupColors_};
+}
+
+void CellPainter::Draw(Canvas& canvas, GridPos cell, std::int32_t group) const {
+  assert(Apart());
+  const std::int32_t x = cell.column * cellSize + cellOffset;
+  const std::int32_t y = cell.row * cellSize + cellOffset;
+  TCell::DrawSquare(canvas, x, y, cellOffset);
+  if (group > 0) TAgent::DrawAgent(canvas, x, y, radius, colors[static_cast<std::size_t>(group - 1)]);
+}
+
 void Model::DrawOn(Canvas& canvas) {
   Canvas* const own = canvas_;
   canvas_ = &canvas;

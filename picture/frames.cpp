@@ -19,55 +19,93 @@ std::uint8_t Luma(Pixel p) {
 
 }  // namespace
 
-bool FrameDiff::Next(const PixelView& now, const Tiles* drawn, FrameChange& change) {
-  change.Clear();
-  const bool fresh = last_.empty() || now.width != width_ || now.height != height_;
+// The conversion of the busy first frames runs beside the model: on x86-64 it is compiled a
+// second time for AVX2, taken where the processor has it, which halves its time.
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
+#define SEGSIM_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
+#else
+#define SEGSIM_WITH_AVX2
+#endif
+
+bool FrameDiff::Next(const PixelView& now, const Tiles* drawn, std::vector<PixelRect>& changed,
+                     bool compare) {
+  changed.clear();
+  const bool fresh = (compare && last_.empty()) || now.width != width_ || now.height != height_;
   if (fresh) {
     width_ = now.width;
     height_ = now.height;
-    last_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
     all_.Resize(width_, height_);
+    if (width_ == 0 || height_ == 0) return false;
+    changed.push_back({0, 0, width_ - 1, height_ - 1});
+    if (compare) {
+      last_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+      for (int y = 0; y < height_; ++y) {
+        std::copy_n(now.Row(y), width_, last_.data() + static_cast<std::ptrdiff_t>(y) * width_);
+      }
+    }
+    return true;
   }
-  if (!drawn || fresh || drawn->columns != all_.columns || drawn->rows != all_.rows) drawn = &all_;
-  const int tiles = all_.columns * all_.rows;
-  for (int t = 0; t < tiles; ++t) {
-    if (!drawn->marked[static_cast<std::size_t>(t)]) continue;
+  if (!compare) last_ = {};
+  if (!drawn || drawn->columns != all_.columns || drawn->rows != all_.rows) drawn = &all_;
+  const auto Last = [&](int y, int x) {
+    return last_.data() + static_cast<std::ptrdiff_t>(y) * width_ + x;
+  };
+  const auto Differs = [&](int t) {
+    if (!drawn->marked[static_cast<std::size_t>(t)]) return false;
+    if (!compare) return true;
     const PixelRect rect = all_.Rect(t, width_, height_);
-    const int width = rect.right - rect.left + 1;
-    const auto bytes = static_cast<std::size_t>(width) * sizeof(Pixel);
-    const auto Last = [&](int y) {
-      return last_.data() + static_cast<std::ptrdiff_t>(y) * width_ + rect.left;
-    };
-    bool differs = fresh;
-    for (int y = rect.top; y <= rect.bottom && !differs; ++y) {
-      differs = std::memcmp(now.Row(y) + rect.left, Last(y), bytes) != 0;
-    }
-    if (!differs) continue;
-    change.parts.push_back({rect, change.pixels.size()});
+    const auto bytes = static_cast<std::size_t>(rect.right - rect.left + 1) * sizeof(Pixel);
     for (int y = rect.top; y <= rect.bottom; ++y) {
-      const Pixel* row = now.Row(y) + rect.left;
-      change.pixels.insert(change.pixels.end(), row, row + width);
-      std::memcpy(Last(y), row, bytes);
+      if (std::memcmp(now.Row(y) + rect.left, Last(y, rect.left), bytes) != 0) return true;
+    }
+    return false;
+  };
+  // Each run of changed tiles along a row of tiles is one rectangle.
+  for (int row = 0; row < all_.rows; ++row) {
+    for (int column = 0; column < all_.columns;) {
+      const int first = row * all_.columns + column;
+      if (!Differs(first)) {
+        ++column;
+        continue;
+      }
+      int end = column + 1;
+      while (end < all_.columns && Differs(first + end - column)) ++end;
+      PixelRect rect = all_.Rect(first, width_, height_);
+      rect.right = all_.Rect(first + end - 1 - column, width_, height_).right;
+      changed.push_back(rect);
+      if (compare) {
+        for (int y = rect.top; y <= rect.bottom; ++y) {
+          std::copy_n(now.Row(y) + rect.left, rect.right - rect.left + 1, Last(y, rect.left));
+        }
+      }
+      column = end;
     }
   }
-  return !change.parts.empty();
+  return !changed.empty();
 }
 
-void ToYuv420(const PixelView& from, int scale, int left, int top, const YuvView& to,
-              std::vector<Pixel>& scratch) {
+SEGSIM_WITH_AVX2 void ToYuv420(const PixelView& from, int scale, int left, int top,
+                                const YuvView& to, std::vector<Pixel>& scratch) {
   const int width = std::min(Even(from.width * scale), to.width - left);
   const int height = std::min(Even(from.height * scale), to.height - top);
   if (width < from.width * scale || height < from.height * scale || width <= 0) return;
-  ScalePixels(from, scale, width, height, scratch);
+  // Unscaled pixels of an even size are read where they are; others are scaled and padded first.
+  const Pixel* pixels = from.pixels;
+  std::ptrdiff_t stride = from.stride;
+  if (scale != 1 || width != from.width || height != from.height) {
+    ScalePixels(from, scale, width, height, scratch);
+    pixels = scratch.data();
+    stride = width;
+  }
   // Plain loops over the rows, which the compiler turns into vector code.
   for (int y = 0; y < height; ++y) {
-    const Pixel* row = scratch.data() + static_cast<std::ptrdiff_t>(y) * width;
+    const Pixel* row = pixels + y * stride;
     std::uint8_t* luma = to.plane[0] + (top + y) * to.stride[0] + left;
     for (int x = 0; x < width; ++x) luma[x] = Luma(row[x]);
   }
   for (int y = 0; y + 1 < height; y += 2) {
-    const Pixel* upper = scratch.data() + static_cast<std::ptrdiff_t>(y) * width;
-    const Pixel* lower = upper + width;
+    const Pixel* upper = pixels + y * stride;
+    const Pixel* lower = upper + stride;
     std::uint8_t* u = to.plane[1] + (top + y) / 2 * to.stride[1] + left / 2;
     std::uint8_t* v = to.plane[2] + (top + y) / 2 * to.stride[2] + left / 2;
     for (int x = 0; x < width / 2; ++x) {
@@ -77,6 +115,17 @@ void ToYuv420(const PixelView& from, int scale, int left, int top, const YuvView
       const int bl = Blue(a) + Blue(b) + Blue(c) + Blue(d);
       u[x] = static_cast<std::uint8_t>(((-38 * r - 74 * g + 112 * bl + 512) >> 10) + 128);
       v[x] = static_cast<std::uint8_t>(((112 * r - 94 * g - 18 * bl + 512) >> 10) + 128);
+    }
+  }
+}
+
+void CopyYuv(const YuvView& from, int left, int top, const YuvView& to) {
+  for (int plane = 0; plane < 3; ++plane) {
+    const int shift = plane == 0 ? 0 : 1;
+    const int width = from.width >> shift, height = from.height >> shift;
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(to.plane[plane] + ((top >> shift) + y) * to.stride[plane] + (left >> shift),
+                  from.plane[plane] + y * from.stride[plane], static_cast<std::size_t>(width));
     }
   }
 }

@@ -1,6 +1,6 @@
 // A video's frames as changes to the frame before: the tiles whose pixels differ, found among the
-// tiles drawn in since (a settled run draws nothing and its frames cost nothing), and the 4:2:0
-// YUV picture the encoders take, kept from frame to frame and converted only where it changed.
+// tiles drawn in since (a settled run draws nothing and its frames cost nothing), and their 4:2:0
+// YUV, which the encoders take.
 #pragma once
 
 #include <cstddef>
@@ -11,32 +11,17 @@
 
 namespace segsim {
 
-// The tiles of a frame that differ from the frame before, each its rectangle and its pixels.
-struct FrameChange {
-  struct Part {
-    PixelRect rect;
-    std::size_t offset;  // of its rows (rect's width pixels each) in pixels
-  };
-  std::vector<Part> parts;
-  std::vector<Pixel> pixels;
-
-  void Clear() {
-    parts.clear();
-    pixels.clear();
-  }
-  PixelView View(const Part& part) {
-    const int width = part.rect.right - part.rect.left + 1;
-    return {pixels.data() + part.offset, width, part.rect.bottom - part.rect.top + 1, width};
-  }
-};
-
 // Keeps a copy of the last frame and tells what the next one changes.
 class FrameDiff {
 public:
-  // The tiles of now whose pixels differ from the last frame's into change (cleared first): every
-  // tile for the first frame or a new size. drawn: the tiles drawn in since the last frame
-  // (nullptr: any may have changed). Returns whether anything changed.
-  bool Next(const PixelView& now, const Tiles* drawn, FrameChange& change);
+  // The rectangles of now whose pixels differ from the last frame's into changed (cleared first):
+  // runs of 16 x 16 tiles along a row of tiles, the whole frame for the first frame or a new
+  // size. drawn: the tiles drawn in since the last frame (nullptr: any may have changed). Returns
+  // whether anything changed. With compare false, every drawn tile is taken as changed,
+  // uncompared (the caller drew only what changed); the last frame is then no longer kept, and
+  // the next compared frame is taken whole.
+  bool Next(const PixelView& now, const Tiles* drawn, std::vector<PixelRect>& changed,
+            bool compare = true);
 
 private:
   std::vector<Pixel> last_;
@@ -51,11 +36,23 @@ struct YuvView {
   int width, height;
 };
 
+// Planes of a width x height picture (both even) one after the other from at: Y, U, V.
+inline YuvView YuvPlanes(std::uint8_t* at, int width, int height) {
+  const std::ptrdiff_t luma = static_cast<std::ptrdiff_t>(width) * height;
+  return {{at, at + luma, at + luma + luma / 4}, {width, width / 2, width / 2}, width, height};
+}
+inline std::size_t YuvBytes(int width, int height) {
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 / 2;
+}
+
 // Writes from's pixels, each a scale x scale square, into to from (left, top) on (both even, and
 // the scaled pixels within to), in BT.601 studio range; the chroma of a square is its four
 // pixels' mean. Where the scaled pixels end short of an even size (the last column or row of an
 // odd frame) they go on white. scratch is kept to spare allocations.
 void ToYuv420(const PixelView& from, int scale, int left, int top, const YuvView& to,
               std::vector<Pixel>& scratch);
+
+// Copies from's planes into to from (left, top) on (both even; from within to).
+void CopyYuv(const YuvView& from, int left, int top, const YuvView& to);
 
 }  // namespace segsim

@@ -19,6 +19,7 @@ extern "C" {
 #include <unordered_map>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ extern "C" {
 #include "model/model.h"
 #include "picture/frames.h"
 #ifdef SEGSIM_HAVE_X264
+#include "picture/h264_pcm.h"
 #include "picture/x264_encoder.h"
 #endif
 
@@ -34,18 +36,40 @@ namespace segsim {
 namespace {
 
 constexpr int kIoBuffer = 64 * 1024;
-// The changed pixels drawn ahead of the encoder (at least one frame's): the drawing of the next
-// steps goes on while it encodes, through the busy first steps of a run too. Of the buffers that
-// come back, a few are kept.
+// The changed parts drawn ahead of the encoder (at least one frame's): the drawing of the next
+// steps goes on while it encodes, through the busy first steps of a run too. The buffers that
+// come back are kept for the next frames: new ones would cost the caller their pages anew.
 constexpr std::size_t kQueuedBytes = 16u << 20;
-constexpr std::size_t kKeptJobs = 3;
+constexpr std::size_t kKeptJobs = 8;
+// A picture that changes at most 1 / kPcmAfterEncoder of its macroblocks, after one of x264's,
+// is written as PCM macroblocks (PcmPictures); after one of those, one changing at most
+// 1 / kPcmAfterPcm. A busier one goes to x264, as an IDR picture after PCM ones. In a run that
+// settles, x264 codes the busy first steps, and the few agents that still move cost nothing.
+constexpr std::size_t kPcmAfterEncoder = 32;
+constexpr std::size_t kPcmAfterPcm = 4;
 
 constexpr int Even(int n) { return n + n % 2; }
 
-// A frame for the encoding thread: what changed since the one before, shown from pts on.
+// A frame for the encoding thread: what changed since the one before, shown from pts on. Each
+// part is a rectangle of the frame with its bytes from offset on: for a GIF its pixels, matched
+// to the palette by the encoding thread; for the others its scaled 4:2:0 planes (YuvPlanes),
+// converted by the caller while the pixels are still in its cache.
 struct Job {
+  struct Part {
+    PixelRect rect;
+    std::size_t offset;
+  };
   std::int64_t pts = 0;
-  FrameChange change;
+  std::vector<Part> parts;
+  std::unique_ptr<std::uint8_t[]> bytes;  // room for `room`, of which `used` are the parts'
+  std::size_t used = 0, room = 0;
+
+  // Room for n bytes, not cleared (its pages are touched only when written).
+  void Reserve(std::size_t n) {
+    if (room >= n) return;
+    bytes.reset(new std::uint8_t[n]);
+    room = n;
+  }
 };
 
 std::string AvText(int code) {
@@ -139,6 +163,8 @@ struct VideoWriter::State {
 #ifdef SEGSIM_HAVE_X264
   std::unique_ptr<X264Encoder> x264;  // x264's own for MP4, told which macroblocks stay
   std::vector<std::uint8_t> constant;  // per macroblock
+  std::unique_ptr<PcmPictures> pcm;    // pictures in x264's stream with little changed
+  bool x264Last = true;                // x264 wrote the last picture: it may refer to it
 #endif
   AVRational timeBase{};  // the encoder's: 1 / fps
   // The encoder's input, kept from frame to frame: each frame writes into it what changed.
@@ -152,16 +178,18 @@ struct VideoWriter::State {
   std::vector<Pixel> palette;
   std::vector<Pixel> scratch;  // the encoding thread's scaled pixels
 
-  // The caller's: the frames given (the next one's pts), and what the next one changes.
+  // The caller's: the frames given (the next one's pts), what the next one changes, and its
+  // scaled pixels.
   std::int64_t frames = 0;
   FrameDiff diff;
-  FrameChange next;
+  std::vector<PixelRect> rects;
+  std::vector<Pixel> callerScratch;
 
   // The encoding thread: changed frames wait in ready for it, and their buffers return to free.
   std::mutex mutex;
   std::condition_variable changed;
   std::deque<Job> ready;
-  std::size_t readyPixels = 0;
+  std::size_t readyBytes = 0;
   std::vector<Job> free;
   bool ending = false;
   std::exception_ptr failure;  // the encoding thread's
@@ -176,6 +204,7 @@ struct VideoWriter::State {
   // reaches the caller with the next frame or at the end.
   void StartWorker(const AVCodec* encoder, const VideoSettings& settings) {
     worker = std::thread([this, encoder, settings] {
+      pthread_setname_np(pthread_self(), "segsim-encoder");
       try {
         Begin(encoder, settings);
       } catch (...) {
@@ -206,7 +235,7 @@ struct VideoWriter::State {
         if (ready.empty()) return;
         job = std::move(ready.front());
         ready.pop_front();
-        readyPixels -= job.change.pixels.size();
+        readyBytes -= job.used;
       }
       try {
         Encode(job);
@@ -224,18 +253,34 @@ struct VideoWriter::State {
     }
   }
 
-  // The tiles that changed since the last frame are copied and handed to the encoding thread; a
-  // frame that changes nothing only counts. The caller waits only while the encoder is
-  // kQueuedBytes behind.
-  void Add(const PixelView& pixels, const Tiles* drawn) {
+  // The width and height of a part of the frame as its job holds it.
+  int PartWidth(const PixelRect& r) const {
+    const int w = r.right - r.left + 1;
+    return format == VideoFormat::kGif ? w : Even(w * scale);
+  }
+  int PartHeight(const PixelRect& r) const {
+    const int h = r.bottom - r.top + 1;
+    return format == VideoFormat::kGif ? h : Even(h * scale);
+  }
+  std::size_t PartBytes(const PixelRect& r) const {
+    const auto w = PartWidth(r), h = PartHeight(r);
+    return format == VideoFormat::kGif ? static_cast<std::size_t>(w) * h * sizeof(Pixel)
+                                       : YuvBytes(w, h);
+  }
+
+  // The tiles that changed since the last frame are copied (converted, but for a GIF) and handed
+  // to the encoding thread; a frame that changes nothing only counts. The caller waits only
+  // while the encoder is kQueuedBytes behind.
+  void Add(const PixelView& pixels, const Tiles* drawn, bool drawnDiffer) {
     const std::int64_t pts = frames++;
-    if (!diff.Next(pixels, drawn, next)) return;
-    const std::size_t budget = kQueuedBytes / sizeof(Pixel);
+    if (!diff.Next(pixels, drawn, rects, !drawnDiffer)) return;
+    std::size_t need = 0;
+    for (const PixelRect& r : rects) need += PartBytes(r);
     Job job;
     {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] {
-        return ready.empty() || readyPixels + next.pixels.size() <= budget || failure;
+        return ready.empty() || readyBytes + need <= kQueuedBytes || failure;
       });
       if (failure) RaiseFailure(lock);
       if (!free.empty()) {
@@ -244,10 +289,25 @@ struct VideoWriter::State {
       }
     }
     job.pts = pts;
-    std::swap(job.change, next);
+    job.parts.clear();
+    job.Reserve(need);
+    job.used = 0;
+    for (const PixelRect& r : rects) {
+      job.parts.push_back({r, job.used});
+      std::uint8_t* at = job.bytes.get() + job.used;
+      const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
+      const PixelView part{pixels.Row(r.top) + r.left, w, h, pixels.stride};
+      if (format == VideoFormat::kGif) {
+        auto* to = reinterpret_cast<Pixel*>(at);
+        for (int y = 0; y < h; ++y) std::copy_n(part.Row(y), w, to + y * w);
+      } else {
+        ToYuv420(part, scale, 0, 0, YuvPlanes(at, PartWidth(r), PartHeight(r)), callerScratch);
+      }
+      job.used += PartBytes(r);
+    }
     {
       const std::lock_guard lock(mutex);
-      readyPixels += job.change.pixels.size();
+      readyBytes += job.used;
       ready.push_back(std::move(job));
     }
     changed.notify_all();
@@ -456,6 +516,8 @@ struct VideoWriter::State {
     if (!par->extradata) throw std::bad_alloc();
     std::memcpy(par->extradata, headers.data(), headers.size());
     par->extradata_size = static_cast<int>(headers.size());
+    pcm = std::make_unique<PcmPictures>(headers, x264->Columns(), x264->Rows());
+    if (!pcm->Usable()) pcm.reset();
 #else
     (void)settings;
 #endif
@@ -479,26 +541,51 @@ struct VideoWriter::State {
   }
 
 #ifdef SEGSIM_HAVE_X264
-  // Encodes frame (nullptr: what x264 holds back) and takes its packet.
+  // Encodes frame (nullptr: what x264 holds back) and takes its packet; an IDR picture where
+  // the last one was not x264's.
   bool EncodeX264(const YuvView* yuv, std::int64_t pts) {
     X264Encoder::Packet coded;
-    if (!x264->Encode(yuv, pts, constant, coded)) return false;
-    const int made = av_new_packet(packet.get(), coded.size);
-    if (made < 0) Fail("cannot encode a frame", made);
-    std::memcpy(packet->data, coded.data, static_cast<std::size_t>(coded.size));
-    packet->pts = coded.pts;
-    packet->dts = coded.dts;
-    if (coded.key) packet->flags |= AV_PKT_FLAG_KEY;
-    Take();
+    const bool idr = !x264Last;
+    if (!x264->Encode(yuv, pts, idr ? std::vector<std::uint8_t>{} : constant, coded, idr)) {
+      return false;
+    }
+    x264Last = true;
+    if (pcm) pcm->Follow(coded.data, coded.size);
+    TakeH264(coded.data, coded.size, coded.pts, coded.dts, coded.key);
     return true;
   }
 
+  void TakeH264(const std::uint8_t* data, int size, std::int64_t pts, std::int64_t dts, bool key) {
+    const int made = av_new_packet(packet.get(), size);
+    if (made < 0) Fail("cannot encode a frame", made);
+    std::memcpy(packet->data, data, static_cast<std::size_t>(size));
+    packet->pts = pts;
+    packet->dts = dts;
+    if (key) packet->flags |= AV_PKT_FLAG_KEY;
+    Take();
+  }
+
+  // A frame by x264, or, where little changed, as PCM macroblocks in a picture of x264's stream.
+  void EncodeH264(const YuvView& yuv, std::int64_t pts) {
+    // A PCM picture follows the last one x264 gave out, which must be the last one it took.
+    if (pts > 0 && pcm && x264->Delayed() == 0) {
+      const auto moved = static_cast<std::size_t>(std::count(constant.begin(), constant.end(), 0));
+      if (moved * (x264Last ? kPcmAfterEncoder : kPcmAfterPcm) <= constant.size()) {
+        const std::string& picture = pcm->Next(yuv, constant);
+        TakeH264(reinterpret_cast<const std::uint8_t*>(picture.data()),
+                 static_cast<int>(picture.size()), pts, pts, false);
+        x264Last = false;
+        return;
+      }
+    }
+    EncodeX264(&yuv, pts);
+  }
+
   // The macroblocks no part of the change touches (a part's frame pixels with the white edge
-  // beyond the last column or row), for every frame but the first.
+  // beyond the last column or row).
   void MarkConstant(const Job& job) {
-    if (job.pts == 0) return;
     constant.assign(static_cast<std::size_t>(x264->Columns() * x264->Rows()), 1);
-    for (const FrameChange::Part& part : job.change.parts) {
+    for (const Job::Part& part : job.parts) {
       const int right = std::min(Even((part.rect.right + 1) * scale), frameWidth) - 1;
       const int bottom = std::min(Even((part.rect.bottom + 1) * scale), frameHeight) - 1;
       for (int row = part.rect.top * scale / 16; row <= bottom / 16; ++row) {
@@ -567,19 +654,20 @@ struct VideoWriter::State {
                       {frame->linesize[0], frame->linesize[1], frame->linesize[2]},
                       frameWidth,
                       frameHeight};
-    for (const FrameChange::Part& part : job.change.parts) {
-      const PixelView pixels = job.change.View(part);
+    for (const Job::Part& part : job.parts) {
+      std::uint8_t* at = job.bytes.get() + part.offset;
       const int left = part.rect.left * scale, top = part.rect.top * scale;
+      const int w = PartWidth(part.rect), h = PartHeight(part.rect);
       if (format == VideoFormat::kGif) {
-        ToPalette(pixels, left, top);
+        ToPalette({reinterpret_cast<Pixel*>(at), w, h, w}, left, top);
       } else {
-        ToYuv420(pixels, scale, left, top, yuv, scratch);
+        CopyYuv(YuvPlanes(at, w, h), left, top, yuv);
       }
     }
 #ifdef SEGSIM_HAVE_X264
     if (x264) {
       MarkConstant(job);
-      EncodeX264(&yuv, job.pts);
+      EncodeH264(yuv, job.pts);
       return;
     }
 #endif
@@ -631,14 +719,14 @@ VideoWriter::VideoWriter(const std::string& path, int width, int height,
 
 VideoWriter::~VideoWriter() = default;
 
-void VideoWriter::AddFrame(const PixelView& pixels, const Tiles* drawn) {
+void VideoWriter::AddFrame(const PixelView& pixels, const Tiles* drawn, bool drawnDiffer) {
   if (state_->finished || state_->fd < 0) throw SegsimError("the video is closed");
   if (pixels.width != state_->width || pixels.height != state_->height) {
     throw SegsimError("a frame of " + std::to_string(pixels.width) + " x " +
                       std::to_string(pixels.height) + " pixels in a video of " +
                       std::to_string(state_->width) + " x " + std::to_string(state_->height));
   }
-  state_->Add(pixels, drawn);
+  state_->Add(pixels, drawn, drawnDiffer);
 }
 
 void VideoWriter::Finish() {
@@ -652,26 +740,234 @@ void VideoWriter::Finish() {
 }
 
 
+// The drawing thread of a run's video. Each frame is the group on every cell (0: none), or
+// nothing where no State and no Occupied flag was stored since the last one (satisfactions only,
+// or nothing at all): that frame repeats the one before. The first frame is drawn whole.
+class RunRecorder::Drawing {
+  struct Frame {
+    std::vector<std::uint16_t> cells;
+    bool draws;  // else as the frame before
+  };
+
+public:
+  Drawing(const Model& model, VideoWriter& writer)
+      : painter_(model.Painter()),
+        cols_(model.Grid().Cols()),
+        rows_(model.Grid().Rows()),
+        width_(model.PanelWidth()),
+        height_(model.PanelHeight()),
+        writer_(writer) {
+    Take(model);
+    thread_ = std::thread([this] {
+      pthread_setname_np(pthread_self(), "segsim-drawing");
+      Run();
+    });
+  }
+  ~Drawing() {
+    {
+      const std::lock_guard lock(mutex_);
+      ending_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Drawing(const Drawing&) = delete;
+  Drawing& operator=(const Drawing&) = delete;
+
+  // The cells after a step, if any State or Occupied flag was stored since the last frame.
+  void Take(const Model& model) {
+    const Grid& grid = model.Grid();
+    const std::uint64_t placed = grid.Changes() - grid.SatisfactionWrites();
+    const bool draws = !started_ || placed != placed_;
+    std::vector<std::uint16_t> cells;
+    {
+      std::unique_lock lock(mutex_);
+      if (draws) WaitAsCaller(lock, [&] { return drawnAhead_ < kDrawnAhead || failure_; });
+      if (failure_) std::rethrow_exception(failure_);
+      if (draws && !spare_.empty()) {
+        cells = std::move(spare_.back());
+        spare_.pop_back();
+      }
+      drawnAhead_ += draws;
+    }
+    if (draws) {
+      cells.resize(grid.CellCount());
+      for (std::int32_t row = 0; row < rows_; ++row) {
+        const std::uint16_t* state = grid.StateRow(row);
+        const std::uint8_t* occupied = grid.OccupiedRow(row);
+        std::uint16_t* to = cells.data() + grid.IndexOf(0, row);
+        for (std::int32_t column = 0; column < cols_; ++column) {
+          to[column] = occupied[column] ? state[column] : std::uint16_t{0};
+        }
+      }
+    }
+    placed_ = placed;
+    started_ = true;
+    bool wake = false;
+    {
+      const std::lock_guard lock(mutex_);
+      frames_.push_back({std::move(cells), draws});
+      wake = drawingWaits_ && (drawnAhead_ >= kWakeAt || frames_.size() >= kWakeFrames);
+    }
+    if (wake) changed_.notify_all();
+  }
+
+  // Waits until every frame taken is with the writer; raises what failed.
+  void Drain() {
+    changed_.notify_all();
+    {
+      std::unique_lock lock(mutex_);
+      WaitAsCaller(lock, [&] { return (frames_.empty() && !busy_) || failure_; });
+      if (failure_) std::rethrow_exception(failure_);
+    }
+  }
+
+private:
+  // Frames with cells to draw that may wait for the drawing thread, and how many of them (or of
+  // all frames) wake it: on virtual processors a wake-up costs about as much as drawing a frame
+  // of the busy first steps.
+  static constexpr int kDrawnAhead = 64;
+  static constexpr int kWakeAt = 8;
+  static constexpr std::size_t kWakeFrames = 256;
+
+  // Each side wakes the other only when it waits: a frame of a settled run costs no wake-up.
+  template <typename Until>
+  void WaitAsCaller(std::unique_lock<std::mutex>& lock, Until until) {
+    callerWaits_ = true;
+    changed_.wait(lock, until);
+    callerWaits_ = false;
+  }
+
+  void Run() {
+    for (;;) {
+      Frame frame;
+      {
+        std::unique_lock lock(mutex_);
+        drawingWaits_ = true;
+        changed_.wait(lock, [&] { return !frames_.empty() || ending_; });
+        drawingWaits_ = false;
+        if (frames_.empty()) return;
+        frame = std::move(frames_.front());
+        frames_.pop_front();
+        busy_ = true;
+      }
+      try {
+        Draw(frame);
+      } catch (...) {
+        const std::lock_guard lock(mutex_);
+        failure_ = std::current_exception();
+        busy_ = false;
+        changed_.notify_all();
+        return;
+      }
+      bool wake = false;
+      {
+        const std::lock_guard lock(mutex_);
+        busy_ = false;
+        if (frame.draws) {
+          --drawnAhead_;
+          spare_.push_back(std::move(frame.cells));
+        }
+        wake = callerWaits_;
+      }
+      if (wake) changed_.notify_all();
+    }
+  }
+
+  void Draw(const Frame& frame) {
+    if (!drawn_) {
+      // The first frame, whole: the image as the model makes it, then every cell.
+      drawn_ = true;
+      canvas_.CreateImage(width_, height_);
+      shown_ = frame.cells;
+      for (std::int32_t row = 0; row < rows_; ++row) {
+        for (std::int32_t column = 0; column < cols_; ++column) {
+          painter_.Draw(canvas_, {column, row}, shown_[Index(column, row)]);
+        }
+      }
+      writer_.AddFrame(canvas_.View());
+      canvas_.ClearDrawn();
+      return;
+    }
+    if (frame.draws) {
+      for (std::int32_t row = 0; row < rows_; ++row) {
+        for (std::int32_t column = 0; column < cols_; ++column) {
+          const std::size_t i = Index(column, row);
+          if (frame.cells[i] == shown_[i]) continue;
+          shown_[i] = frame.cells[i];
+          painter_.Draw(canvas_, {column, row}, shown_[i]);
+        }
+      }
+    }
+    writer_.AddFrame(canvas_.View(), &canvas_.Drawn(), true);
+    canvas_.ClearDrawn();
+  }
+
+  std::size_t Index(std::int32_t column, std::int32_t row) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
+           static_cast<std::size_t>(column);
+  }
+
+  const CellPainter painter_;
+  const std::int32_t cols_, rows_, width_, height_;
+  VideoWriter& writer_;
+  // The caller's.
+  std::uint64_t placed_ = 0;  // the grid's States and Occupied flags stored, at the last frame
+  bool started_ = false;
+  // The drawing thread's.
+  bool drawn_ = false;
+  PixelCanvas canvas_;
+  std::vector<std::uint16_t> shown_;  // the group drawn on each cell
+  // Between the two.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Frame> frames_;
+  std::vector<std::vector<std::uint16_t>> spare_;
+  int drawnAhead_ = 0;
+  bool busy_ = false, ending_ = false, drawingWaits_ = false, callerWaits_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;
+};
+
 RunRecorder::RunRecorder(const std::string& path, Model& model, const VideoSettings& settings)
     : model_(model), modelCanvas_(model.GetCanvas()), settings_(settings) {
-  if (CheckVideoPath("the video", path) == VideoFormat::kGif) {
-    CheckGifColors(model.Settings().GroupCount);
+  const VideoFormat format = CheckVideoPath("the video", path);
+  if (format == VideoFormat::kGif) CheckGifColors(model.Settings().GroupCount);
+  const std::vector<Color> palette = DrawingColors(model.GroupColors());
+  if (model.Painter().Apart()) {
+    // As PixelCanvas::CreateImage makes the image.
+    writer_ = std::make_unique<VideoWriter>(path, std::max(model.PanelWidth(), 1),
+                                            std::max(model.PanelHeight(), 1), settings, palette);
+    drawing_ = std::make_unique<Drawing>(model, *writer_);
+    return;
   }
   model.DrawOn(canvas_);
   writer_ = std::make_unique<VideoWriter>(path, canvas_.Width(), canvas_.Height(), settings,
-                                          DrawingColors(model.GroupColors()));
+                                          palette);
   writer_->AddFrame(canvas_.View());
   canvas_.ClearDrawn();
   model.SetCanvas(&canvas_);
 }
 
-RunRecorder::~RunRecorder() { model_.SetCanvas(modelCanvas_); }
+RunRecorder::~RunRecorder() {
+  drawing_.reset();
+  model_.SetCanvas(modelCanvas_);
+}
 
 void RunRecorder::AfterStep(Model& model) {
   if (++steps_ % settings_.frameEvery != 0) return;
+  if (drawing_) {
+    drawing_->Take(model);
+    return;
+  }
   if (!model.Settings().GraphicUpdate) model.DrawOn(canvas_);
   writer_->AddFrame(canvas_.View(), &canvas_.Drawn());
   canvas_.ClearDrawn();
+}
+
+void RunRecorder::Finish() {
+  if (drawing_) drawing_->Drain();
+  writer_->Finish();
 }
 
 std::string EncodePng(const PixelView& pixels, int scale) {

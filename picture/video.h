@@ -41,8 +41,9 @@ public:
   // One frame of width x height pixels, shown from the last frame's time on for 1 / fps. Only
   // what differs from the last frame is encoded, and a frame that changes nothing is no packet:
   // the last one lasts longer. drawn: the tiles drawn in since the last frame, where it can
-  // differ (nullptr: anywhere). WriteError when the file cannot take it.
-  void AddFrame(const PixelView& pixels, const Tiles* drawn = nullptr);
+  // differ (nullptr: anywhere); with drawnDiffer, each of them differs (the caller drew only what
+  // changed), and none is compared. WriteError when the file cannot take it.
+  void AddFrame(const PixelView& pixels, const Tiles* drawn = nullptr, bool drawnDiffer = false);
   // The encoder's last frames, the file's end, then the rename. WriteError on failure, and the
   // temporary is gone.
   void Finish();
@@ -53,25 +54,32 @@ private:
 };
 
 // A run's video: frame 0 when made, then AfterStep adds one every frameEvery steps. The frames
-// are the drawing as the window has it: drawn whole once (Model::DrawOn), then, while the
-// recorder lives, by the steps themselves on the recorder's canvas, which it lends the model
-// (with GraphicUpdate off, drawn whole for every frame instead).
+// are the drawing as the window has it (Model::DrawOn). Where the cells are drawn apart (the
+// default geometry), the steps draw nothing: each frame only copies which group stands on each
+// cell, and a thread of the recorder's redraws the cells that changed since the frame before and
+// hands the frame on to the writer, while the run goes on. Otherwise the recorder lends the model
+// its canvas, and the steps draw on it as on the window's (with GraphicUpdate off, drawn whole
+// for every frame).
 class RunRecorder {
 public:
   RunRecorder(const std::string& path, Model& model, const VideoSettings& settings);
   ~RunRecorder();  // the model gets its own canvas back
   RunRecorder(const RunRecorder&) = delete;
   RunRecorder& operator=(const RunRecorder&) = delete;
+  // Raises what the drawing or the writer failed with, as the writer's AddFrame does.
   void AfterStep(Model& model);
-  void Finish() { writer_->Finish(); }
+  void Finish();
 
 private:
+  class Drawing;
+
   Model& model_;
   Canvas* modelCanvas_;
   VideoSettings settings_;
-  PixelCanvas canvas_;
   std::int64_t steps_ = 0;
   std::unique_ptr<VideoWriter> writer_;
+  std::unique_ptr<Drawing> drawing_;  // where the cells are drawn apart, or
+  PixelCanvas canvas_;                // the one the model draws on
 };
 
 // The picture as the bytes of a PNG file (RGB, 8 bits a channel), each pixel a scale x scale

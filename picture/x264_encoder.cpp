@@ -63,8 +63,10 @@ X264Encoder::X264Encoder(int width, int height, int fps)
 
 X264Encoder::~X264Encoder() { x264_encoder_close(x264_); }
 
+int X264Encoder::Delayed() const { return x264_encoder_delayed_frames(x264_); }
+
 bool X264Encoder::Encode(const YuvView* picture, std::int64_t pts,
-                         const std::vector<std::uint8_t>& constant, Packet& out) {
+                         const std::vector<std::uint8_t>& constant, Packet& out, bool idr) {
   x264_picture_t in, coded;
   x264_picture_init(&in);
   x264_picture_t* given = nullptr;
@@ -76,6 +78,7 @@ bool X264Encoder::Encode(const YuvView* picture, std::int64_t pts,
       in.img.i_stride[i] = static_cast<int>(picture->stride[i]);
     }
     in.i_pts = pts;
+    if (idr) in.i_type = X264_TYPE_IDR;
     if (!constant.empty()) {
       // x264 frees the flags once it has coded the picture, which may be later.
       auto* flags = static_cast<std::uint8_t*>(std::malloc(constant.size()));

@@ -32,11 +32,13 @@ public:
     std::int64_t pts = 0, dts = 0;
     bool key = false;
   };
-  // Encodes picture (nullptr: the pictures held back, if any) shown from pts on. constant: a byte
-  // for each macroblock, row after row, non-zero where the picture equals the one before (empty:
-  // none known). Returns whether a packet came out.
+  // Encodes picture (nullptr: the pictures held back, if any) shown from pts on, as an IDR
+  // picture where idr is set. constant: a byte for each macroblock, row after row, non-zero where
+  // the picture equals the one before (empty: none known). Returns whether a packet came out.
   bool Encode(const YuvView* picture, std::int64_t pts, const std::vector<std::uint8_t>& constant,
-              Packet& out);
+              Packet& out, bool idr = false);
+  // Pictures given and not yet out.
+  int Delayed() const;
   // Macroblocks across and down.
   int Columns() const { return columns_; }
   int Rows() const { return rows_; }

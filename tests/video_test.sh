@@ -56,6 +56,25 @@ cmp -s "$dir/p6.rgb" "$dir/p7.rgb" && fail "steps 6 and 7 drew alike"
 cmp -s "$dir/p7.rgb" "$dir/p8.rgb" || fail "step 8 moved an agent"
 [ "$(ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$dir/g.gif")" -eq 8 ] ||
   fail "the GIF's frame 8 is no held frame"
+# The same where each cell's square and disc stay within the cell (cell size 4), drawn by the
+# recorder's own thread from the cells' groups.
+apart="--cell-size 4 --panel 52 --agents 90 --groups 7"
+run --steps 6 --video "$dir/h.gif" $apart >/dev/null || fail "h.gif"
+rgb "$dir/h.gif" >"$dir/h.rgb"
+size=$((52 * 52 * 3))
+for k in 0 3 6; do
+  cmp -s <(tail -c +$((k * size + 1)) "$dir/h.rgb" | head -c $size) \
+    <(run --steps $k $apart --picture "$dir/q.png" >/dev/null && rgb "$dir/q.png") ||
+    fail "the cell-size 4 GIF at frame $k is not the picture after $k steps"
+done
+# An MP4 of the default world decodes cleanly, frames that moved little written as uncompressed
+# macroblocks in x264's stream, and stays as close to the lossless GIF as x264 alone keeps it.
+run --steps 80 --video "$dir/d.mp4" >/dev/null && run --steps 80 --video "$dir/d.gif" >/dev/null ||
+  fail "default world videos"
+[ -z "$(ffmpeg -v error -i "$dir/d.mp4" -f null - 2>&1)" ] || fail "the MP4 does not decode cleanly"
+psnr=$(ffmpeg -i "$dir/d.mp4" -i "$dir/d.gif" -lavfi psnr -f null - 2>&1 | sed -nE 's/.*PSNR.* min:([0-9.]+).*/\1/p')
+awk -v p="${psnr:-0}" 'BEGIN { exit !(p >= 35) }' || fail "the MP4's worst frame is $psnr dB from the GIF"
+
 # The scaled picture repeats each pixel: its first row is the unscaled one's pixels, each twice.
 run --steps 2 $small --picture "$dir/s.png" --scale 2 >/dev/null || fail "scaled picture"
 cmp -s <(rgb "$dir/s.png" 2>/dev/null | head -c $((51 * 6)) | xxd -p -c 6 | cut -c 1-6) \
