@@ -36,16 +36,17 @@ namespace segsim {
 namespace {
 
 constexpr int kIoBuffer = 64 * 1024;
-// The changed parts drawn ahead of the encoder (at least one frame's): the drawing of the next
-// steps goes on while it encodes, through the busy first steps of a run too. The buffers that
-// come back are kept for the next frames: new ones would cost the caller their pages anew.
-constexpr std::size_t kQueuedBytes = 16u << 20;
+// The changed parts converted ahead of the encoder (at least one frame's): a few of the busy
+// first frames, so that their buffers come back and are used again, where new ones would cost
+// their pages anew. Beyond them the caller waits; a run's steps go on regardless, as far as
+// RunRecorder lets them.
+constexpr std::size_t kQueuedBytes = 4u << 20;
 constexpr std::size_t kKeptJobs = 8;
 // A picture that changes at most 1 / kPcmAfterEncoder of its macroblocks, after one of x264's,
 // is written as PCM macroblocks (PcmPictures); after one of those, one changing at most
 // 1 / kPcmAfterPcm. A busier one goes to x264, as an IDR picture after PCM ones. In a run that
 // settles, x264 codes the busy first steps, and the few agents that still move cost nothing.
-constexpr std::size_t kPcmAfterEncoder = 32;
+constexpr std::size_t kPcmAfterEncoder = 16;
 constexpr std::size_t kPcmAfterPcm = 4;
 
 constexpr int Even(int n) { return n + n % 2; }
