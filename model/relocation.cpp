@@ -202,7 +202,9 @@ void CellPainter::Draw(Canvas& canvas, GridPos cell, std::int32_t group) const {
   const std::int32_t x = cell.column * cellSize + cellOffset;
   const std::int32_t y = cell.row * cellSize + cellOffset;
   TCell::DrawSquare(canvas, x, y, cellOffset);
-  if (group > 0) TAgent::DrawAgent(canvas, x, y, radius, colors[static_cast<std::size_t>(group - 1)]);
+  if (group > 0) {
+    TAgent::DrawAgent(canvas, x, y, radius, colors[static_cast<std::size_t>(group - 1)]);
+  }
 }
 
 void Model::DrawOn(Canvas& canvas) {

@@ -92,12 +92,16 @@ public:
     Bits(0, length);
     Bits(code, length + 1);
   }
-  void Se(std::int32_t v) { Ue(v > 0 ? 2 * static_cast<std::uint32_t>(v) - 1 : 2 * static_cast<std::uint32_t>(-v)); }
+  void Se(std::int32_t v) {
+    Ue(v > 0 ? 2 * static_cast<std::uint32_t>(v) - 1 : 2 * static_cast<std::uint32_t>(-v));
+  }
   void AlignZero() {
     while (used_ != 0) Bit(0);
   }
   // Bytes, the writer at a byte boundary.
-  void Bytes(const std::uint8_t* p, int n) { out_.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n)); }
+  void Bytes(const std::uint8_t* p, int n) {
+    out_.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n));
+  }
   void Trailing() {
     Bit(1);
     AlignZero();
@@ -117,67 +121,94 @@ private:
   int used_ = 0;
 };
 
-constexpr bool HighProfile(std::uint32_t profile) {
-  switch (profile) {
-    case 100: case 110: case 122: case 244: case 44: case 83: case 86: case 118: case 128:
-    case 138: case 139: case 134: case 135:
-      return true;
-    default:
-      return false;
+// The profiles whose sequence parameter sets carry the chroma format and the bit depths.
+bool HighProfile(std::uint32_t profile) {
+  constexpr std::uint32_t kProfiles[] = {100, 110, 122, 244, 44,  83, 86,
+                                         118, 128, 138, 139, 134, 135};
+  return std::find(std::begin(kProfiles), std::end(kProfiles), profile) != std::end(kProfiles);
+}
+
+// What a picture's slice header depends on in the sequence parameter set, and whether the set
+// allows the pictures written here.
+struct Sequence {
+  int frameNumBits = 0, pocType = 0, pocBits = 0;
+  bool fits = false;
+};
+
+Sequence ReadSequence(const std::string& rbsp, int columns, int rows) {
+  BitReader r(rbsp);
+  Sequence s;
+  bool fits = true;
+  const std::uint32_t profile = r.Bits(8);
+  r.Bits(16);  // constraints, level
+  r.Ue();      // seq_parameter_set_id
+  if (HighProfile(profile)) {
+    fits &= r.Ue() == 1;                 // 4:2:0
+    fits &= r.Ue() == 0 && r.Ue() == 0;  // 8 bits
+    r.Bits(1);                           // transform bypass
+    fits &= r.Bits(1) == 0;              // no scaling matrices
   }
+  s.frameNumBits = static_cast<int>(r.Ue()) + 4;
+  s.pocType = static_cast<int>(r.Ue());
+  if (s.pocType == 0) s.pocBits = static_cast<int>(r.Ue()) + 4;
+  fits &= s.pocType == 0 || s.pocType == 2;
+  r.Ue();     // max_num_ref_frames
+  r.Bits(1);  // gaps_in_frame_num_value_allowed_flag
+  fits &= static_cast<int>(r.Ue()) + 1 == columns;
+  fits &= static_cast<int>(r.Ue()) + 1 == rows;
+  fits &= r.Bits(1) == 1;  // frames only
+  s.fits = fits && !r.Over() && s.frameNumBits <= 16 && s.pocBits <= 16;
+  return s;
+}
+
+// The same of the picture parameter set.
+struct PictureSet {
+  int id = 0;
+  bool bottomPoc = false;
+  bool fits = false;
+};
+
+PictureSet ReadPictureSet(const std::string& rbsp) {
+  BitReader r(rbsp);
+  PictureSet p;
+  bool fits = true;
+  p.id = static_cast<int>(r.Ue());
+  r.Ue();                  // seq_parameter_set_id
+  fits &= r.Bits(1) == 0;  // CAVLC
+  p.bottomPoc = r.Bits(1) == 1;
+  fits &= r.Ue() == 0;  // one slice group
+  r.Ue();
+  r.Ue();                  // reference counts
+  fits &= r.Bits(1) == 0;  // no weighted prediction
+  r.Bits(2);
+  r.Se();
+  r.Se();
+  r.Se();                  // quantizers, chroma offset
+  fits &= r.Bits(1) == 1;  // deblocking control in the slice header
+  r.Bits(1);               // constrained intra
+  fits &= r.Bits(1) == 0;  // no redundant pictures
+  p.fits = fits && !r.Over();
+  return p;
 }
 
 }  // namespace
 
 PcmPictures::PcmPictures(const std::string& headers, int columns, int rows)
     : columns_(columns), rows_(rows) {
-  bool sps = false, pps = false, fits = true;
+  Sequence sequence;
+  PictureSet pictures;
   ForEachNal(reinterpret_cast<const std::uint8_t*>(headers.data()), headers.size(),
              [&](const std::uint8_t* nal, std::size_t size) {
-    const int type = nal[0] & 31;
-    const std::string rbsp = Unescaped(nal, size);
-    BitReader r(rbsp);
-    if (type == 7) {
-      sps = true;
-      const std::uint32_t profile = r.Bits(8);
-      r.Bits(16);  // constraints, level
-      r.Ue();      // seq_parameter_set_id
-      if (HighProfile(profile)) {
-        fits &= r.Ue() == 1;                     // 4:2:0
-        fits &= r.Ue() == 0 && r.Ue() == 0;      // 8 bits
-        r.Bits(1);                               // transform bypass
-        fits &= r.Bits(1) == 0;                  // no scaling matrices
-      }
-      frameNumBits_ = static_cast<int>(r.Ue()) + 4;
-      pocType_ = static_cast<int>(r.Ue());
-      if (pocType_ == 0) pocBits_ = static_cast<int>(r.Ue()) + 4;
-      fits &= pocType_ == 0 || pocType_ == 2;
-      r.Ue();      // max_num_ref_frames
-      r.Bits(1);   // gaps_in_frame_num_value_allowed_flag
-      fits &= static_cast<int>(r.Ue()) + 1 == columns_;
-      fits &= static_cast<int>(r.Ue()) + 1 == rows_;
-      fits &= r.Bits(1) == 1;  // frames only
-    } else if (type == 8) {
-      pps = true;
-      ppsId_ = static_cast<int>(r.Ue());
-      r.Ue();                        // seq_parameter_set_id
-      fits &= r.Bits(1) == 0;        // CAVLC
-      bottomPoc_ = r.Bits(1) == 1;
-      fits &= r.Ue() == 0;           // one slice group
-      r.Ue();
-      r.Ue();                        // reference counts
-      fits &= r.Bits(1) == 0;        // no weighted prediction
-      r.Bits(2);
-      r.Se();
-      r.Se();
-      r.Se();                        // quantizers, chroma offset
-      fits &= r.Bits(1) == 1;        // deblocking control in the slice header
-      r.Bits(1);                     // constrained intra
-      fits &= r.Bits(1) == 0;        // no redundant pictures
-    }
-    fits &= !r.Over();
-  });
-  usable_ = sps && pps && fits && frameNumBits_ <= 16 && pocBits_ <= 16;
+               const int type = nal[0] & 31;
+               if (type == 7) sequence = ReadSequence(Unescaped(nal, size), columns, rows);
+               if (type == 8) pictures = ReadPictureSet(Unescaped(nal, size));
+             });
+  usable_ = sequence.fits && pictures.fits;
+  frameNumBits_ = sequence.frameNumBits;
+  pocType_ = sequence.pocType;
+  pocBits_ = sequence.pocBits;
+  bottomPoc_ = pictures.bottomPoc;
+  ppsId_ = pictures.id;
 }
 
 void PcmPictures::Follow(const std::uint8_t* data, int size) {
@@ -239,7 +270,7 @@ const std::string& PcmPictures::Next(const YuvView& picture,
     }
     w.Ue(skipped);  // mb_skip_run
     skipped = 0;
-    w.Ue(30);       // mb_type I_PCM in a P slice
+    w.Ue(30);  // mb_type I_PCM in a P slice
     w.AlignZero();
     const int mx = mb % columns_, my = mb / columns_;
     for (int y = 0; y < 16; ++y) Row(0, 16, mx, my, y);

@@ -292,8 +292,8 @@ public:
   }
 
   // "new Setup": every setting read from its field; the first that is refused gives its message,
-  // naming the field, and the model that runs goes on unchanged. The seed is the page's seed plus
-  // the setups made since the address was read.
+  // naming the field, and the model that runs goes on unchanged. Its random seed is the page's
+  // seed plus the setups made since the address was read.
   std::string NewSetup() {
     RunOptions options;
     try {
