@@ -19,14 +19,6 @@ std::uint8_t Luma(Pixel p) {
 
 }  // namespace
 
-// The conversion of the busy first frames runs beside the model: on x86-64 it is compiled a
-// second time for AVX2, taken where the processor has it, which halves its time.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
-#define SEGSIM_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
-#else
-#define SEGSIM_WITH_AVX2
-#endif
-
 bool FrameDiff::Next(const PixelView& now, const Tiles* drawn, std::vector<PixelRect>& changed,
                      bool compare) {
   changed.clear();
@@ -84,20 +76,13 @@ bool FrameDiff::Next(const PixelView& now, const Tiles* drawn, std::vector<Pixel
   return !changed.empty();
 }
 
-SEGSIM_WITH_AVX2 void ToYuv420(const PixelView& from, int scale, int left, int top,
-                                const YuvView& to, std::vector<Pixel>& scratch) {
-  const int width = std::min(Even(from.width * scale), to.width - left);
-  const int height = std::min(Even(from.height * scale), to.height - top);
-  if (width < from.width * scale || height < from.height * scale || width <= 0) return;
-  // Unscaled pixels of an even size are read where they are; others are scaled and padded first.
-  const Pixel* pixels = from.pixels;
-  std::ptrdiff_t stride = from.stride;
-  if (scale != 1 || width != from.width || height != from.height) {
-    ScalePixels(from, scale, width, height, scratch);
-    pixels = scratch.data();
-    stride = width;
-  }
-  // Plain loops over the rows, which the compiler turns into vector code.
+namespace {
+
+// The conversion of rows of pixels (a frame's width and height, both even) into to from (left,
+// top) on. Plain loops, which the compiler turns into vector code.
+[[gnu::always_inline]] inline void ConvertRows(const Pixel* pixels, std::ptrdiff_t stride,
+                                               int width, int height, int left, int top,
+                                               const YuvView& to) {
   for (int y = 0; y < height; ++y) {
     const Pixel* row = pixels + y * stride;
     std::uint8_t* luma = to.plane[0] + (top + y) * to.stride[0] + left;
@@ -117,6 +102,45 @@ SEGSIM_WITH_AVX2 void ToYuv420(const PixelView& from, int scale, int left, int t
       v[x] = static_cast<std::uint8_t>(((112 * r - 94 * g - 18 * bl + 512) >> 10) + 128);
     }
   }
+}
+
+void ConvertRowsPortably(const Pixel* pixels, std::ptrdiff_t stride, int width, int height,
+                         int left, int top, const YuvView& to) {
+  ConvertRows(pixels, stride, width, height, left, top, to);
+}
+
+// The conversion of a run's busy first frames runs beside the model: on x86-64 it is compiled a
+// second time for AVX2, taken where the processor has it, which halves its time. (Chosen here
+// rather than by the loader, whose choice runs before a sanitizer's runtime is there.)
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("avx2")]] void ConvertRowsAvx2(const Pixel* pixels, std::ptrdiff_t stride, int width,
+                                             int height, int left, int top, const YuvView& to) {
+  ConvertRows(pixels, stride, width, height, left, top, to);
+}
+const auto kConvertRows = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? &ConvertRowsAvx2 : &ConvertRowsPortably;
+}();
+#else
+const auto kConvertRows = &ConvertRowsPortably;
+#endif
+
+}  // namespace
+
+void ToYuv420(const PixelView& from, int scale, int left, int top, const YuvView& to,
+              std::vector<Pixel>& scratch) {
+  const int width = std::min(Even(from.width * scale), to.width - left);
+  const int height = std::min(Even(from.height * scale), to.height - top);
+  if (width < from.width * scale || height < from.height * scale || width <= 0) return;
+  // Unscaled pixels of an even size are read where they are; others are scaled and padded first.
+  const Pixel* pixels = from.pixels;
+  std::ptrdiff_t stride = from.stride;
+  if (scale != 1 || width != from.width || height != from.height) {
+    ScalePixels(from, scale, width, height, scratch);
+    pixels = scratch.data();
+    stride = width;
+  }
+  kConvertRows(pixels, stride, width, height, left, top, to);
 }
 
 void CopyYuv(const YuvView& from, int left, int top, const YuvView& to) {
